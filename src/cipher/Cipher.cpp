@@ -1,0 +1,87 @@
+#include "cipher/Cipher.h"
+
+#include <algorithm>
+
+namespace vls {
+
+KeyStringSlot KeyString;
+std::uint8_t KeySum = 0;
+std::array<std::uint8_t, kWorkBufferSize> WorkBuffer{};
+
+namespace {
+
+// The keystream depends only on the key bytes and KeySum, since every call
+// starts it afresh; it is cached here and rebuilt when either changes.
+struct KeystreamCache {
+  std::array<std::uint8_t, kWorkBufferSize> shift{};
+  std::uint64_t key_generation = ~std::uint64_t{0};
+  std::uint8_t key_sum = 0;
+  bool valid = false;
+};
+
+KeystreamCache cache;
+
+void BuildKeystream() {
+  const std::size_t k = KeyString.size();
+  std::int32_t t = KeySum;
+  std::size_t i = 0;
+  for (std::size_t p = 0; p < cache.shift.size(); ++p) {
+    t -= 1;
+    if (t == 0) t = KeySum;
+    i += 1;
+    if (i == k + 1) i = 1;
+    // d is t when t is even and -t when t is odd (a negative odd t too).
+    const std::int32_t d = (t & 1) == 0 ? t : -t;
+    const std::uint32_t key_byte = k == 0 ? 0u : KeyString[i - 1];
+    cache.shift[p] = static_cast<std::uint8_t>(key_byte + static_cast<std::uint32_t>(d));
+  }
+  cache.key_generation = KeyString.generation();
+  cache.key_sum = KeySum;
+  cache.valid = true;
+}
+
+}  // namespace
+
+const std::array<std::uint8_t, kWorkBufferSize>& Keystream() {
+  if (!cache.valid || cache.key_generation != KeyString.generation() ||
+      cache.key_sum != KeySum) {
+    BuildKeystream();
+  }
+  return cache.shift;
+}
+
+void ComputeKeySum() {
+  std::uint32_t sum = 0;
+  for (std::size_t i = 0; i < KeyString.size(); ++i) sum += KeyString[i];
+  KeySum = static_cast<std::uint8_t>(sum % 255);
+}
+
+void EncodeSegment(std::span<std::uint8_t> segment) {
+  const std::size_t count = std::min<std::size_t>(segment.size(), kWorkBufferSize);
+  const std::uint8_t* __restrict shift = Keystream().data();
+  std::uint8_t* __restrict data = segment.data();
+  for (std::size_t p = 0; p < count; ++p) data[p] = static_cast<std::uint8_t>(data[p] + shift[p]);
+}
+
+void DecodeSegment(std::span<std::uint8_t> segment) {
+  const std::size_t count = std::min<std::size_t>(segment.size(), kWorkBufferSize);
+  const std::uint8_t* __restrict shift = Keystream().data();
+  std::uint8_t* __restrict data = segment.data();
+  for (std::size_t p = 0; p < count; ++p) data[p] = static_cast<std::uint8_t>(data[p] - shift[p]);
+}
+
+void EncodeBuffer(std::int32_t n) {
+  if (n > 0) EncodeSegment(std::span(WorkBuffer).first(static_cast<std::size_t>(std::min(n, kWorkBufferSize))));
+}
+
+void DecodeBuffer(std::int32_t n) {
+  if (n > 0) DecodeSegment(std::span(WorkBuffer).first(static_cast<std::size_t>(std::min(n, kWorkBufferSize))));
+}
+
+void DropKey() {
+  KeyString.Clear();
+  SecureZero(cache.shift.data(), cache.shift.size());
+  cache.valid = false;
+}
+
+}  // namespace vls

@@ -1,0 +1,191 @@
+#include "platform/FileServices.h"
+
+#include <fcntl.h>
+#include <stdio.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <utility>
+
+namespace vls {
+
+UniqueFd::UniqueFd(UniqueFd&& other) noexcept
+    : fd_(std::exchange(other.fd_, -1)), path_(std::move(other.path_)) {}
+
+UniqueFd& UniqueFd::operator=(UniqueFd&& other) noexcept {
+  if (this != &other) {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = std::exchange(other.fd_, -1);
+    path_ = std::move(other.path_);
+  }
+  return *this;
+}
+
+UniqueFd::~UniqueFd() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+void UniqueFd::Close() {
+  if (fd_ < 0) return;
+  const int fd = std::exchange(fd_, -1);
+  if (::close(fd) != 0 && errno != EINTR) ThrowFileError(path_, "Cannot close");
+}
+
+namespace {
+
+UniqueFd OpenChecked(const std::string& path, int flags, mode_t mode, const char* what) {
+  int fd;
+  do {
+    fd = ::open(path.c_str(), flags | O_CLOEXEC, mode);
+  } while (fd < 0 && errno == EINTR);
+  if (fd < 0) ThrowFileError(path, what);
+  UniqueFd result(fd, path);
+  struct stat st {};
+  if (::fstat(fd, &st) != 0) ThrowFileError(path, what);
+  if (!S_ISREG(st.st_mode)) {
+    errno = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
+    ThrowFileError(path, "Not a regular file:");
+  }
+  return result;
+}
+
+}  // namespace
+
+UniqueFd OpenForReading(const std::string& path) {
+  return OpenChecked(path, O_RDONLY, 0, "Cannot open");
+}
+
+UniqueFd OpenForOverwrite(const std::string& path) {
+  return OpenChecked(path, O_WRONLY | O_NOFOLLOW, 0, "Cannot open for writing");
+}
+
+UniqueFd CreateForWriting(const std::string& path) {
+  return OpenChecked(path, O_WRONLY | O_CREAT | O_TRUNC, 0600, "Cannot create");
+}
+
+std::uint64_t FileSize(const UniqueFd& fd) {
+  struct stat st {};
+  if (::fstat(fd.get(), &st) != 0) ThrowFileError(fd.path(), "Cannot read the size of");
+  return static_cast<std::uint64_t>(st.st_size);
+}
+
+std::size_t ReadSome(const UniqueFd& fd, std::span<std::uint8_t> buffer) {
+  std::size_t total = 0;
+  // Fill the buffer unless the end of the file comes first, so that segment
+  // boundaries never depend on how the kernel splits reads.
+  while (total < buffer.size()) {
+    const ssize_t n = ::read(fd.get(), buffer.data() + total, buffer.size() - total);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      ThrowFileError(fd.path(), "Cannot read");
+    }
+    if (n == 0) break;
+    total += static_cast<std::size_t>(n);
+  }
+  return total;
+}
+
+void WriteAll(const UniqueFd& fd, std::span<const std::uint8_t> bytes) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t n = ::write(fd.get(), bytes.data() + done, bytes.size() - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      ThrowFileError(fd.path(), "Cannot write");
+    }
+    if (n == 0) {
+      errno = ENOSPC;
+      ThrowFileError(fd.path(), "Cannot write");
+    }
+    done += static_cast<std::size_t>(n);
+  }
+}
+
+void WriteAllAt(const UniqueFd& fd, std::span<const std::uint8_t> bytes, std::uint64_t offset) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t n = ::pwrite(fd.get(), bytes.data() + done, bytes.size() - done,
+                               static_cast<off_t>(offset + done));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      ThrowFileError(fd.path(), "Cannot write");
+    }
+    if (n == 0) {
+      errno = ENOSPC;
+      ThrowFileError(fd.path(), "Cannot write");
+    }
+    done += static_cast<std::size_t>(n);
+  }
+}
+
+void SyncFile(const UniqueFd& fd) {
+  if (::fsync(fd.get()) != 0) ThrowFileError(fd.path(), "Cannot flush to disk");
+}
+
+void SyncFolder(const std::string& folder) {
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) ThrowFileError(folder, "Cannot open folder");
+  const int rc = ::fsync(fd);
+  const int saved = errno;
+  ::close(fd);
+  // Some file systems cannot flush a folder; that is no failure of ours.
+  if (rc != 0 && saved != EINVAL && saved != EROFS) {
+    errno = saved;
+    ThrowFileError(folder, "Cannot flush folder");
+  }
+}
+
+void RenameNoReplace(const std::string& from, const std::string& to) {
+  if (::syscall(SYS_renameat2, AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), 1 /*NOREPLACE*/) ==
+      0) {
+    return;
+  }
+  if (errno != EINVAL && errno != ENOSYS) ThrowFileError(from, "Cannot rename");
+  // The file system cannot rename without replacing: a hard link fails when
+  // the target exists, and the old name is removed only after it succeeded.
+  if (::link(from.c_str(), to.c_str()) != 0) ThrowFileError(from, "Cannot rename");
+  if (::unlink(from.c_str()) != 0) {
+    const int saved = errno;
+    ::unlink(to.c_str());
+    errno = saved;
+    ThrowFileError(from, "Cannot rename");
+  }
+}
+
+void RenameReplace(const std::string& from, const std::string& to) {
+  if (::rename(from.c_str(), to.c_str()) != 0) ThrowFileError(from, "Cannot rename");
+}
+
+void RemoveFile(const std::string& path) {
+  if (::unlink(path.c_str()) != 0) ThrowFileError(path, "Cannot delete");
+}
+
+bool TryRemoveFile(const std::string& path) noexcept {
+  return ::unlink(path.c_str()) == 0 || errno == ENOENT;
+}
+
+bool PathExists(const std::string& path) noexcept {
+  struct stat st {};
+  return ::lstat(path.c_str(), &st) == 0;
+}
+
+std::string FolderOf(const std::string& path) {
+  const auto pos = path.rfind(kPathSeparator);
+  return pos == std::string::npos ? std::string() : path.substr(0, pos + 1);
+}
+
+std::string FileNameOf(const std::string& path) {
+  const auto pos = path.rfind(kPathSeparator);
+  return pos == std::string::npos ? path : path.substr(pos + 1);
+}
+
+std::string FolderForSync(const std::string& path) {
+  std::string folder = FolderOf(path);
+  if (folder.empty()) return ".";
+  if (folder.size() > 1) folder.pop_back();
+  return folder;
+}
+
+}  // namespace vls
