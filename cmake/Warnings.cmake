@@ -35,3 +35,8 @@ function(vls_add_qtest source)
   add_test(NAME ${name} COMMAND ${name} -platform offscreen)
   set_tests_properties(${name} PROPERTIES LABELS gui ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
 endfunction()
+
+# Fuzz builds instrument every library for coverage; only the targets link libFuzzer's main.
+if(VLS_FUZZ)
+  add_compile_options(-fsanitize=fuzzer-no-link)
+endif()
