@@ -1,0 +1,337 @@
+// The container: its exact bytes, names, times, wrong keys, the temp rule,
+// the replace question, and the faults it must never turn into data loss.
+
+#include "protect/Container.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <utime.h>
+
+#include "cipher/Cipher.h"
+#include "platform/DosTime.h"
+#include "platform/FileError.h"
+#include "protect/ProtectState.h"
+#include "support/TestSupport.h"
+
+namespace vls {
+namespace {
+
+using test::Exists;
+using test::ReadFile;
+using test::WriteFile;
+
+// An independent transcription of the keystream, for checking stored bytes.
+std::string Encipher(std::string bytes, const std::string& key) {
+  int sum = 0;
+  for (unsigned char c : key) sum += c;
+  const int key_sum = sum % 255;
+  int t = key_sum;
+  std::size_t i = 0;
+  for (auto& byte : bytes) {
+    t -= 1;
+    if (t == 0) t = key_sum;
+    i = i % key.size() + 1;
+    const int d = (t & 1) == 0 ? t : -t;
+    byte = static_cast<char>(static_cast<unsigned char>(byte) + static_cast<unsigned char>(key[i - 1]) + d);
+  }
+  return bytes;
+}
+
+std::string Decipher(std::string bytes, const std::string& key) {
+  const std::string shift = Encipher(std::string(bytes.size(), '\0'), key);
+  for (std::size_t p = 0; p < bytes.size(); ++p) bytes[p] = static_cast<char>(bytes[p] - shift[p]);
+  return bytes;
+}
+
+class ContainerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetProtectState();
+    WindowsFolder = dir / "windows";
+    TempFolder = dir / "windows/TEMP";
+    ::mkdir((dir / "docs").c_str(), 0755);
+    test::SetKey(key);
+  }
+  void TearDown() override {
+    DropKey();
+    ResetProtectState();
+  }
+
+  bool Encrypt(const std::string& path) {
+    return CryptFile(path, kModeEncrypt, false, {feedback, volumes, CryptPurpose::Batch});
+  }
+  bool Decrypt(const std::string& path, CryptPurpose purpose = CryptPurpose::Batch,
+               bool keep = false) {
+    return CryptFile(path, kModeDecrypt, keep, {feedback, volumes, purpose});
+  }
+  std::string Docs(const std::string& name) const { return dir / ("docs/" + name); }
+
+  // A container written by hand, byte for byte, holding this header text.
+  void WriteContainer(const std::string& path, const std::string& header_text,
+                      const std::string& plain) {
+    std::string header = header_text;
+    header.resize(kHeaderSize, 'f');
+    std::string bytes = Encipher(header, key);
+    for (std::size_t at = 0; at < plain.size(); at += 4096) {
+      bytes += Encipher(plain.substr(at, 4096), key);
+    }
+    WriteFile(path, bytes);
+  }
+
+  test::TempDir dir;
+  test::RecordingFeedback feedback;
+  test::FixedVolumeFacts volumes;
+  std::string key = "Pass word";
+};
+
+TEST_F(ContainerTest, StoresHeaderAndSegmentsExactlyAndRoundTrips) {
+  for (std::size_t size : {0u, 1u, 4096u, 4097u, 300000u}) {
+    const std::string plain = test::SampleBytes(size, static_cast<unsigned>(size));
+    WriteFile(Docs("letter.doc"), plain);
+    ASSERT_TRUE(Encrypt(Docs("letter.doc")));
+    EXPECT_FALSE(Exists(Docs("letter.doc"))) << "the plain source is wiped";
+
+    const std::string stored = ReadFile(Docs("letter.vld"));
+    ASSERT_EQ(stored.size(), kHeaderSize + size);
+    const std::string header = Decipher(stored.substr(0, kHeaderSize), key);
+    EXPECT_EQ(header.substr(0, 21), "letter.doc|Pass word\\");
+    for (std::size_t at = 0; at < size; at += 4096) {  // every segment restarts the stream
+      ASSERT_EQ(Decipher(stored.substr(kHeaderSize + at, 4096), key), plain.substr(at, 4096));
+    }
+
+    ASSERT_TRUE(Decrypt(Docs("letter.vld")));
+    EXPECT_EQ(ReadFile(Docs("letter.doc")), plain);
+    EXPECT_FALSE(Exists(Docs("letter.vld"))) << "a batch decryption deletes the container";
+    EXPECT_EQ(DecryptedPath, Docs("letter.doc"));
+    EXPECT_EQ(PlainNamePath, Docs("letter.doc"));
+  }
+  EXPECT_TRUE(feedback.errors.empty());
+  EXPECT_EQ(feedback.gauge.back(), 0);
+}
+
+TEST_F(ContainerTest, ReadsContainersWrittenByHandWithAnyFiller) {
+  WriteContainer(Docs("old.vld"), "notes.txt|pass word\\", "written elsewhere");
+  ASSERT_TRUE(Decrypt(Docs("old.vld")));  // the key check ignores the case of A-Z
+  EXPECT_EQ(ReadFile(Docs("notes.txt")), "written elsewhere");
+}
+
+TEST_F(ContainerTest, KeySumZeroKeysWork) {
+  key = std::string("\xff\xff\xff\xff\xff", 5);  // sums to 5 * 255
+  test::SetKey("\xc3\xbf\xc3\xbf\xc3\xbf\xc3\xbf\xc3\xbf");  // five U+00FF, stored as 0xFF
+  WriteFile(Docs("zero.txt"), test::SampleBytes(5000));
+  ASSERT_TRUE(Encrypt(Docs("zero.txt")));
+  const std::string stored = ReadFile(Docs("zero.vld"));
+  EXPECT_EQ(Decipher(stored.substr(kHeaderSize, 4096), key), test::SampleBytes(5000).substr(0, 4096));
+}
+
+TEST_F(ContainerTest, NamesPicturesAndDataAndAvoidsTakenNames) {
+  WriteFile(Docs("photo.JPG"), "jpg");
+  WriteFile(Docs("data.jpeg"), "jpeg");
+  WriteFile(Docs("notes"), "none");
+  WriteFile(Docs("photo.vlp"), "taken");
+  ASSERT_TRUE(Encrypt(Docs("photo.JPG")));
+  WriteFile(Docs("photo.JPG"), "jpg again");
+  ASSERT_TRUE(Encrypt(Docs("photo.JPG")));
+  ASSERT_TRUE(Encrypt(Docs("data.jpeg")));
+  ASSERT_TRUE(Encrypt(Docs("notes")));
+  EXPECT_EQ(ReadFile(Docs("photo.vlp")), "taken");
+  EXPECT_TRUE(Exists(Docs("photo~1.vlp")));
+  EXPECT_TRUE(Exists(Docs("photo~2.vlp")));
+  EXPECT_TRUE(Exists(Docs("data.vld")));
+  EXPECT_TRUE(Exists(Docs("notes.vld")));
+}
+
+TEST_F(ContainerTest, CarriesTheFileTimeAsALocalDosDateTime) {
+  WriteFile(Docs("dated.txt"), "x");
+  struct utimbuf times {1600000001, 1600000001};  // odd second: DOS keeps even ones
+  ::utime(Docs("dated.txt").c_str(), &times);
+  ASSERT_TRUE(Encrypt(Docs("dated.txt")));
+  struct stat st {};
+  ::stat(Docs("dated.vld").c_str(), &st);
+  EXPECT_EQ(st.st_mtime, FromDosDateTime(ToDosDateTime(1600000001)));
+  EXPECT_LE(std::llabs(static_cast<long long>(st.st_mtime) - 1600000001), 2);
+  ASSERT_TRUE(Decrypt(Docs("dated.vld")));
+  ::stat(Docs("dated.txt").c_str(), &st);
+  EXPECT_EQ(st.st_mtime, FromDosDateTime(ToDosDateTime(1600000001)));
+}
+
+TEST_F(ContainerTest, WrongKeysAndNonContainersAreRejectedAndLoseNothing) {
+  WriteFile(Docs("a.txt"), "secret");
+  ASSERT_TRUE(Encrypt(Docs("a.txt")));
+  const std::string container = ReadFile(Docs("a.vld"));
+  WriteFile(Docs("junk.vld"), test::SampleBytes(1000));
+  WriteFile(Docs("short.vld"), "tiny");
+  WriteFile(Docs("empty.vld"), "");
+
+  test::SetKey("other key");
+  WrongKeyCount = 0;
+  for (const char* name : {"a.vld", "junk.vld", "short.vld", "empty.vld"}) {
+    EXPECT_FALSE(Decrypt(Docs(name))) << name;
+    EXPECT_TRUE(WrongKey) << name;
+  }
+  EXPECT_EQ(WrongKeyCount, 4);
+  EXPECT_EQ(ReadFile(Docs("a.vld")), container);
+  EXPECT_FALSE(Exists(Docs("a.~tx")));
+  EXPECT_FALSE(Exists(Docs("a.txt")));
+}
+
+TEST_F(ContainerTest, ViewerAndCdVolumesDecryptIntoThePrivateTempFolder) {
+  WriteContainer(Docs("photo.vlp"), "photo.JPG|Pass word\\", "jpeg bytes");
+  ASSERT_TRUE(Decrypt(Docs("photo.vlp"), CryptPurpose::Viewer, true));
+  EXPECT_EQ(DecryptedPath, TempFolder + "/ar~te.JPG");
+  EXPECT_EQ(PlainNamePath, Docs("photo.JPG"));
+  EXPECT_EQ(ReadFile(DecryptedPath), "jpeg bytes");
+  EXPECT_TRUE(Exists(Docs("photo.vlp"))) << "the viewer keeps the container";
+  EXPECT_FALSE(Exists(Docs("photo.JPG")));
+  struct stat st {};
+  ::stat(TempFolder.c_str(), &st);
+  EXPECT_EQ(st.st_mode & 0777, 0700u);
+  ::stat(DecryptedPath.c_str(), &st);
+  EXPECT_EQ(st.st_mode & 0077, 0u) << "plain copies are private";
+
+  // A leftover of an earlier view is wiped, not asked about.
+  WriteContainer(Docs("next.vlp"), "next.JPG|Pass word\\", "next picture");
+  ASSERT_TRUE(Decrypt(Docs("next.vlp"), CryptPurpose::Viewer, true));
+  EXPECT_EQ(ReadFile(TempFolder + "/ar~te.JPG"), "next picture");
+  EXPECT_TRUE(feedback.questions.empty());
+
+  test::FixedVolumeFacts cd("CDFS");
+  ASSERT_TRUE(CryptFile(Docs("next.vlp"), kModeDecrypt, true, {feedback, cd, CryptPurpose::Launcher}));
+  EXPECT_EQ(DecryptedPath, TempFolder + "/next.JPG");
+  test::FixedVolumeFacts cd_lower("cdfs");  // the file-system name is matched exactly
+  ASSERT_TRUE(CryptFile(Docs("next.vlp"), kModeDecrypt, true, {feedback, cd_lower, CryptPurpose::Launcher}));
+  EXPECT_EQ(DecryptedPath, Docs("next.JPG"));
+}
+
+TEST_F(ContainerTest, AnExistingPlainFileIsReplacedOnlyAfterYes) {
+  WriteContainer(Docs("c.vld"), "letter.doc|Pass word\\", "from the container");
+  WriteFile(Docs("letter.doc"), "already here");
+
+  feedback.answers = {kAnswerNo};
+  EXPECT_FALSE(Decrypt(Docs("c.vld")));
+  EXPECT_EQ(feedback.questions.back(), "letter.doc exists. Replace?");
+  EXPECT_EQ(ReadFile(Docs("letter.doc")), "already here");
+  EXPECT_TRUE(Exists(Docs("c.vld")));
+  EXPECT_FALSE(Exists(Docs("c.~tx")));
+
+  feedback.answers = {kAnswerYes};
+  EXPECT_TRUE(Decrypt(Docs("c.vld")));
+  EXPECT_EQ(ReadFile(Docs("letter.doc")), "from the container");
+  EXPECT_FALSE(Exists(Docs("c.vld")));
+}
+
+TEST_F(ContainerTest, StoredNamesCannotEscapeTheFolder) {
+  struct Case {
+    std::string stored, expected;
+  };
+  const std::vector<Case> cases = {{"../../evil.txt", "evil.txt"},
+                                   {"/etc/passwd", "passwd"},
+                                   {"", "crafted"},
+                                   {"..", "crafted"},
+                                   {".", "crafted"},
+                                   {std::string("a\0b", 3), "crafted"}};
+  for (const auto& c : cases) {
+    WriteContainer(Docs("crafted.vld"), c.stored + "|Pass word\\", "payload");
+    ASSERT_TRUE(Decrypt(Docs("crafted.vld")));
+    EXPECT_EQ(DecryptedPath, Docs(c.expected));
+    EXPECT_EQ(ReadFile(Docs(c.expected)), "payload");
+    ::unlink(Docs(c.expected).c_str());
+  }
+  EXPECT_FALSE(Exists(dir / "evil.txt"));
+}
+
+TEST_F(ContainerTest, AContainerIsNeverReplacedByItsOwnPlainFile) {
+  // The stored name equals the container's name, and the container is called *.~tx.
+  WriteContainer(Docs("same.vld"), "same.vld|Pass word\\", "inner");
+  ASSERT_TRUE(CryptFile(Docs("same.vld"), kModeDecrypt, true, {feedback, volumes, CryptPurpose::Launcher}));
+  EXPECT_EQ(ReadFile(DecryptedPath), "inner");
+  EXPECT_NE(DecryptedPath, Docs("same.vld"));
+  EXPECT_NE(ReadFile(Docs("same.vld")), "inner");
+
+  WriteContainer(Docs("work.~tx"), "work.txt|Pass word\\", "tx payload");
+  ASSERT_TRUE(Decrypt(Docs("work.~tx")));
+  EXPECT_EQ(ReadFile(Docs("work.txt")), "tx payload");
+}
+
+TEST_F(ContainerTest, RefusesFilesWhoseContainerCouldNotBeReadBack) {
+  const std::vector<std::pair<std::string, std::string>> cases = {
+      {"a|b.txt", "Pass word"}, {"a\\b.txt", "Pass word"}, {"ok.txt", "back\\slash"},
+      {std::string(250, 'n'), "Pass word"}};
+  for (const auto& [name, password] : cases) {
+    test::SetKey(password);
+    WriteFile(Docs(name), "keep me");
+    feedback.errors.clear();
+    EXPECT_FALSE(Encrypt(Docs(name))) << name;
+    ASSERT_EQ(feedback.errors.size(), 1u);
+    EXPECT_NE(feedback.errors[0].find("Cannot encrypt"), std::string::npos);
+    EXPECT_EQ(ReadFile(Docs(name)), "keep me");
+    ::unlink(Docs(name).c_str());
+  }
+  EXPECT_TRUE(dir.List() == std::vector<std::string>{"docs"});
+}
+
+TEST_F(ContainerTest, HeaderFillerCarriesNoEarlierData) {
+  WorkBuffer.fill('P');  // what a previous file left behind
+  WriteFile(Docs("f.txt"), "x");
+  ASSERT_TRUE(Encrypt(Docs("f.txt")));
+  const std::string header = Decipher(ReadFile(Docs("f.vld")).substr(0, kHeaderSize), key);
+  const std::string filler = header.substr(std::string("f.txt|Pass word\\").size());
+  EXPECT_NE(filler, std::string(filler.size(), 'P'));
+  EXPECT_LT(std::count(filler.begin(), filler.end(), 'P'), 10);
+}
+
+// Writes beyond a file-size limit fail (EFBIG), which stands for a full disk.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    ::getrlimit(RLIMIT_FSIZE, &saved_);
+    old_handler_ = ::signal(SIGXFSZ, SIG_IGN);
+    struct rlimit limit = saved_;
+    limit.rlim_cur = bytes;
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  ~FileSizeLimit() {
+    ::setrlimit(RLIMIT_FSIZE, &saved_);
+    ::signal(SIGXFSZ, old_handler_);
+  }
+
+ private:
+  struct rlimit saved_ {};
+  sighandler_t old_handler_;
+};
+
+TEST_F(ContainerTest, AFailedWriteKeepsTheSourceAndLeavesNoOutput) {
+  const std::string plain = test::SampleBytes(200000);
+  WriteFile(Docs("big.txt"), plain);
+  {
+    FileSizeLimit limit(100000);
+    EXPECT_FALSE(Encrypt(Docs("big.txt")));
+  }
+  EXPECT_EQ(feedback.errors, std::vector<std::string>{"Error during encryption of " + Docs("big.txt")});
+  EXPECT_EQ(ReadFile(Docs("big.txt")), plain);
+  EXPECT_FALSE(Exists(Docs("big.vld")));
+
+  KeepOriginals = true;
+  ASSERT_TRUE(Encrypt(Docs("big.txt")));
+  ::unlink(Docs("big.txt").c_str());
+  const std::string container = ReadFile(Docs("big.vld"));
+  {
+    FileSizeLimit limit(100000);
+    EXPECT_FALSE(Decrypt(Docs("big.vld")));
+  }
+  EXPECT_EQ(ReadFile(Docs("big.vld")), container);
+  EXPECT_FALSE(Exists(Docs("big.~tx")));
+  EXPECT_FALSE(Exists(Docs("big.txt")));
+}
+
+TEST_F(ContainerTest, AMissingSourceRaisesBeforeAnyOutput) {
+  EXPECT_THROW(Encrypt(Docs("missing.txt")), FileError);
+  EXPECT_THROW(Decrypt(Docs("missing.vld")), FileError);
+  EXPECT_TRUE(dir.List() == std::vector<std::string>{"docs"});
+}
+
+}  // namespace
+}  // namespace vls
