@@ -1,0 +1,113 @@
+// The platform layer: stored text, renames that never replace, DOS times,
+// private folders.
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstdlib>
+
+#include "platform/AnsiText.h"
+#include "platform/DosTime.h"
+#include "platform/FileServices.h"
+#include "platform/Folders.h"
+#include "support/TestSupport.h"
+
+namespace vls {
+namespace {
+
+TEST(AnsiTextTest, UsesWindows1252WhenItCanAndUtf8Otherwise) {
+  EXPECT_EQ(ToAnsi("caf\xc3\xa9"), "caf\xe9");
+  EXPECT_EQ(ToAnsi("\xe2\x82\xac 5"), "\x80 5");  // euro sign
+  EXPECT_EQ(ToAnsi("\xe6\x97\xa5\xe6\x9c\xac"), "\xe6\x97\xa5\xe6\x9c\xac");  // no 1252 form
+  EXPECT_EQ(ToAnsi("plain"), "plain");
+  EXPECT_EQ(FromAnsi("caf\xe9"), "caf\xc3\xa9");
+  EXPECT_EQ(FromAnsi("\x80"), "\xe2\x82\xac");
+  EXPECT_EQ(FromAnsi("\xe6\x97\xa5"), "\xe6\x97\xa5");
+  for (const std::string text : {"r\xc3\xa9sum\xc3\xa9.doc", "\xc5\x92uvre", "a\xe2\x80\x94z"}) {
+    EXPECT_EQ(FromAnsi(ToAnsi(text)), text);
+  }
+}
+
+TEST(AnsiTextTest, RejectsMalformedUtf8AndCountsCharacters) {
+  EXPECT_FALSE(IsValidUtf8("\xc3"));          // cut short
+  EXPECT_FALSE(IsValidUtf8("\xc0\xaf"));      // overlong
+  EXPECT_FALSE(IsValidUtf8("\xed\xa0\x80"));  // surrogate
+  EXPECT_FALSE(IsValidUtf8("\xf5\x80\x80\x80"));
+  EXPECT_TRUE(IsValidUtf8("\xf0\x9f\x98\x80"));
+  EXPECT_EQ(CharacterCount("\xc3\xa9t\xc3\xa9"), 3u);
+  EXPECT_EQ(CharacterCount("\xff\xfe"), 2u);
+}
+
+TEST(FileServicesTest, RenameNoReplaceNeverDestroysTheTarget) {
+  test::TempDir dir;
+  test::WriteFile(dir / "a", "a");
+  test::WriteFile(dir / "b", "b");
+  try {
+    RenameNoReplace(dir / "a", dir / "b");
+    FAIL() << "rename replaced its target";
+  } catch (const FileError& error) {
+    EXPECT_EQ(error.code().value(), EEXIST);
+    EXPECT_EQ(error.path(), dir / "a");
+  }
+  EXPECT_EQ(test::ReadFile(dir / "b"), "b");
+  RenameNoReplace(dir / "a", dir / "c");
+  EXPECT_EQ(test::ReadFile(dir / "c"), "a");
+  EXPECT_FALSE(test::Exists(dir / "a"));
+}
+
+TEST(FileServicesTest, PathPieces) {
+  EXPECT_EQ(FolderOf("/a/b/c.txt"), "/a/b/");
+  EXPECT_EQ(FileNameOf("/a/b/c.txt"), "c.txt");
+  EXPECT_EQ(FolderOf("c.txt"), "");
+  EXPECT_EQ(FolderForSync("c.txt"), ".");
+  EXPECT_EQ(FolderForSync("/c.txt"), "/");
+  EXPECT_EQ(FolderForSync("/a/c.txt"), "/a");
+}
+
+TEST(DosTimeTest, KeepsEvenSecondsInLocalTime) {
+  setenv("TZ", "Europe/Paris", 1);
+  tzset();
+  std::tm local{};
+  local.tm_year = 2024 - 1900;
+  local.tm_mon = 6;
+  local.tm_mday = 14;
+  local.tm_hour = 23;
+  local.tm_min = 59;
+  local.tm_sec = 59;
+  local.tm_isdst = -1;
+  const std::time_t moment = std::mktime(&local);
+  const DosDateTime dos = ToDosDateTime(moment);
+  EXPECT_EQ(dos >> 16, static_cast<unsigned>((2024 - 1980) << 9 | 7 << 5 | 14));
+  EXPECT_EQ(dos & 0xFFFF, static_cast<unsigned>(23 << 11 | 59 << 5 | 29));
+  EXPECT_EQ(FromDosDateTime(dos), moment - 1);
+  EXPECT_EQ(ToDosDateTime(0), (1u << 5 | 1u) << 16);  // before 1980
+  unsetenv("TZ");
+  tzset();
+}
+
+TEST(FoldersTest, TempFolderIsPrivateAndPrefersTheRuntimeFolder) {
+  test::TempDir dir;
+  const std::string runtime = dir / "run";
+  ::mkdir(runtime.c_str(), 0700);
+  setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
+  setenv("XDG_DATA_HOME", (dir / "data").c_str(), 1);
+  EXPECT_EQ(DefaultWindowsFolder(), dir / "data/veilstore");
+  const std::string temp = DefaultTempFolder(DefaultWindowsFolder());
+  EXPECT_EQ(temp, runtime + "/veilstore/TEMP");
+  EnsurePrivateFolder(temp);
+  struct stat st {};
+  ASSERT_EQ(::stat(temp.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0700u);
+  ::chmod(temp.c_str(), 0755);  // made readable by someone else: closed again
+  EnsurePrivateFolder(temp);
+  ::stat(temp.c_str(), &st);
+  EXPECT_EQ(st.st_mode & 0777, 0700u);
+
+  setenv("XDG_RUNTIME_DIR", (dir / "absent").c_str(), 1);
+  EXPECT_EQ(DefaultTempFolder("/w"), "/w/TEMP");
+  unsetenv("XDG_RUNTIME_DIR");
+  unsetenv("XDG_DATA_HOME");
+}
+
+}  // namespace
+}  // namespace vls
