@@ -1,0 +1,449 @@
+#include "imaging/picture/PictureLoader.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QPainter>
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+// GraphicsMagick's C interface; its headers need the standard C headers first.
+#include <magick/api.h>
+#include <sys/types.h>
+#include <cstdio>
+
+#include "imaging/picture/PictureState.h"
+
+namespace vls {
+namespace {
+
+// Largest picture the loader accepts, in pixels: a file that claims more is
+// refused by the decoder before it allocates anything.
+constexpr magick_int64_t kMaxPixels = 256LL * 1024 * 1024;
+// Largest logical GIF screen side the loader composes a frame onto.
+constexpr int kMaxSide = 65535;
+
+void InitMagickOnce() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    InitializeMagick(nullptr);
+    SetMagickResourceLimit(PixelsResource, kMaxPixels);
+  });
+}
+
+// The load in progress, for the decoder's progress monitor (a plain C
+// callback without a user pointer). One load at a time, on the UI thread.
+struct LoadProgress {
+  int last_percent = 0;
+  bool cancelled = false;
+};
+thread_local LoadProgress* current_load = nullptr;
+
+// Turns the decoder's row counts into percentages for ProgressHook. Only
+// rising percentages are passed on, so the gauge never runs backwards over
+// the passes of an interlaced picture.
+MagickPassFail MonitorToProgressHook(const char* /*text*/, const magick_int64_t quantum,
+                                     const magick_uint64_t span, ExceptionInfo* /*exception*/) {
+  LoadProgress* load = current_load;
+  if (load == nullptr)
+    return MagickPass;
+  if (load->cancelled)
+    return MagickFail;
+  if (span == 0 || quantum < 0)
+    return MagickPass;
+  const auto done = static_cast<magick_uint64_t>(quantum) + 1;
+  const int percent = static_cast<int>(std::min<magick_uint64_t>(100, done * 100 / span));
+  if (percent <= load->last_percent)
+    return MagickPass;
+  load->last_percent = percent;
+  if (ProgressHook && ProgressHook(percent) == 0) {
+    load->cancelled = true;
+    return MagickFail;
+  }
+  return MagickPass;
+}
+
+// Installs the monitor for the lifetime of one decode and restores what was
+// there before.
+class MonitorScope {
+ public:
+  explicit MonitorScope(LoadProgress& load) : previous_(SetMonitorHandler(MonitorToProgressHook)) {
+    current_load = &load;
+  }
+  ~MonitorScope() {
+    current_load = nullptr;
+    SetMonitorHandler(previous_);
+  }
+  MonitorScope(const MonitorScope&) = delete;
+  MonitorScope& operator=(const MonitorScope&) = delete;
+
+ private:
+  MonitorHandler previous_;
+};
+
+struct ImageInfoDeleter {
+  void operator()(ImageInfo* info) const { DestroyImageInfo(info); }
+};
+struct ImageListDeleter {
+  void operator()(Image* image) const { DestroyImageList(image); }
+};
+using ImageInfoPtr = std::unique_ptr<ImageInfo, ImageInfoDeleter>;
+using ImagePtr = std::unique_ptr<Image, ImageListDeleter>;
+
+class Exception {
+ public:
+  Exception() { GetExceptionInfo(&info_); }
+  ~Exception() { DestroyExceptionInfo(&info_); }
+  Exception(const Exception&) = delete;
+  Exception& operator=(const Exception&) = delete;
+  ExceptionInfo* get() { return &info_; }
+  bool IsError() const { return info_.severity >= ErrorException; }
+  QString Message() const {
+    QString text = QString::fromLocal8Bit(info_.reason ? info_.reason : "");
+    if (info_.description != nullptr && *info_.description != '\0') {
+      text += QStringLiteral(" (") + QString::fromLocal8Bit(info_.description) + QLatin1Char(')');
+    }
+    return text.isEmpty() ? QStringLiteral("The picture could not be decoded") : text;
+  }
+
+ private:
+  ExceptionInfo info_;
+};
+
+const char* MagickNameOf(PictureKind kind) {
+  switch (kind) {
+    case PictureKind::Bmp:
+      return "BMP";
+    case PictureKind::Jpeg:
+      return "JPEG";
+    case PictureKind::Gif:
+      return "GIF";
+    case PictureKind::Png:
+      return "PNG";
+    case PictureKind::Pcx:
+      return "PCX";
+    case PictureKind::Tiff:
+      return "TIFF";
+    case PictureKind::Wmf:
+      return "WMF";
+    default:
+      return "";
+  }
+}
+
+QString FailureNotice(PictureKind kind) {
+  switch (kind) {
+    case PictureKind::Bmp:
+      return QStringLiteral("Reading bmp file failed");
+    case PictureKind::Jpeg:
+      return QStringLiteral("Reading jpg file failed");
+    case PictureKind::Gif:
+      return QStringLiteral("Reading gif file failed");
+    case PictureKind::Png:
+      return QStringLiteral("Reading png file failed");
+    case PictureKind::Pcx:
+      return QStringLiteral("Reading pcx file failed");
+    case PictureKind::Tiff:
+      return QStringLiteral("Reading tif file failed");
+    default:
+      return QString();
+  }
+}
+
+// CRC-32 of PNG chunks (ISO 3309, reflected, polynomial 0xEDB88320).
+class Crc32 {
+ public:
+  Crc32() {
+    for (std::uint32_t n = 0; n < 256; ++n) {
+      std::uint32_t c = n;
+      for (int k = 0; k < 8; ++k)
+        c = (c & 1U) != 0 ? 0xEDB88320U ^ (c >> 1) : c >> 1;
+      table_[n] = c;
+    }
+  }
+  std::uint32_t Update(std::uint32_t crc, const unsigned char* bytes, std::size_t size) const {
+    crc = ~crc;
+    for (std::size_t i = 0; i < size; ++i)
+      crc = table_[(crc ^ bytes[i]) & 0xFFU] ^ (crc >> 8);
+    return ~crc;
+  }
+
+ private:
+  std::array<std::uint32_t, 256> table_{};
+};
+
+std::uint32_t BigEndian32(const unsigned char* bytes) {
+  return (std::uint32_t{bytes[0]} << 24) | (std::uint32_t{bytes[1]} << 16) |
+         (std::uint32_t{bytes[2]} << 8) | std::uint32_t{bytes[3]};
+}
+
+// The PNG decoder underneath accepts chunks whose checksum is wrong. A
+// critical chunk (IHDR, PLTE, IDAT, IEND: upper-case first letter) with a bad
+// checksum means a damaged file, so it is refused before decoding. Files that
+// end early are left to the decoder.
+bool PngCriticalChunksIntact(const QString& path) {
+  static const Crc32 crc;
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly))
+    return true;
+  unsigned char head[8];
+  static constexpr unsigned char kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+  if (file.read(reinterpret_cast<char*>(head), 8) != 8 || std::memcmp(head, kSignature, 8) != 0) {
+    return true;
+  }
+  std::vector<unsigned char> buffer(64 * 1024);
+  for (;;) {
+    if (file.read(reinterpret_cast<char*>(head), 8) != 8)
+      return true;
+    const std::uint32_t length = BigEndian32(head);
+    if (length > 0x7FFFFFFFU)
+      return false;
+    const bool critical = head[4] >= 'A' && head[4] <= 'Z';
+    std::uint32_t sum = crc.Update(0, head + 4, 4);
+    for (std::uint32_t left = length; left > 0;) {
+      const auto want = std::min<std::uint32_t>(left, static_cast<std::uint32_t>(buffer.size()));
+      if (file.read(reinterpret_cast<char*>(buffer.data()), want) != want)
+        return true;
+      sum = crc.Update(sum, buffer.data(), want);
+      left -= want;
+    }
+    unsigned char stored[4];
+    if (file.read(reinterpret_cast<char*>(stored), 4) != 4)
+      return true;
+    if (critical && BigEndian32(stored) != sum)
+      return false;
+    if (std::memcmp(head + 4, "IEND", 4) == 0)
+      return true;
+  }
+}
+
+// Reduces the colours of a decoded picture to what the colour depth allows.
+void ReduceColors(Image* image, int depth, bool dither) {
+  if (depth >= 24)
+    return;
+  QuantizeInfo quantize;
+  GetQuantizeInfo(&quantize);
+  quantize.number_colors = depth == 0 ? 16 : (1UL << depth);
+  quantize.dither = dither ? 1U : 0U;
+  if (depth == 1)
+    quantize.colorspace = GRAYColorspace;
+  QuantizeImage(&quantize, image);
+}
+
+// Copies GraphicsMagick's pixels into a QImage in the display's byte order;
+// the result is the only copy that outlives the load.
+QImage ToQImage(const Image* image, Exception& exception) {
+  const auto columns = image->columns;
+  const auto rows = image->rows;
+  const bool alpha = image->matte != 0;
+  QImage out(static_cast<int>(columns), static_cast<int>(rows),
+             alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+  if (out.isNull())
+    return out;
+  // QImage's 32-bit formats hold 0xAARRGGBB words.
+  const char* map = QSysInfo::ByteOrder == QSysInfo::LittleEndian ? "BGRA" : "ARGB";
+  for (unsigned long y = 0; y < rows; ++y) {
+    if (DispatchImage(image, 0, static_cast<long>(y), columns, 1, map, CharPixel,
+                      out.scanLine(static_cast<int>(y)), exception.get()) != MagickPass) {
+      return QImage();
+    }
+  }
+  if (alpha)
+    out.convertTo(QImage::Format_ARGB32_Premultiplied);
+  return out;
+}
+
+// A GIF frame may be smaller than the GIF's logical screen or lie off its
+// origin: the picture is the screen, transparent where the frame does not
+// cover it, as other viewers show it.
+QImage OnLogicalScreen(QImage frame, const Image* image) {
+  const auto& page = image->page;
+  const bool fills = page.x == 0 && page.y == 0 &&
+                     (page.width == 0 || page.width == image->columns) &&
+                     (page.height == 0 || page.height == image->rows);
+  if (fills || page.width == 0 || page.height == 0)
+    return frame;
+  if (page.width > static_cast<unsigned long>(kMaxSide) ||
+      page.height > static_cast<unsigned long>(kMaxSide)) {
+    return frame;
+  }
+  QImage screen(static_cast<int>(page.width), static_cast<int>(page.height),
+                QImage::Format_ARGB32_Premultiplied);
+  if (screen.isNull())
+    return frame;
+  screen.fill(Qt::transparent);
+  QPainter painter(&screen);
+  painter.drawImage(QPoint(static_cast<int>(page.x), static_cast<int>(page.y)), frame);
+  painter.end();
+  return screen;
+}
+
+void LoadWithMagick(const QString& path, PictureKind kind, const LoadOptions& options,
+                    LoadedPicture& result) {
+  InitMagickOnce();
+  const bool with_progress = IsLibraryKind(kind);
+  LoadProgress load;
+  if (with_progress && ProgressHook && ProgressHook(0) == 0) {
+    result.outcome = LoadOutcome::Cancelled;
+    return;
+  }
+
+  if (kind == PictureKind::Png && !PngCriticalChunksIntact(path)) {
+    result.outcome = LoadOutcome::Failed;
+    result.decoder_message = QStringLiteral("PNG file corrupted: a critical chunk fails its CRC");
+    return;
+  }
+
+  ImageInfoPtr info(CloneImageInfo(nullptr));
+  // The extension alone chooses the decoder: naming the format stops the
+  // library from guessing it from the contents.
+  const std::string name = std::string(MagickNameOf(kind)) + ":" +
+                           QFile::encodeName(QFileInfo(path).absoluteFilePath()).toStdString();
+  if (name.size() >= MaxTextExtent) {
+    result.outcome = LoadOutcome::Failed;
+    result.decoder_message = QStringLiteral("File name too long");
+    return;
+  }
+  std::memcpy(info->filename, name.c_str(), name.size() + 1);
+  info->subimage = 0;  // first frame only
+  info->subrange = 1;
+
+  Exception exception;
+  ImagePtr image;
+  if (with_progress) {
+    MonitorScope monitor(load);
+    image.reset(ReadImage(info.get(), exception.get()));
+  } else {
+    image.reset(ReadImage(info.get(), exception.get()));
+  }
+  if (load.cancelled) {
+    result.outcome = LoadOutcome::Cancelled;
+    return;
+  }
+  if (!image || exception.IsError() || image->columns == 0 || image->rows == 0) {
+    result.outcome = LoadOutcome::Failed;
+    result.decoder_message = exception.Message();
+    return;
+  }
+  // The decoder reports its last row; a decoder that reports nothing still
+  // ends the gauge at 100.
+  if (with_progress && load.last_percent < 100 && ProgressHook)
+    ProgressHook(100);
+
+  ReduceColors(image.get(), options.color_depth, options.dither);
+  QImage picture = ToQImage(image.get(), exception);
+  if (kind == PictureKind::Gif && !picture.isNull()) {
+    picture = OnLogicalScreen(std::move(picture), image.get());
+  }
+  image.reset();
+  if (picture.isNull()) {
+    result.outcome = LoadOutcome::Failed;
+    result.decoder_message = exception.IsError()
+                                 ? exception.Message()
+                                 : QStringLiteral("Not enough memory for the picture");
+    return;
+  }
+  result.outcome = LoadOutcome::Loaded;
+  result.image = std::move(picture);
+}
+
+void LoadWithQt(const QString& path, PictureKind kind, LoadedPicture& result) {
+  QImageReader reader(path);
+  if (kind == PictureKind::Ico) {
+    reader.setFormat("ico");
+    reader.setDecideFormatFromContent(false);
+  }
+  QImage picture = reader.read();
+  if (picture.isNull()) {
+    result.outcome = LoadOutcome::Failed;
+    result.decoder_message = reader.errorString();
+    return;
+  }
+  result.outcome = LoadOutcome::Loaded;
+  result.image = std::move(picture);
+}
+
+}  // namespace
+
+int ColorDepthFor(LoadResolution resolution, int display_bits_per_pixel) {
+  switch (resolution) {
+    case LoadResolution::ColorVga:
+      return 0;
+    case LoadResolution::MonoChrome:
+      return 1;
+    case LoadResolution::Color16:
+      return 4;
+    case LoadResolution::Color256:
+      return 8;
+    case LoadResolution::ColorTrue:
+      return 24;
+    case LoadResolution::AutoMatic:
+      break;
+  }
+  if (display_bits_per_pixel <= 4)
+    return 4;
+  if (display_bits_per_pixel < 16)
+    return 8;
+  return 24;
+}
+
+PictureKind KindOfExtension(const QString& extension) {
+  const QString upper = extension.toUpper();
+  if (upper == QLatin1String(".BMP"))
+    return PictureKind::Bmp;
+  if (upper == QLatin1String(".JPG") || upper == QLatin1String(".JPEG"))
+    return PictureKind::Jpeg;
+  if (upper == QLatin1String(".GIF"))
+    return PictureKind::Gif;
+  if (upper == QLatin1String(".PNG"))
+    return PictureKind::Png;
+  if (upper == QLatin1String(".PCX"))
+    return PictureKind::Pcx;
+  if (upper == QLatin1String(".TIF") || upper == QLatin1String(".TIFF"))
+    return PictureKind::Tiff;
+  if (upper == QLatin1String(".WMF"))
+    return PictureKind::Wmf;
+  if (upper == QLatin1String(".ICO"))
+    return PictureKind::Ico;
+  return PictureKind::Other;
+}
+
+bool IsLibraryKind(PictureKind kind) {
+  return kind == PictureKind::Bmp || kind == PictureKind::Jpeg || kind == PictureKind::Gif ||
+         kind == PictureKind::Png || kind == PictureKind::Pcx || kind == PictureKind::Tiff;
+}
+
+LoadedPicture LoadPicture(const QString& path, const LoadOptions& options) {
+  LoadedPicture result;
+  const QFileInfo file(path);
+  if (path.isEmpty() || !file.isFile()) {
+    result.outcome = LoadOutcome::NotFound;
+    result.status = QString::fromLatin1(kStatusNotFound);
+    return result;
+  }
+  const int dot = file.fileName().lastIndexOf(QLatin1Char('.'));
+  const PictureKind kind = KindOfExtension(dot < 0 ? QString() : file.fileName().mid(dot));
+  result.file_size = file.size();
+  result.status = IsLibraryKind(kind) ? path.toUpper() : QString::fromLatin1(kStatusNotLibrary);
+
+  if (kind == PictureKind::Ico || kind == PictureKind::Other) {
+    LoadWithQt(path, kind, result);
+  } else {
+    LoadWithMagick(path, kind, options, result);
+  }
+  if (result.outcome == LoadOutcome::Failed)
+    result.failure_notice = FailureNotice(kind);
+  if (result.outcome == LoadOutcome::Loaded) {
+    result.width = result.image.width();
+    result.height = result.image.height();
+  }
+  return result;
+}
+
+}  // namespace vls

@@ -1,0 +1,65 @@
+#pragma once
+// The still-picture loader: one file in, one decoded picture and its facts
+// out. BMP, JPEG, GIF, PNG, PCX, TIFF and WMF are decoded by GraphicsMagick,
+// with the decoder's progress passed to ProgressHook; ICO (and any other
+// extension) by Qt's image reader. No widgets: the picture control draws what
+// this returns.
+
+#include <QImage>
+#include <QString>
+#include <cstdint>
+
+namespace vls {
+
+// How many colours a decoded picture keeps.
+enum class LoadResolution { ColorVga, MonoChrome, Color16, Color256, ColorTrue, AutoMatic };
+
+// Colour depth in bits for a resolution: VGA 0, monochrome 1, 16 colours 4,
+// 256 colours 8, true colour 24; AutoMatic follows the display's bits per
+// pixel (up to 4 gives 4, 5 to 15 give 8, 16 and more give 24).
+int ColorDepthFor(LoadResolution resolution, int display_bits_per_pixel);
+
+// The decoder a file goes to, chosen by its extension alone.
+enum class PictureKind { Bmp, Jpeg, Gif, Png, Pcx, Tiff, Wmf, Ico, Other };
+
+// Kind of an extension such as ".jpg" or ".TIF" (letter case does not matter).
+PictureKind KindOfExtension(const QString& extension);
+
+// True for the kinds GraphicsMagick decodes with progress and the two
+// failure messages.
+bool IsLibraryKind(PictureKind kind);
+
+struct LoadOptions {
+  int color_depth = 24;  // 0 (16 VGA colours), 1, 4, 8 or 24 bits
+  bool dither = true;    // dither when colours are reduced
+};
+
+enum class LoadOutcome {
+  Loaded,     // image holds the picture
+  NotFound,   // no such file
+  Failed,     // the decoder refused the file
+  Cancelled,  // ProgressHook answered 0
+};
+
+struct LoadedPicture {
+  LoadOutcome outcome = LoadOutcome::NotFound;
+  QImage image;  // null unless Loaded
+  int width = 0;
+  int height = 0;
+  std::int64_t file_size = 0;
+  // "file not found", "Non TIF, JPeg, BMP, GIF, PNG or PCX Image" for files
+  // that are not library formats, otherwise the file name in upper case.
+  QString status;
+  // On Failed: the decoder's own words, and for the library formats the
+  // notice "Reading bmp file failed" (gif, png, pcx, jpg, tif).
+  QString decoder_message;
+  QString failure_notice;
+};
+
+inline constexpr const char* kStatusNotFound = "file not found";
+inline constexpr const char* kStatusNotLibrary = "Non TIF, JPeg, BMP, GIF, PNG or PCX Image";
+
+// Loads the file named path. Never throws for a bad file.
+LoadedPicture LoadPicture(const QString& path, const LoadOptions& options = {});
+
+}  // namespace vls
