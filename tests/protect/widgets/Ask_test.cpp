@@ -1,0 +1,165 @@
+// The question dialog: its layout, the 65-character split, the three answers,
+// the close box, and a fresh start for every question. Modal dialogs are
+// answered from a single-shot timer or the next-answer hook.
+
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+#include <functional>
+
+#include "protect/widgets/Ask.h"
+
+using vls::Ask;
+using vls::AskAnswer;
+using vls::AskQuestion;
+using vls::TAsk;
+
+namespace {
+
+struct Seen {
+  QString line1, line2;
+  int answer_on_show = -1;
+  bool shown = false;
+};
+
+// Once the modal question is up, records what it shows and then acts on it.
+void WhenAsked(Seen& seen, std::function<void(TAsk&)> act) {
+  QTimer::singleShot(0, [&seen, act = std::move(act)] {
+    auto* dialog = qobject_cast<TAsk*>(QApplication::activeModalWidget());
+    if (dialog == nullptr) {
+      WhenAsked(seen, act);
+      return;
+    }
+    seen.shown = true;
+    seen.line1 = dialog->findChild<QLabel*>("Label1")->text();
+    seen.line2 = dialog->findChild<QLabel*>("Label2")->text();
+    seen.answer_on_show = AskAnswer;
+    act(*dialog);
+  });
+}
+
+void Click(TAsk& dialog, const char* button) {
+  QTest::mouseClick(dialog.findChild<QPushButton*>(button), Qt::LeftButton);
+}
+
+QString Letters(int count) {
+  QString text;
+  for (int i = 0; i < count; ++i)
+    text += QChar(u'a' + i % 26);
+  return text;
+}
+
+}  // namespace
+
+class AskTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void init() {
+    TAsk::ClearNextAnswer();
+    AskAnswer = -1;
+  }
+
+  void layoutMatchesTheDesign() {
+    TAsk dialog;
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("MORVANE  Veilstore 32-bit v 3.1 "));
+    QCOMPARE(dialog.size(), QSize(341, 98));
+    const struct {
+      const char* name;
+      QString text;
+      QRect geometry;
+    } buttons[] = {{"ButOk", "YES", QRect(26, 52, 92, 40)},
+                   {"ButNo", "NO", QRect(117, 52, 85, 40)},
+                   {"CancelBtn", "Cancel", QRect(202, 52, 85, 40)}};
+    for (const auto& expected : buttons) {
+      auto* button = dialog.findChild<QPushButton*>(expected.name);
+      QVERIFY2(button != nullptr, expected.name);
+      QCOMPARE(button->text(), expected.text);
+      QCOMPARE(button->geometry(), expected.geometry);
+    }
+    QCOMPARE(dialog.findChild<QLabel*>("Label1")->pos(), QPoint(8, 5));
+    QCOMPARE(dialog.findChild<QLabel*>("Label2")->pos(), QPoint(8, 24));
+    QVERIFY(dialog.findChild<QLabel*>("Label1")->alignment() & Qt::AlignHCenter);
+  }
+
+  void splitsAtCharacter65() {
+    const struct {
+      int length;
+      int first;
+    } cases[] = {{65, 65}, {66, 65}, {70, 65}, {10, 10}, {0, 0}};
+    for (const auto& c : cases) {
+      const QString question = Letters(c.length);
+      Seen seen;
+      WhenAsked(seen, [](TAsk& dialog) { Click(dialog, "ButOk"); });
+      QCOMPARE(Ask(question), 1);
+      QVERIFY(seen.shown);
+      QCOMPARE(seen.line1, question.left(c.first));
+      QCOMPARE(seen.line2, question.mid(c.first));
+      QCOMPARE(seen.line1 + seen.line2, question);
+    }
+  }
+
+  void buttonsAnswerOneTwoZero() {
+    const struct {
+      const char* button;
+      int answer;
+    } cases[] = {{"ButOk", 1}, {"ButNo", 2}, {"CancelBtn", 0}};
+    for (const auto& c : cases) {
+      Seen seen;
+      WhenAsked(seen, [&c](TAsk& dialog) { Click(dialog, c.button); });
+      QCOMPARE(Ask(QStringLiteral("DELETE THE FILES ?")), c.answer);
+      QCOMPARE(AskAnswer, c.answer);
+      QCOMPARE(seen.line1, QStringLiteral("DELETE THE FILES ?"));
+    }
+  }
+
+  void closeBoxAndEscapeAnswerCancel() {
+    Seen seen;
+    WhenAsked(seen, [](TAsk& dialog) { dialog.close(); });
+    QCOMPARE(Ask(QStringLiteral("Include Sub-Directories ?")), 0);
+    QVERIFY(seen.shown);
+
+    WhenAsked(seen, [](TAsk& dialog) { QTest::keyClick(&dialog, Qt::Key_Escape); });
+    QCOMPARE(Ask(QStringLiteral("Include Sub-Directories ?")), 0);
+  }
+
+  void twoQuestionsInARowEachStartClean() {
+    Seen first;
+    WhenAsked(first, [](TAsk& dialog) { Click(dialog, "ButNo"); });
+    QCOMPARE(Ask(Letters(70)), 2);
+    QCOMPARE(first.line2, Letters(70).mid(65));
+
+    Seen second;
+    WhenAsked(second, [](TAsk& dialog) { dialog.close(); });
+    QCOMPARE(Ask(QStringLiteral("short")), 0);
+    QCOMPARE(second.line1, QStringLiteral("short"));
+    QCOMPARE(second.line2, QString());
+    QCOMPARE(second.answer_on_show, 0);
+    // Every question had its own dialog, and none is left behind.
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+      QVERIFY(qobject_cast<TAsk*>(widget) == nullptr);
+    }
+  }
+
+  void longQuestionsAreCutTo255() {
+    TAsk::SetNextAnswer(1);
+    QCOMPARE(Ask(Letters(300)), 1);
+    QCOMPARE(AskQuestion, Letters(255));
+  }
+
+  void nextAnswerHookSkipsTheWindowOnce() {
+    TAsk::SetNextAnswer(2);
+    QCOMPARE(Ask(std::string("caf\xc3\xa9 exists. Replace?")), 2);
+    QCOMPARE(AskQuestion, QStringLiteral("café exists. Replace?"));
+    // Used up: the next question shows the dialog again.
+    Seen seen;
+    WhenAsked(seen, [](TAsk& dialog) { Click(dialog, "CancelBtn"); });
+    QCOMPARE(Ask(QStringLiteral("again")), 0);
+    QVERIFY(seen.shown);
+  }
+};
+
+QTEST_MAIN(AskTest)
+#include "Ask_test.moc"
