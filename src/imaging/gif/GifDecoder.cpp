@@ -1,0 +1,435 @@
+#include "imaging/gif/GifDecoder.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace vls::gif {
+namespace {
+
+constexpr std::uint8_t kExtension = 0x21;
+constexpr std::uint8_t kImage = 0x2C;
+constexpr std::uint8_t kTrailer = 0x3B;
+constexpr std::uint8_t kPlainText = 0x01;
+constexpr std::uint8_t kGraphicControl = 0xF9;
+constexpr std::uint8_t kComment = 0xFE;
+constexpr std::uint8_t kApplication = 0xFF;
+constexpr int kTableSize = 4096;
+
+int U16(std::span<const std::uint8_t> d, std::size_t at) { return d[at] | (d[at + 1] << 8); }
+
+// Bytes the composition and its mask need for a screen of w by h.
+std::size_t ScreenBytes(std::size_t w, std::size_t h) { return w * h * 5; }
+
+// Codes packed least-significant bit first into a chain of sub-blocks (a
+// size byte, then that many bytes; a size of 0 ends the chain). A sub-block
+// whose size runs past the data is cut at the end of the data.
+class SubBlockBits {
+ public:
+  SubBlockBits(std::span<const std::uint8_t> data, std::size_t pos)
+      : data_(data), pos_(pos), block_end_(pos) {}
+
+  // The next code of `width` bits, or -1 when the data runs out.
+  int Read(int width) {
+    while (count_ < width) {
+      if (pos_ == block_end_ && !NextBlock()) return -1;
+      bits_ |= static_cast<std::uint32_t>(data_[pos_++]) << count_;
+      count_ += 8;
+    }
+    const int code = static_cast<int>(bits_ & ((1u << width) - 1));
+    bits_ >>= width;
+    count_ -= width;
+    return code;
+  }
+
+  // Drops the rest of the chain; returns the position after it.
+  std::size_t SkipRest() {
+    pos_ = block_end_;
+    while (NextBlock()) pos_ = block_end_;
+    return pos_;
+  }
+
+ private:
+  // Moves to the next non-empty sub-block; false at the end of the chain.
+  bool NextBlock() {
+    while (!done_) {
+      if (pos_ >= data_.size()) {
+        done_ = true;
+        break;
+      }
+      const std::size_t size = data_[pos_++];
+      if (size == 0) {
+        done_ = true;
+        break;
+      }
+      block_end_ = std::min(pos_ + size, data_.size());
+      if (block_end_ > pos_) return true;
+    }
+    block_end_ = pos_;
+    return false;
+  }
+
+  std::span<const std::uint8_t> data_;
+  std::size_t pos_;
+  std::size_t block_end_;
+  bool done_ = false;
+  std::uint32_t bits_ = 0;
+  int count_ = 0;
+};
+
+std::size_t SkipSubBlocks(std::span<const std::uint8_t> data, std::size_t pos) {
+  return SubBlockBits(data, pos).SkipRest();
+}
+
+std::size_t AppendSubBlocks(std::span<const std::uint8_t> data, std::size_t pos,
+                            std::string& out) {
+  while (pos < data.size()) {
+    const std::size_t size = data[pos++];
+    if (size == 0) break;
+    const std::size_t end = std::min(pos + size, data.size());
+    out.append(reinterpret_cast<const char*>(data.data() + pos), end - pos);
+    pos = end;
+  }
+  return pos;
+}
+
+// Copies `entries` RGB triples into `table`; false when the data is too short.
+bool ReadTable(std::span<const std::uint8_t> data, std::size_t& pos, int bit_count,
+               ColorTable& table) {
+  const std::size_t bytes = std::size_t{3} << bit_count;
+  if (data.size() - pos < bytes) return false;
+  table.fill(0);
+  std::memcpy(table.data(), data.data() + pos, bytes);
+  pos += bytes;
+  return true;
+}
+
+void BuildMask(TFrame& frame) {
+  const std::size_t stride = static_cast<std::size_t>(frame.MaskStride());
+  frame.mask.assign(stride * static_cast<std::size_t>(frame.height), 0);
+  const std::uint8_t* in = frame.indices.data();
+  for (int y = 0; y < frame.height; ++y) {
+    std::uint8_t* row = frame.mask.data() + static_cast<std::size_t>(y) * stride;
+    for (int x = 0; x < frame.width; ++x) {
+      if (*in++ == frame.transparent_index) row[x >> 3] |= static_cast<std::uint8_t>(0x80 >> (x & 7));
+    }
+  }
+}
+
+// Fields of the graphic control block that applies to the next image:
+// size, packed, delay (2 bytes), transparent index, terminator.
+using GraphicControl = std::array<std::uint8_t, 6>;
+
+struct Reader {
+  std::span<const std::uint8_t> data;
+  GifFile& gif;
+  std::size_t buffer_bytes = 0;  // held by the frames read so far
+
+  // Reads the image at `pos` (its separator). Returns false, with `stop`
+  // set, when no frame could be made of it.
+  bool ReadFrame(std::size_t& pos, const GraphicControl& control, std::string& comment,
+                 StopReason& stop) {
+    if (data.size() - pos < 10) {
+      stop = StopReason::kBadFrame;
+      return false;
+    }
+    TFrame frame;
+    frame.left = U16(data, pos + 1);
+    frame.top = U16(data, pos + 3);
+    frame.width = U16(data, pos + 5);
+    frame.height = U16(data, pos + 7);
+    const std::uint8_t packed = data[pos + 9];
+    pos += 10;
+    if ((packed & 0x80) != 0) {
+      frame.has_local_table = true;
+      frame.local_bit_count = (packed & 7) + 1;
+      if (!ReadTable(data, pos, frame.local_bit_count, frame.colors)) {
+        stop = StopReason::kBadFrame;
+        return false;
+      }
+    } else {
+      frame.colors = gif.global_colors;
+    }
+    frame.interlaced = (packed & 0x40) != 0;
+    const int disposal = (control[1] >> 2) & 7;
+    frame.disposal = (disposal == 0 || disposal == 1 || disposal == 3) ? disposal : 2;
+    frame.delay_ms = std::max(U16(control, 2) * 10, 1);
+    frame.transparent = (control[1] & 1) != 0;
+    frame.transparent_index = control[4];
+
+    // The picture grows to cover the frame; refuse what would pass the limits.
+    const int right = std::max(gif.logical_width, frame.left + frame.width);
+    const int bottom = std::max(gif.logical_height, frame.top + frame.height);
+    const std::size_t frame_bytes = frame.BufferBytes();
+    if (right > kMaxSide || bottom > kMaxSide ||
+        buffer_bytes + frame_bytes + ScreenBytes(right, bottom) > kMaxBufferBytes) {
+      stop = StopReason::kFrameTooLarge;
+      return false;
+    }
+
+    const std::size_t pixels =
+        static_cast<std::size_t>(frame.width) * static_cast<std::size_t>(frame.height);
+    frame.indices.assign(pixels, 0);
+    if (frame.interlaced && frame.height > 1) {
+      std::vector<std::uint8_t> stream(pixels, 0);
+      pos = DecodeLzw(data, pos, stream);
+      const std::vector<int> order = InterlacedRowOrder(frame.height);
+      const std::size_t w = static_cast<std::size_t>(frame.width);
+      for (std::size_t n = 0; n < order.size(); ++n) {
+        std::memcpy(frame.indices.data() + static_cast<std::size_t>(order[n]) * w,
+                    stream.data() + n * w, w);
+      }
+    } else {
+      pos = DecodeLzw(data, pos, frame.indices);
+    }
+    if (frame.transparent) BuildMask(frame);
+    frame.comment = std::move(comment);
+    comment.clear();
+
+    buffer_bytes += frame_bytes;
+    gif.logical_width = right;
+    gif.logical_height = bottom;
+    gif.any_transparent = gif.any_transparent || frame.transparent;
+    gif.any_interlaced = gif.any_interlaced || frame.interlaced;
+    gif.frames.push_back(std::move(frame));
+    return true;
+  }
+
+  void ReadBlocks(std::size_t pos) {
+    GraphicControl control{};
+    std::string comment;
+    StopReason& stop = gif.stop;
+    for (;;) {
+      if (pos >= data.size()) {
+        stop = StopReason::kEndOfData;
+        return;
+      }
+      const std::uint8_t kind = data[pos];
+      if (kind == kTrailer) return;
+      if (kind == kImage) {
+        if (gif.frames.size() >= kMaxFrames) {
+          stop = StopReason::kFrameLimit;
+          return;
+        }
+        if (!ReadFrame(pos, control, comment, stop)) return;
+        control.fill(0);
+        continue;
+      }
+      if (kind != kExtension) {
+        stop = StopReason::kUnknownBlock;
+        return;
+      }
+      if (data.size() - pos < 2) {
+        stop = StopReason::kEndOfData;
+        return;
+      }
+      const std::uint8_t label = data[pos + 1];
+      pos += 2;
+      switch (label) {
+        case kPlainText:
+          pos = SkipSubBlocks(data, pos);
+          break;
+        case kGraphicControl:
+          if (data.size() - pos < control.size()) {
+            stop = StopReason::kEndOfData;
+            return;
+          }
+          std::memcpy(control.data(), data.data() + pos, control.size());
+          pos += control.size();
+          break;
+        case kComment:
+          pos = AppendSubBlocks(data, pos, comment);
+          break;
+        case kApplication: {
+          static constexpr char kLoopBlock[] = "NETSCAPE2.0";
+          if (data.size() - pos >= 12 && std::memcmp(data.data() + pos + 1, kLoopBlock, 11) == 0) {
+            // 11, "NETSCAPE2.0", 3, 1, loop count (2 bytes), 0
+            if (data.size() - pos < 17) {
+              stop = StopReason::kEndOfData;
+              return;
+            }
+            gif.loop_count = U16(data, pos + 14);
+            pos += 17;
+          } else {
+            pos = SkipSubBlocks(data, pos);
+          }
+          break;
+        }
+        default:
+          stop = StopReason::kUnknownBlock;
+          return;
+      }
+    }
+  }
+};
+
+}  // namespace
+
+std::size_t TFrame::BufferBytes() const {
+  const std::size_t w = static_cast<std::size_t>(width);
+  const std::size_t h = static_cast<std::size_t>(height);
+  std::size_t bytes = w * h;
+  if (transparent) bytes += static_cast<std::size_t>(MaskStride()) * h;
+  if (disposal == 3) bytes += w * h * 5;  // saved colour and mask
+  return bytes;
+}
+
+std::vector<int> InterlacedRowOrder(int height) {
+  std::vector<int> order;
+  order.reserve(static_cast<std::size_t>(std::max(height, 0)));
+  static constexpr int kStart[] = {0, 4, 2, 1};
+  static constexpr int kStep[] = {8, 8, 4, 2};
+  for (int pass = 0; pass < 4; ++pass) {
+    for (int row = kStart[pass]; row < height; row += kStep[pass]) order.push_back(row);
+  }
+  return order;
+}
+
+std::size_t DecodeLzw(std::span<const std::uint8_t> data, std::size_t pos,
+                      std::span<std::uint8_t> pixels) {
+  if (pos >= data.size()) return data.size();
+  const int min_size = data[pos++];
+  SubBlockBits bits(data, pos);
+  if (min_size > 11) return bits.SkipRest();
+
+  const int clear = 1 << min_size;
+  const int end = clear + 1;
+  std::array<std::uint16_t, kTableSize> prefix{};
+  std::array<std::uint8_t, kTableSize> suffix{};
+  std::array<std::uint8_t, kTableSize + 1> stack;
+  for (int i = 0; i < clear; ++i) suffix[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i);
+
+  int free_code = clear + 2;
+  int width = min_size + 1;
+  int limit = 2 * clear;
+  int previous = -1;
+  std::uint8_t first = 0;
+  std::uint8_t* out = pixels.data();
+  std::uint8_t* const out_end = out + pixels.size();
+
+  while (out < out_end) {
+    int code = bits.Read(width);
+    if (code < 0 || code == end) break;
+    if (code == clear) {
+      free_code = clear + 2;
+      width = min_size + 1;
+      limit = 2 * clear;
+      previous = -1;
+      continue;
+    }
+    if (previous < 0) {
+      // The first code after a reset stands for itself.
+      first = static_cast<std::uint8_t>(code);
+      *out++ = first;
+      previous = code;
+      continue;
+    }
+    const int in_code = code;
+    std::size_t depth = 0;
+    if (code >= free_code) {
+      // A code not yet in the table: the previous string plus its first byte.
+      stack[depth++] = first;
+      code = previous;
+    }
+    while (code >= clear) {
+      // Well-formed tables always shorten the chain; a hostile stream may
+      // build a loop, which ends the image.
+      if (depth >= kTableSize) return bits.SkipRest();
+      stack[depth++] = suffix[static_cast<std::size_t>(code)];
+      code = prefix[static_cast<std::size_t>(code)];
+    }
+    first = suffix[static_cast<std::size_t>(code)];
+    stack[depth++] = first;
+    if (free_code < kTableSize) {
+      prefix[static_cast<std::size_t>(free_code)] = static_cast<std::uint16_t>(previous);
+      suffix[static_cast<std::size_t>(free_code)] = first;
+      ++free_code;
+      if (free_code >= limit && limit < kTableSize) {
+        limit *= 2;
+        ++width;
+      }
+    }
+    previous = in_code;
+    const std::size_t room = static_cast<std::size_t>(out_end - out);
+    const std::size_t n = std::min(depth, room);
+    for (std::size_t i = 0; i < n; ++i) *out++ = stack[depth - 1 - i];
+  }
+  return bits.SkipRest();
+}
+
+GifFile DecodeGif(std::span<const std::uint8_t> data) {
+  GifFile gif;
+  if (data.empty()) {
+    gif.status = DecodeStatus::kEmpty;
+    return gif;
+  }
+  if (data.size() < 3 || std::memcmp(data.data(), "GIF", 3) != 0) {
+    gif.status = DecodeStatus::kNotGif;
+    return gif;
+  }
+  gif.status = DecodeStatus::kOk;
+  if (data.size() < 13) {
+    gif.stop = StopReason::kEndOfData;
+    return gif;
+  }
+  gif.screen_width = U16(data, 6);
+  gif.screen_height = U16(data, 8);
+  const std::uint8_t packed = data[10];
+  gif.background_index = data[11];
+  if (gif.screen_width > kMaxSide || gif.screen_height > kMaxSide ||
+      ScreenBytes(static_cast<std::size_t>(gif.screen_width),
+                  static_cast<std::size_t>(gif.screen_height)) > kMaxBufferBytes) {
+    gif.status = DecodeStatus::kScreenTooLarge;
+    return gif;
+  }
+  gif.logical_width = gif.screen_width;
+  gif.logical_height = gif.screen_height;
+  std::size_t pos = 13;
+  if ((packed & 0x80) != 0) {
+    gif.has_global_table = true;
+    gif.global_bit_count = (packed & 7) + 1;
+    if (!ReadTable(data, pos, gif.global_bit_count, gif.global_colors)) {
+      gif.stop = StopReason::kEndOfData;
+      return gif;
+    }
+  }
+  Reader reader{data, gif};
+  reader.ReadBlocks(pos);
+  if (gif.frames.empty() && gif.stop == StopReason::kFrameTooLarge) {
+    gif.status = DecodeStatus::kScreenTooLarge;
+  }
+  return gif;
+}
+
+const char* StatusText(DecodeStatus status) {
+  switch (status) {
+    case DecodeStatus::kOk:
+      return "ok";
+    case DecodeStatus::kEmpty:
+      return "empty file";
+    case DecodeStatus::kNotGif:
+      return "not a GIF file";
+    case DecodeStatus::kScreenTooLarge:
+      return "picture too large";
+  }
+  return "?";
+}
+
+const char* StopText(StopReason reason) {
+  switch (reason) {
+    case StopReason::kNone:
+      return "trailer";
+    case StopReason::kEndOfData:
+      return "data ends before the trailer";
+    case StopReason::kUnknownBlock:
+      return "unknown block";
+    case StopReason::kFrameLimit:
+      return "more than 256 frames";
+    case StopReason::kBadFrame:
+      return "image descriptor cut short";
+    case StopReason::kFrameTooLarge:
+      return "frame too large";
+  }
+  return "?";
+}
+
+}  // namespace vls::gif

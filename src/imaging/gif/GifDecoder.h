@@ -1,0 +1,113 @@
+#pragma once
+// Reading a GIF file into frames of 8-bit palette indices. The bytes are
+// untrusted: every read is checked against the end of the data, and a file
+// that ends early or goes wrong keeps the frames read before that point.
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace vls::gif {
+
+// 256 RGB triples; entries past a table's own size are black.
+using ColorTable = std::array<std::uint8_t, 768>;
+
+// Limits that keep a hostile file from asking for huge buffers. The logical
+// screen (grown to cover every frame) may be at most kMaxSide pixels on each
+// side, and every buffer the picture needs (composition, mask, frame indices,
+// frame masks and the save areas of "restore previous" frames) must fit in
+// kMaxBufferBytes together.
+inline constexpr int kMaxSide = 16384;
+inline constexpr std::size_t kMaxBufferBytes = std::size_t{256} << 20;
+inline constexpr int kMaxFrames = 256;
+
+// One image of the file.
+struct TFrame {
+  int left = 0, top = 0, width = 0, height = 0;
+  bool has_local_table = false;
+  int local_bit_count = 0;  // 0 without a local table
+  ColorTable colors{};      // the local table, or a copy of the global one
+  bool interlaced = false;
+  int disposal = 0;  // 0, 1, 2 (clear to background) or 3 (restore previous)
+  int delay_ms = 1;  // at least 1
+  bool transparent = false;
+  std::uint8_t transparent_index = 0;
+  std::string comment;
+  // width * height palette indices, top row first.
+  std::vector<std::uint8_t> indices;
+  // When transparent: one bit a pixel, 1 = transparent, most significant bit
+  // first, each row starting on a byte boundary (MaskStride bytes a row).
+  std::vector<std::uint8_t> mask;
+
+  int MaskStride() const { return (width + 7) / 8; }
+  bool IsTransparentAt(int x, int y) const {
+    return transparent &&
+           (mask[static_cast<std::size_t>(y) * static_cast<std::size_t>(MaskStride()) +
+                 static_cast<std::size_t>(x / 8)] &
+            (0x80 >> (x % 8))) != 0;
+  }
+  std::uint8_t IndexAt(int x, int y) const {
+    return indices[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
+                   static_cast<std::size_t>(x)];
+  }
+  // Buffer bytes the frame holds, with the save areas it needs when drawn.
+  std::size_t BufferBytes() const;
+};
+
+enum class DecodeStatus {
+  kOk,              // a GIF file; it may still hold no frame or have ended early
+  kEmpty,           // no bytes at all
+  kNotGif,          // does not begin with "GIF"
+  kScreenTooLarge,  // the logical screen is beyond the limits above
+};
+
+// Why reading stopped before the trailer, when it did.
+enum class StopReason {
+  kNone,            // the trailer was reached
+  kEndOfData,       // the data ended before the trailer
+  kUnknownBlock,    // a byte that starts no known block
+  kFrameLimit,      // 256 frames read; the rest is ignored
+  kBadFrame,        // an image descriptor or its colour table was cut short
+  kFrameTooLarge,   // a frame would grow the picture past the limits
+};
+
+struct GifFile {
+  DecodeStatus status = DecodeStatus::kEmpty;
+  StopReason stop = StopReason::kNone;
+  int screen_width = 0, screen_height = 0;    // from the screen descriptor
+  int logical_width = 0, logical_height = 0;  // grown to cover every frame
+  bool has_global_table = false;
+  int global_bit_count = 0;  // bit count of the global table (0 without one)
+  ColorTable global_colors{};
+  int background_index = 0;
+  int loop_count = 1;  // 1 without a loop block; 0 = endless
+  bool any_transparent = false;
+  bool any_interlaced = false;
+  std::vector<TFrame> frames;
+
+  bool Ok() const { return status == DecodeStatus::kOk; }
+};
+
+// Decodes a whole file held in memory.
+GifFile DecodeGif(std::span<const std::uint8_t> data);
+
+// A short English text for a status, for tools and messages.
+const char* StatusText(DecodeStatus status);
+const char* StopText(StopReason reason);
+
+// LZW image data starting at `pos` (the minimum code size byte, then the
+// sub-blocks) into `pixels.size()` indices in stream order. Returns the
+// position after the image data (after its zero-length block when present,
+// otherwise the end of the data). Indices that receive no code stay as they
+// were. A code size above 11 yields no pixels; its sub-blocks are skipped.
+std::size_t DecodeLzw(std::span<const std::uint8_t> data, std::size_t pos,
+                      std::span<std::uint8_t> pixels);
+
+// Row order of an interlaced image of `height` rows: the stream's n-th row
+// goes to row RowOrder[n].
+std::vector<int> InterlacedRowOrder(int height);
+
+}  // namespace vls::gif
