@@ -1,0 +1,147 @@
+#pragma once
+// The main window: a folder tree over a file list beside the three pages
+// "En&crypt/Decrypt", "&Viewer" and "&Launcher", with the status bar.
+
+#include <QFileSystemModel>
+#include <QStringList>
+#include <QTimer>
+#include <QWidget>
+#include <functional>
+#include <memory>
+
+#include "app/DiskCaps.h"
+#include "app/FilterList.h"
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QListView;
+class QPushButton;
+class QRadioButton;
+class QSplitter;
+class QStandardItemModel;
+class QTabWidget;
+class QToolButton;
+class QTreeView;
+
+namespace vls {
+
+class BarGauge;
+class BlinkLabel;
+class LedLamp;
+class WindowFeedback;
+
+inline constexpr int kPageCrypt = 0;
+inline constexpr int kPageViewer = 1;
+inline constexpr int kPageLauncher = 2;
+
+// The filter list the window starts with.
+extern const char* const DefaultFilterText;
+
+class TFmainVLS : public QWidget {
+  Q_OBJECT
+
+ public:
+  // arguments: the program's command-line arguments, without the program.
+  explicit TFmainVLS(QStringList arguments, QWidget* parent = nullptr);
+  ~TFmainVLS() override;
+
+  // Start-up steps, in order; the constructor runs it.
+  void FormCreate();
+  // Every activation; the first one opens a protected file named on the command line.
+  void FormActivate();
+  // Page and mode switch: PageReset, then the page's or mode's filter and views.
+  void TabNotebook1Click();
+  void PageReset();
+  void FilterComboBox1Change();
+  void PTShellTree1Change();
+  void UpOneLevelBtnClick();
+  void ButHelpClick();
+  void View_ButthelpClick();
+  void Launch_butthelpClick();
+
+  // Replaces the filter list unless it equals the current one (without regard
+  // to case); a new list selects its first entry and applies its mask.
+  void SetFilterText(const QString& text);
+  void SetFileListMask(const QString& mask);
+  QString FileListMask() const { return mask_; }
+  // The folder the file list shows.
+  QString FileListFolder() const;
+  void SetFileListFolder(const QString& folder);
+  int CurrentPage() const;
+  void SetBusy(bool busy);
+
+  WindowFeedback& feedback() { return *feedback_; }
+  TDiskCaps& DiskCaps1() { return disk_caps_; }
+  QString DefaultFilter;
+  bool FirstActivation = false;
+
+  // Where the viewer and the launcher plug in; the command-line file and the
+  // drops on their pages call these.
+  std::function<void(const QString&)> ViewEncryptedPicture;
+  std::function<void(const QString&)> LaunchEncryptedFile;
+
+ protected:
+  bool event(QEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void BuildTopBar(QWidget* parent);
+  QWidget* BuildBanner();
+  QWidget* BuildCryptPage();
+  QWidget* BuildViewerPage();
+  QWidget* BuildLauncherPage();
+  QWidget* BuildStatusBar();
+  void RestorePosition();
+  void SavePosition();
+  void ShowFolderInTree(const QString& folder);
+
+  QStringList arguments_;
+  std::unique_ptr<WindowFeedback> feedback_;
+  TDiskCaps disk_caps_;
+  FilterList filter_;
+  QString mask_ = "*.*";
+  QString folder_;
+
+ public:
+  // Components under their names (objectName is the same).
+  QComboBox* FilterComboBox1 = nullptr;
+  QToolButton* UpOneLevelBtn = nullptr;
+  QSplitter* SplitterWnd1 = nullptr;
+  QSplitter* SplitterWnd2 = nullptr;
+  QFileSystemModel* folderModel = nullptr;
+  QFileSystemModel* fileModel = nullptr;
+  QTreeView* PTShellTree1 = nullptr;
+  QListView* FileListBox1 = nullptr;
+  QWidget* Panel2 = nullptr;
+  QLabel* UrlLabel1 = nullptr;
+  QPushButton* TransparentButton1 = nullptr;
+  QTabWidget* TabNotebook1 = nullptr;
+  QRadioButton *RadioEncrypt = nullptr, *RadioDecrypt = nullptr, *RadioWipe = nullptr,
+               *RadioSlide = nullptr;
+  QPushButton *ButtHelp = nullptr, *Btn_Clear = nullptr, *Add = nullptr, *AddALL = nullptr,
+              *Btn_Remove = nullptr, *ButtOk = nullptr;
+  QTreeView* files = nullptr;
+  QStandardItemModel* filesModel = nullptr;
+  QCheckBox* PreviewCheck = nullptr;
+  QGroupBox* Viewer1 = nullptr;
+  QWidget* Preview = nullptr;
+  QWidget* GIFImage1 = nullptr;
+  QWidget* View_PMultiMedia1 = nullptr;
+  QPushButton *View_Butthelp = nullptr, *View_Delete = nullptr, *View_Maximize = nullptr,
+              *View_FullScreen = nullptr, *ButKeyOff = nullptr;
+  BarGauge* GaugeKey = nullptr;
+  BlinkLabel* DRLabel2 = nullptr;
+  QPushButton *Launch_butthelp = nullptr, *ButKeyOff2 = nullptr;
+  BarGauge* GaugeKey2 = nullptr;
+  BlinkLabel* DRLabel1 = nullptr;
+  QLabel* StatusLb = nullptr;
+  QLabel* HintLb = nullptr;
+  BarGauge* Gauge1 = nullptr;
+  LedLamp* LedReady = nullptr;
+  LedLamp* LedBusy = nullptr;
+  QTimer* Timer1 = nullptr;
+};
+
+}  // namespace vls

@@ -1,0 +1,40 @@
+#include "app/widgets/MessageBoxes.h"
+
+#include <QMessageBox>
+
+namespace vls {
+namespace {
+MessageSink& Sink() {
+  static MessageSink sink;
+  return sink;
+}
+}  // namespace
+
+void SetMessageSink(MessageSink sink) { Sink() = std::move(sink); }
+
+void ShowMessage(QWidget* parent, MessageKind kind, const QString& text) {
+  if (Sink()) {
+    Sink()(kind, text);
+    return;
+  }
+  QMessageBox box(parent);
+  switch (kind) {
+    case MessageKind::Information:
+      box.setIcon(QMessageBox::Information);
+      box.setWindowTitle("Information");
+      break;
+    case MessageKind::Error:
+      box.setIcon(QMessageBox::Critical);
+      box.setWindowTitle("Erreur");
+      break;
+    case MessageKind::Warning:
+      box.setIcon(QMessageBox::Warning);
+      box.setWindowTitle("Avertissement");
+      break;
+  }
+  box.setText(text);
+  box.addButton("OK", QMessageBox::AcceptRole);
+  box.exec();
+}
+
+}  // namespace vls
