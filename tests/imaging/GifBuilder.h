@@ -19,12 +19,15 @@ inline void Put16(Bytes& out, int v) {
   out.push_back(static_cast<std::uint8_t>((v >> 8) & 0xFF));
 }
 
-inline void Append(Bytes& out, const Bytes& more) { out.insert(out.end(), more.begin(), more.end()); }
+inline void Append(Bytes& out, const Bytes& more) {
+  out.insert(out.end(), more.begin(), more.end());
+}
 
 // Bit count of a table holding `entries` colours (1..8).
 inline int TableBits(std::size_t entries) {
   int bits = 1;
-  while ((std::size_t{1} << bits) < entries) ++bits;
+  while ((std::size_t{1} << bits) < entries)
+    ++bits;
   return bits;
 }
 
@@ -73,7 +76,8 @@ inline Bytes SubBlocks(const Bytes& data, bool terminate = true) {
     out.insert(out.end(), data.begin() + static_cast<std::ptrdiff_t>(i),
                data.begin() + static_cast<std::ptrdiff_t>(i + n));
   }
-  if (terminate) out.push_back(0);
+  if (terminate)
+    out.push_back(0);
   return out;
 }
 
@@ -103,8 +107,10 @@ inline Bytes LzwCodes(const Bytes& indices, int min_size, bool end_code = true) 
     put(index);
     ++run;
   }
-  if (end_code) put(clear + 1);
-  if (count > 0) out.push_back(static_cast<std::uint8_t>(bits & 0xFF));
+  if (end_code)
+    put(clear + 1);
+  if (count > 0)
+    out.push_back(static_cast<std::uint8_t>(bits & 0xFF));
   return out;
 }
 
@@ -156,11 +162,14 @@ inline ImageSpec Solid(int left, int top, int width, int height, std::uint8_t in
   return s;
 }
 
-inline Bytes Trailer() { return {0x3B}; }
+inline Bytes Trailer() {
+  return {0x3B};
+}
 
 inline void Save(const std::string& path, const Bytes& bytes) {
   std::ofstream out(path, std::ios::binary);
-  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  out.write(reinterpret_cast<const char*>(bytes.data()),
+            static_cast<std::streamsize>(bytes.size()));
 }
 
 inline Bytes Load(const std::string& path) {

@@ -28,7 +28,9 @@ Bytes LoadData(const std::string& name) {
   return bytes;
 }
 
-GifFile DecodeData(const std::string& name) { return DecodeGif(LoadData(name)); }
+GifFile DecodeData(const std::string& name) {
+  return DecodeGif(LoadData(name));
+}
 
 // ---------------------------------------------------------------- LZW
 
@@ -36,8 +38,8 @@ TEST(GifLzw, RawStreamsDecodeToTheirPublishedOutput) {
   // Each .giflzw file is a code size byte and the raw code bytes, put into
   // sub-blocks here; the twin is the exact output. pi.txt fills the table
   // without clear codes.
-  for (const std::string base : {"wuffs/bricks-nodither.indexes", "wuffs/bricks-gray.indexes",
-                                 "wuffs/pi.txt"}) {
+  for (const std::string base :
+       {"wuffs/bricks-nodither.indexes", "wuffs/bricks-gray.indexes", "wuffs/pi.txt"}) {
     const Bytes raw = LoadData(base + ".giflzw");
     Bytes stream = {raw[0]};
     test::Append(stream, test::SubBlocks(Bytes(raw.begin() + 1, raw.end())));
@@ -126,7 +128,8 @@ TEST(GifDecoder, InterlacedImagesMatchTheirRegularTwins) {
     test::ImageSpec spec;
     spec.width = 3;
     spec.height = height;
-    for (int i = 0; i < 3 * height; ++i) spec.indices.push_back(static_cast<std::uint8_t>(i % 4));
+    for (int i = 0; i < 3 * height; ++i)
+      spec.indices.push_back(static_cast<std::uint8_t>(i % 4));
     Bytes plain = test::Header(3, height, {0, 0, 0, 1, 1, 1, 2, 2, 2, 3, 3, 3});
     Bytes laced = plain;
     test::Append(plain, test::Image(spec));
@@ -154,8 +157,10 @@ TEST(GifDecoder, TruncatedInterlacedImageKeepsTheRowsItReceived) {
       same = same && f.IndexAt(x, y) == regular.frames[0].IndexAt(x, y);
       zero = zero && f.IndexAt(x, y) == 0;
     }
-    if (same) ++whole_rows;
-    if (!same && !zero) ++partial_rows;  // the row being decoded at the cut
+    if (same)
+      ++whole_rows;
+    if (!same && !zero)
+      ++partial_rows;  // the row being decoded at the cut
   }
   EXPECT_LE(partial_rows, 1);
   EXPECT_GT(whole_rows, 0);
@@ -260,7 +265,8 @@ std::uint32_t Crc32(std::uint32_t crc, const std::uint8_t* p, std::size_t n) {
   crc = ~crc;
   while (n-- > 0) {
     crc ^= *p++;
-    for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    for (int k = 0; k < 8; ++k)
+      crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
   }
   return ~crc;
 }
@@ -274,10 +280,12 @@ TEST(GifDecoder, FrameChecksumsMatchImageGifResults) {
   int checked = 0;
   while (std::getline(list, line)) {
     const auto colon = line.find(": ");
-    if (colon == std::string::npos) continue;
+    if (colon == std::string::npos)
+      continue;
     const std::string file = line.substr(0, colon);  // tests/<folder>/<name>
     const std::string local = "image-gif/" + file.substr(file.find('/') + 1);
-    if (!std::filesystem::exists(DataPath(local))) continue;  // big samples not copied
+    if (!std::filesystem::exists(DataPath(local)))
+      continue;  // big samples not copied
     const std::uint32_t expected = static_cast<std::uint32_t>(std::stoul(line.substr(colon + 2)));
     const GifFile g = DecodeData(local);
     std::uint32_t crc = 0;
@@ -287,8 +295,11 @@ TEST(GifDecoder, FrameChecksumsMatchImageGifResults) {
       Bytes rgba(f.indices.size() * 4, 0);
       for (std::size_t i = 0; i < f.indices.size(); ++i) {
         const int idx = f.indices[i];
-        if (idx >= entries) continue;
-        for (int c = 0; c < 3; ++c) rgba[4 * i + static_cast<std::size_t>(c)] = f.colors[3 * static_cast<std::size_t>(idx) + static_cast<std::size_t>(c)];
+        if (idx >= entries)
+          continue;
+        for (int c = 0; c < 3; ++c)
+          rgba[4 * i + static_cast<std::size_t>(c)] =
+              f.colors[3 * static_cast<std::size_t>(idx) + static_cast<std::size_t>(c)];
         rgba[4 * i + 3] = (f.transparent && idx == f.transparent_index) ? 0 : 255;
       }
       crc = Crc32(crc, rgba.data(), rgba.size());
@@ -306,8 +317,8 @@ TEST(GifDecoder, ReadsEveryBlockKind) {
   // Plain text (a 12-byte header sub-block and text), skipped.
   test::Append(gif, {0x21, 0x01, 12, 0, 0, 0, 0, 4, 0, 2, 0, 1, 1, 0, 1, 3, 'a', 'b', 'c', 0});
   // An application block other than the loop count, skipped.
-  test::Append(gif, {0x21, 0xFF, 11, 'X', 'M', 'P', ' ', 'D', 'a', 't', 'a', 'X', 'M', 'P', 2, 7,
-                     7, 0});
+  test::Append(gif,
+               {0x21, 0xFF, 11, 'X', 'M', 'P', ' ', 'D', 'a', 't', 'a', 'X', 'M', 'P', 2, 7, 7, 0});
   test::Append(gif, {0x21, 0xFE});
   test::Append(gif, test::SubBlocks(Bytes{'h', 'e', 'l', 'l', 'o', ' '}, false));
   test::Append(gif, test::SubBlocks(Bytes{'y', 'o', 'u'}));
@@ -342,13 +353,15 @@ TEST(GifDecoder, DisposalAndLocalTables) {
   for (int disposal = 0; disposal < 8; ++disposal) {
     test::Append(gif, test::Control(disposal, 0));
     test::ImageSpec s = test::Solid(0, 0, 1, 1, 2);
-    if (disposal == 4) s.local_colors = {1, 2, 3, 4, 5, 6, 7, 8, 9};
+    if (disposal == 4)
+      s.local_colors = {1, 2, 3, 4, 5, 6, 7, 8, 9};
     test::Append(gif, test::Image(s));
   }
   const GifFile g = DecodeGif(gif);
   ASSERT_EQ(g.frames.size(), 8u);
   const int expected[] = {0, 1, 2, 3, 2, 2, 2, 2};
-  for (int n = 0; n < 8; ++n) EXPECT_EQ(g.frames[static_cast<std::size_t>(n)].disposal, expected[n]);
+  for (int n = 0; n < 8; ++n)
+    EXPECT_EQ(g.frames[static_cast<std::size_t>(n)].disposal, expected[n]);
   EXPECT_TRUE(g.frames[4].has_local_table);
   EXPECT_EQ(g.frames[4].local_bit_count, 2);
   EXPECT_EQ(g.frames[4].colors[6], 7);
@@ -378,7 +391,8 @@ TEST(GifDecoder, WhatEndsTheRead) {
   }
   // At most 256 frames.
   Bytes many = test::Header(1, 1);
-  for (int i = 0; i < 300; ++i) test::Append(many, test::Image(test::Solid(0, 0, 1, 1, 1)));
+  for (int i = 0; i < 300; ++i)
+    test::Append(many, test::Image(test::Solid(0, 0, 1, 1, 1)));
   const GifFile g = DecodeGif(many);
   EXPECT_EQ(g.frames.size(), 256u);
   EXPECT_EQ(g.stop, StopReason::kFrameLimit);
@@ -404,7 +418,8 @@ TEST(GifDecoder, DataCutAtEveryLengthKeepsTheFramesBeforeTheCut) {
       EXPECT_EQ(g.status, DecodeStatus::kEmpty);
       continue;
     }
-    if (cut < 3) continue;
+    if (cut < 3)
+      continue;
     EXPECT_TRUE(g.Ok());
     EXPECT_NE(g.stop, StopReason::kNone) << "cut " << cut;
     if (cut >= first_end) {
@@ -458,23 +473,25 @@ TEST(GifDecoder, RefusesPicturesBeyondTheLimits) {
   EXPECT_EQ(c.stop, StopReason::kFrameTooLarge);
   EXPECT_GE(c.frames.size(), 1u);
   std::size_t bytes = std::size_t{4000} * 4000 * 5;
-  for (const TFrame& f : c.frames) bytes += f.BufferBytes();
+  for (const TFrame& f : c.frames)
+    bytes += f.BufferBytes();
   EXPECT_LE(bytes, kMaxBufferBytes);
 }
 
 TEST(GifDecoder, CrashFilesEndCleanly) {
   // Files that crashed or hung other decoders: each must simply end.
-  std::vector<std::string> folders = {DataPath("crash/libnsgif"),
-                                      DataPath("crash/commons-imaging"),
+  std::vector<std::string> folders = {DataPath("crash/libnsgif"), DataPath("crash/commons-imaging"),
                                       DataPath("image-gif/crashtest"), DataPath("image-gif/stall"),
                                       DataPath("image-gif/regression")};
   // The whole fuzzing corpus when the shared test data lies beside the checkout.
   const std::string shared = std::string(VLS_SHARED_TESTDATA_DIR) + "/libnsgif/test/ns-afl-gif";
-  if (std::filesystem::is_directory(shared)) folders.push_back(shared);
+  if (std::filesystem::is_directory(shared))
+    folders.push_back(shared);
   int files = 0;
   for (const auto& folder : folders) {
     for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-      if (entry.path().extension() != ".gif") continue;
+      if (entry.path().extension() != ".gif")
+        continue;
       const GifFile g = DecodeGif(test::Load(entry.path().string()));
       EXPECT_LE(g.frames.size(), 256u);
       for (const TFrame& f : g.frames) {

@@ -25,7 +25,8 @@ std::uint32_t Crc32(std::uint32_t crc, const std::uint8_t* p, std::size_t n) {
   crc = ~crc;
   while (n-- > 0) {
     crc ^= *p++;
-    for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    for (int k = 0; k < 8; ++k)
+      crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
   }
   return ~crc;
 }
@@ -39,8 +40,9 @@ std::uint32_t PictureCrc(const Composition& c, int w, int h) {
       if (c.TransparentAt(x, y)) {
         rgba.insert(rgba.end(), {0, 0, 0, 0});
       } else {
-        rgba.insert(rgba.end(), {static_cast<std::uint8_t>(p >> 16), static_cast<std::uint8_t>(p >> 8),
-                                 static_cast<std::uint8_t>(p), 255});
+        rgba.insert(rgba.end(),
+                    {static_cast<std::uint8_t>(p >> 16), static_cast<std::uint8_t>(p >> 8),
+                     static_cast<std::uint8_t>(p), 255});
       }
     }
   }
@@ -53,8 +55,12 @@ struct Rig {
   GifPlayer player{timer};
   std::vector<std::string> events;
   Rig() {
-    player.OnChanging = [this] { events.push_back("changing " + std::to_string(player.CurrentFrame())); };
-    player.OnChange = [this] { events.push_back("change " + std::to_string(player.CurrentFrame())); };
+    player.OnChanging = [this] {
+      events.push_back("changing " + std::to_string(player.CurrentFrame()));
+    };
+    player.OnChange = [this] {
+      events.push_back("change " + std::to_string(player.CurrentFrame()));
+    };
     player.OnRepaint = [this] { events.push_back("repaint"); };
   }
   LoadResult Load(const Bytes& gif) { return player.LoadData(gif); }
@@ -73,7 +79,8 @@ struct Rig {
 // x 1, then blue over x 0; delays 10, 20 and 30 centiseconds.
 Bytes ThreeFrames(int loop_count = -1) {
   Bytes gif = test::Header(2, 1, kColors);
-  if (loop_count >= 0) test::Append(gif, test::LoopBlock(loop_count));
+  if (loop_count >= 0)
+    test::Append(gif, test::LoopBlock(loop_count));
   const test::ImageSpec frames[] = {test::Solid(0, 0, 1, 1, 1), test::Solid(1, 0, 1, 1, 2),
                                     test::Solid(0, 0, 1, 1, 3)};
   for (int n = 0; n < 3; ++n) {
@@ -343,13 +350,14 @@ TEST(GifPlayer, CurrentFrameJumpsWithoutDrawingFramesBetween) {
   Rig rig;
   rig.Load(ThreeFrames());
   rig.events.clear();
-  for (int ignored : {0, 1, 4, -1}) rig.player.SetCurrentFrame(ignored);
+  for (int ignored : {0, 1, 4, -1})
+    rig.player.SetCurrentFrame(ignored);
   EXPECT_TRUE(rig.events.empty());
   rig.player.SetCurrentFrame(3);
   EXPECT_EQ(rig.events, (std::vector<std::string>{"changing 1", "repaint", "change 3"}));
   EXPECT_EQ(rig.player.Picture().PixelAt(0, 0), kBlue);
   EXPECT_EQ(rig.player.Picture().PixelAt(1, 0), kBlack);  // frame 2 was skipped
-  EXPECT_FALSE(rig.timer.running);                         // Animate is off
+  EXPECT_FALSE(rig.timer.running);                        // Animate is off
 }
 
 TEST(GifPlayer, AnimateOffReturnsToTheFirstFrame) {

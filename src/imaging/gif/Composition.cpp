@@ -43,10 +43,12 @@ void Composition::Clear() {
 }
 
 void Composition::Draw(int n) {
-  if (gif_ == nullptr || n < 0 || n >= static_cast<int>(gif_->frames.size())) return;
+  if (gif_ == nullptr || n < 0 || n >= static_cast<int>(gif_->frames.size()))
+    return;
   const TFrame& f = gif_->frames[static_cast<std::size_t>(n)];
   const Area a = Clip(f, width_, height_);
-  if (a.Empty()) return;
+  if (a.Empty())
+    return;
   const std::size_t w = static_cast<std::size_t>(a.x1 - a.x0);
 
   if (f.disposal == 3) {
@@ -70,14 +72,16 @@ void Composition::Draw(int n) {
                 (std::uint32_t{f.colors[3 * i + 1]} << 8) | f.colors[3 * i + 2];
   }
   for (int y = a.y0; y < a.y1; ++y) {
-    const std::uint8_t* in = f.indices.data() + static_cast<std::size_t>(y - f.top) *
-                                                    static_cast<std::size_t>(f.width) +
-                             static_cast<std::size_t>(a.x0 - f.left);
+    const std::uint8_t* in =
+        f.indices.data() + static_cast<std::size_t>(y - f.top) * static_cast<std::size_t>(f.width) +
+        static_cast<std::size_t>(a.x0 - f.left);
     std::uint32_t* out = pixels_.data() + Index(a.x0, y);
     std::uint8_t* mask = has_mask_ ? mask_.data() + Index(a.x0, y) : nullptr;
     if (!f.transparent) {
-      for (std::size_t x = 0; x < w; ++x) out[x] = colors[in[x]];
-      if (mask != nullptr) std::fill_n(mask, w, 0);
+      for (std::size_t x = 0; x < w; ++x)
+        out[x] = colors[in[x]];
+      if (mask != nullptr)
+        std::fill_n(mask, w, 0);
     } else {
       const std::uint8_t key = f.transparent_index;
       for (std::size_t x = 0; x < w; ++x) {
@@ -91,19 +95,23 @@ void Composition::Draw(int n) {
 }
 
 void Composition::Dispose(int n) {
-  if (gif_ == nullptr || n < 0 || n >= static_cast<int>(gif_->frames.size())) return;
+  if (gif_ == nullptr || n < 0 || n >= static_cast<int>(gif_->frames.size()))
+    return;
   const TFrame& f = gif_->frames[static_cast<std::size_t>(n)];
   const Area a = Clip(f, width_, height_);
-  if (a.Empty()) return;
+  if (a.Empty())
+    return;
   const std::size_t w = static_cast<std::size_t>(a.x1 - a.x0);
   if (f.disposal == 2) {
     for (int y = a.y0; y < a.y1; ++y) {
       std::fill_n(pixels_.begin() + static_cast<std::ptrdiff_t>(Index(a.x0, y)), w, kBlack);
-      if (has_mask_) std::fill_n(mask_.begin() + static_cast<std::ptrdiff_t>(Index(a.x0, y)), w, 1);
+      if (has_mask_)
+        std::fill_n(mask_.begin() + static_cast<std::ptrdiff_t>(Index(a.x0, y)), w, 1);
     }
   } else if (f.disposal == 3) {
     const Saved& s = saved_[static_cast<std::size_t>(n)];
-    if (s.pixels.size() != w * static_cast<std::size_t>(a.y1 - a.y0)) return;  // never drawn
+    if (s.pixels.size() != w * static_cast<std::size_t>(a.y1 - a.y0))
+      return;  // never drawn
     for (int y = a.y0; y < a.y1; ++y) {
       const std::size_t row = static_cast<std::size_t>(y - a.y0) * w;
       std::copy_n(s.pixels.begin() + static_cast<std::ptrdiff_t>(row), w,

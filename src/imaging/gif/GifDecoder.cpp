@@ -15,10 +15,14 @@ constexpr std::uint8_t kComment = 0xFE;
 constexpr std::uint8_t kApplication = 0xFF;
 constexpr int kTableSize = 4096;
 
-int U16(std::span<const std::uint8_t> d, std::size_t at) { return d[at] | (d[at + 1] << 8); }
+int U16(std::span<const std::uint8_t> d, std::size_t at) {
+  return d[at] | (d[at + 1] << 8);
+}
 
 // Bytes the composition and its mask need for a screen of w by h.
-std::size_t ScreenBytes(std::size_t w, std::size_t h) { return w * h * 5; }
+std::size_t ScreenBytes(std::size_t w, std::size_t h) {
+  return w * h * 5;
+}
 
 // Codes packed least-significant bit first into a chain of sub-blocks (a
 // size byte, then that many bytes; a size of 0 ends the chain). A sub-block
@@ -31,7 +35,8 @@ class SubBlockBits {
   // The next code of `width` bits, or -1 when the data runs out.
   int Read(int width) {
     while (count_ < width) {
-      if (pos_ == block_end_ && !NextBlock()) return -1;
+      if (pos_ == block_end_ && !NextBlock())
+        return -1;
       bits_ |= static_cast<std::uint32_t>(data_[pos_++]) << count_;
       count_ += 8;
     }
@@ -44,7 +49,8 @@ class SubBlockBits {
   // Drops the rest of the chain; returns the position after it.
   std::size_t SkipRest() {
     pos_ = block_end_;
-    while (NextBlock()) pos_ = block_end_;
+    while (NextBlock())
+      pos_ = block_end_;
     return pos_;
   }
 
@@ -62,7 +68,8 @@ class SubBlockBits {
         break;
       }
       block_end_ = std::min(pos_ + size, data_.size());
-      if (block_end_ > pos_) return true;
+      if (block_end_ > pos_)
+        return true;
     }
     block_end_ = pos_;
     return false;
@@ -80,11 +87,11 @@ std::size_t SkipSubBlocks(std::span<const std::uint8_t> data, std::size_t pos) {
   return SubBlockBits(data, pos).SkipRest();
 }
 
-std::size_t AppendSubBlocks(std::span<const std::uint8_t> data, std::size_t pos,
-                            std::string& out) {
+std::size_t AppendSubBlocks(std::span<const std::uint8_t> data, std::size_t pos, std::string& out) {
   while (pos < data.size()) {
     const std::size_t size = data[pos++];
-    if (size == 0) break;
+    if (size == 0)
+      break;
     const std::size_t end = std::min(pos + size, data.size());
     out.append(reinterpret_cast<const char*>(data.data() + pos), end - pos);
     pos = end;
@@ -96,7 +103,8 @@ std::size_t AppendSubBlocks(std::span<const std::uint8_t> data, std::size_t pos,
 bool ReadTable(std::span<const std::uint8_t> data, std::size_t& pos, int bit_count,
                ColorTable& table) {
   const std::size_t bytes = std::size_t{3} << bit_count;
-  if (data.size() - pos < bytes) return false;
+  if (data.size() - pos < bytes)
+    return false;
   table.fill(0);
   std::memcpy(table.data(), data.data() + pos, bytes);
   pos += bytes;
@@ -110,7 +118,8 @@ void BuildMask(TFrame& frame) {
   for (int y = 0; y < frame.height; ++y) {
     std::uint8_t* row = frame.mask.data() + static_cast<std::size_t>(y) * stride;
     for (int x = 0; x < frame.width; ++x) {
-      if (*in++ == frame.transparent_index) row[x >> 3] |= static_cast<std::uint8_t>(0x80 >> (x & 7));
+      if (*in++ == frame.transparent_index)
+        row[x >> 3] |= static_cast<std::uint8_t>(0x80 >> (x & 7));
     }
   }
 }
@@ -169,7 +178,7 @@ struct Reader {
     const std::size_t pixels =
         static_cast<std::size_t>(frame.width) * static_cast<std::size_t>(frame.height);
     frame.indices.assign(pixels, 0);
-    if (frame.interlaced && frame.height > 1) {
+    if (frame.interlaced && frame.height > 1 && pixels > 0) {
       std::vector<std::uint8_t> stream(pixels, 0);
       pos = DecodeLzw(data, pos, stream);
       const std::vector<int> order = InterlacedRowOrder(frame.height);
@@ -181,7 +190,8 @@ struct Reader {
     } else {
       pos = DecodeLzw(data, pos, frame.indices);
     }
-    if (frame.transparent) BuildMask(frame);
+    if (frame.transparent)
+      BuildMask(frame);
     frame.comment = std::move(comment);
     comment.clear();
 
@@ -204,13 +214,15 @@ struct Reader {
         return;
       }
       const std::uint8_t kind = data[pos];
-      if (kind == kTrailer) return;
+      if (kind == kTrailer)
+        return;
       if (kind == kImage) {
         if (gif.frames.size() >= kMaxFrames) {
           stop = StopReason::kFrameLimit;
           return;
         }
-        if (!ReadFrame(pos, control, comment, stop)) return;
+        if (!ReadFrame(pos, control, comment, stop))
+          return;
         control.fill(0);
         continue;
       }
@@ -268,8 +280,10 @@ std::size_t TFrame::BufferBytes() const {
   const std::size_t w = static_cast<std::size_t>(width);
   const std::size_t h = static_cast<std::size_t>(height);
   std::size_t bytes = w * h;
-  if (transparent) bytes += static_cast<std::size_t>(MaskStride()) * h;
-  if (disposal == 3) bytes += w * h * 5;  // saved colour and mask
+  if (transparent)
+    bytes += static_cast<std::size_t>(MaskStride()) * h;
+  if (disposal == 3)
+    bytes += w * h * 5;  // saved colour and mask
   return bytes;
 }
 
@@ -279,24 +293,28 @@ std::vector<int> InterlacedRowOrder(int height) {
   static constexpr int kStart[] = {0, 4, 2, 1};
   static constexpr int kStep[] = {8, 8, 4, 2};
   for (int pass = 0; pass < 4; ++pass) {
-    for (int row = kStart[pass]; row < height; row += kStep[pass]) order.push_back(row);
+    for (int row = kStart[pass]; row < height; row += kStep[pass])
+      order.push_back(row);
   }
   return order;
 }
 
 std::size_t DecodeLzw(std::span<const std::uint8_t> data, std::size_t pos,
                       std::span<std::uint8_t> pixels) {
-  if (pos >= data.size()) return data.size();
+  if (pos >= data.size())
+    return data.size();
   const int min_size = data[pos++];
   SubBlockBits bits(data, pos);
-  if (min_size > 11) return bits.SkipRest();
+  if (min_size > 11)
+    return bits.SkipRest();
 
   const int clear = 1 << min_size;
   const int end = clear + 1;
   std::array<std::uint16_t, kTableSize> prefix{};
   std::array<std::uint8_t, kTableSize> suffix{};
   std::array<std::uint8_t, kTableSize + 1> stack;
-  for (int i = 0; i < clear; ++i) suffix[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i);
+  for (int i = 0; i < clear; ++i)
+    suffix[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i);
 
   int free_code = clear + 2;
   int width = min_size + 1;
@@ -308,7 +326,8 @@ std::size_t DecodeLzw(std::span<const std::uint8_t> data, std::size_t pos,
 
   while (out < out_end) {
     int code = bits.Read(width);
-    if (code < 0 || code == end) break;
+    if (code < 0 || code == end)
+      break;
     if (code == clear) {
       free_code = clear + 2;
       width = min_size + 1;
@@ -333,7 +352,8 @@ std::size_t DecodeLzw(std::span<const std::uint8_t> data, std::size_t pos,
     while (code >= clear) {
       // Well-formed tables always shorten the chain; a hostile stream may
       // build a loop, which ends the image.
-      if (depth >= kTableSize) return bits.SkipRest();
+      if (depth >= kTableSize)
+        return bits.SkipRest();
       stack[depth++] = suffix[static_cast<std::size_t>(code)];
       code = prefix[static_cast<std::size_t>(code)];
     }
@@ -351,7 +371,8 @@ std::size_t DecodeLzw(std::span<const std::uint8_t> data, std::size_t pos,
     previous = in_code;
     const std::size_t room = static_cast<std::size_t>(out_end - out);
     const std::size_t n = std::min(depth, room);
-    for (std::size_t i = 0; i < n; ++i) *out++ = stack[depth - 1 - i];
+    for (std::size_t i = 0; i < n; ++i)
+      *out++ = stack[depth - 1 - i];
   }
   return bits.SkipRest();
 }

@@ -66,12 +66,12 @@ enum class DecodeStatus {
 
 // Why reading stopped before the trailer, when it did.
 enum class StopReason {
-  kNone,            // the trailer was reached
-  kEndOfData,       // the data ended before the trailer
-  kUnknownBlock,    // a byte that starts no known block
-  kFrameLimit,      // 256 frames read; the rest is ignored
-  kBadFrame,        // an image descriptor or its colour table was cut short
-  kFrameTooLarge,   // a frame would grow the picture past the limits
+  kNone,           // the trailer was reached
+  kEndOfData,      // the data ended before the trailer
+  kUnknownBlock,   // a byte that starts no known block
+  kFrameLimit,     // 256 frames read; the rest is ignored
+  kBadFrame,       // an image descriptor or its colour table was cut short
+  kFrameTooLarge,  // a frame would grow the picture past the limits
 };
 
 struct GifFile {

@@ -10,12 +10,15 @@ namespace vls::gif {
 
 LoadResult GifPlayer::LoadFile(const std::string& path) {
   std::error_code error;
-  if (!std::filesystem::is_regular_file(path, error)) return LoadResult::kFileNotFound;
+  if (!std::filesystem::is_regular_file(path, error))
+    return LoadResult::kFileNotFound;
   std::ifstream in(path, std::ios::binary);
-  if (!in) return LoadResult::kReadError;
+  if (!in)
+    return LoadResult::kReadError;
   std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)),
                                   std::istreambuf_iterator<char>());
-  if (in.bad()) return LoadResult::kReadError;
+  if (in.bad())
+    return LoadResult::kReadError;
   file_name_ = path;
   return LoadData(bytes);
 }
@@ -72,11 +75,13 @@ void GifPlayer::ShowFrame(int n) {
 
 void GifPlayer::SyncTimer() {
   const bool run = animate_ && IsAnimated() && !empty_ && !finished_;
-  if (run != timer_.Running()) timer_.SetRunning(run);
+  if (run != timer_.Running())
+    timer_.SetRunning(run);
 }
 
 void GifPlayer::Tick() {
-  if (empty_ || FrameCount() == 0) return;
+  if (empty_ || FrameCount() == 0)
+    return;
   Fire(OnChanging);
   if (first_tick_pending_) {
     // Frame 1 has been on the picture since the load.
@@ -102,7 +107,8 @@ void GifPlayer::Tick() {
 }
 
 void GifPlayer::SetCurrentFrame(int n) {
-  if (empty_ || n == shown_ || n < 1 || n > FrameCount()) return;
+  if (empty_ || n == shown_ || n < 1 || n > FrameCount())
+    return;
   Fire(OnChanging);
   ShowFrame(n);
   next_ = NextAfter(n);
@@ -133,13 +139,15 @@ void GifPlayer::SetAnimate(bool on) {
 
 void GifPlayer::SetLoop(bool on) {
   loop_ = on;
-  if (!on || empty_ || FrameCount() == 0) return;
+  if (!on || empty_ || FrameCount() == 0)
+    return;
   if (gif_.loop_count > 0 && gif_.loop_count < loops_played_) {
     // The file's loop count was used up: play again from the first frame.
     loops_played_ = 1;
     finished_ = false;
     Fire(OnChanging);
-    if (shown_ != 1) ShowFrame(1);
+    if (shown_ != 1)
+      ShowFrame(1);
     next_ = NextAfter(1);
     timer_.SetInterval(DelayOf(1));
     Fire(OnRepaint);
@@ -150,7 +158,8 @@ void GifPlayer::SetLoop(bool on) {
 
 void GifPlayer::SetSpeed(int percent) {
   speed_ = percent <= 0 ? 1 : percent;
-  if (FrameCount() > 1 && animate_) timer_.SetInterval(1);
+  if (FrameCount() > 1 && animate_)
+    timer_.SetInterval(1);
 }
 
 }  // namespace vls::gif

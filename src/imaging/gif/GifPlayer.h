@@ -30,7 +30,8 @@ class ManualTimer : public AnimationTimer {
   void SetInterval(int ms) override { interval = ms; }
   void SetRunning(bool on) override {
     running = on;
-    if (on) ++starts;
+    if (on)
+      ++starts;
   }
   bool Running() const override { return running; }
 
@@ -97,7 +98,8 @@ class GifPlayer {
  private:
   void Reset();
   void Fire(const std::function<void()>& handler) {
-    if (handler) handler();
+    if (handler)
+      handler();
   }
   void ShowFrame(int n);  // disposes of the shown frame, draws frame n
   int DelayOf(int n) const;

@@ -36,7 +36,8 @@ int main(int argc, char** argv) {
     const TFrame& f = player.Frame(n);
     std::printf("frame %d %d %d %d %d disposal %d delay %d transparent %d\n", n, f.left, f.top,
                 f.width, f.height, f.disposal, f.delay_ms, f.transparent ? 1 : 0);
-    if (n > 1) player.Tick();
+    if (n > 1)
+      player.Tick();
     const Composition& picture = player.Picture();
     std::vector<unsigned char> rgba;
     rgba.reserve(picture.Pixels().size() * 4);
@@ -51,7 +52,8 @@ int main(int argc, char** argv) {
     }
     const std::string out = std::string(argv[2]) + "/frame-" + std::to_string(n) + ".rgba";
     std::ofstream file(out, std::ios::binary);
-    file.write(reinterpret_cast<const char*>(rgba.data()), static_cast<std::streamsize>(rgba.size()));
+    file.write(reinterpret_cast<const char*>(rgba.data()),
+               static_cast<std::streamsize>(rgba.size()));
     if (!file) {
       std::fprintf(stderr, "gifdump: cannot write %s\n", out.c_str());
       return 1;
