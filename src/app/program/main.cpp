@@ -7,6 +7,7 @@
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
+  Q_INIT_RESOURCE(help);  // the help pages built into the program
   QApplication::setApplicationName("veilstore");
   QApplication::setOrganizationName("Morvane");
 

@@ -1,0 +1,251 @@
+// The main window by objectName: start-up state, page and mode switches with
+// their filters, masks and resets, the command-line file, window position,
+// help and browsing.
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QLabel>
+#include <QListView>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QStandardItemModel>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeView>
+
+#include "app/WindowPosition.h"
+#include "app/widgets/HelpWindow.h"
+#include "app/widgets/MainWindow.h"
+#include "app/widgets/MessageBoxes.h"
+#include "app/widgets/StatusControls.h"
+#include "cipher/Cipher.h"
+
+using namespace vls;
+
+class MainWindowTest : public QObject {
+  Q_OBJECT
+
+ private:
+  QTemporaryDir home_;
+  QStringList messages_;
+
+  template <typename T>
+  static T* Find(QWidget& window, const char* name) {
+    T* widget = window.findChild<T*>(name);
+    if (widget == nullptr) qFatal("no widget %s", name);
+    return widget;
+  }
+
+  static QStringList ShownNames(TFmainVLS& window) {
+    QStringList names;
+    const QModelIndex root = window.FileListBox1->rootIndex();
+    for (int row = 0; row < window.fileModel->rowCount(root); ++row) {
+      const QModelIndex index = window.fileModel->index(row, 0, root);
+      if (!window.FileListBox1->isRowHidden(row)) {
+        const QString name = window.fileModel->fileName(index);
+        if (QDir::match(window.fileModel->nameFilters(), name)) names << name;
+      }
+    }
+    names.sort();
+    return names;
+  }
+
+ private slots:
+  void initTestCase() {
+    qputenv("HOME", home_.path().toUtf8());
+    qputenv("XDG_CONFIG_HOME", (home_.path() + "/config").toUtf8());
+    qputenv("XDG_DATA_HOME", (home_.path() + "/data").toUtf8());
+    SetMessageSink([this](MessageKind, const QString& text) { messages_ << text; });
+  }
+
+  void startsReadyOnTheEncryptPage() {
+    TFmainVLS window({});
+    QCOMPARE(window.windowTitle(), QString("MORVANE Veilstore 32-bit v 3.3"));
+    QCOMPARE(window.CurrentPage(), kPageCrypt);
+    QVERIFY(Find<QRadioButton>(window, "RadioEncrypt")->isChecked());
+    QVERIFY(Find<LedLamp>(window, "LedReady")->isOn());
+    QVERIFY(!Find<LedLamp>(window, "LedBusy")->isOn());
+    QVERIFY(!Find<QPushButton>(window, "Btn_Clear")->isEnabled());
+    QVERIFY(!Find<QPushButton>(window, "Btn_Remove")->isEnabled());
+    QVERIFY(Find<QPushButton>(window, "ButtOk")->isHidden());
+    QVERIFY(Find<QPushButton>(window, "ButKeyOff")->isHidden());
+    QVERIFY(Find<BarGauge>(window, "GaugeKey2")->isHidden());
+    QCOMPARE(Find<BarGauge>(window, "Gauge1")->width(), 128);
+    QCOMPARE(Find<QLabel>(window, "HintLb")->text(), QString());
+    QCOMPARE(Find<QPushButton>(window, "Add")->toolTip(), QString("Add a file to the list"));
+    QCOMPARE(Find<LedLamp>(window, "LedBusy")->toolTip(), QString("Red LED ON when BUSY"));
+    QCOMPARE(Find<QTabWidget>(window, "TabNotebook1")->tabText(0), QString("En&crypt/Decrypt"));
+    QCOMPARE(window.Timer1->interval(), 30000);
+    QVERIFY(!window.Timer1->isActive());
+    QCOMPARE(window.DefaultFilter, QString(DefaultFilterText));
+    auto* combo = Find<QComboBox>(window, "FilterComboBox1");
+    QCOMPARE(combo->count(), 8);
+    QCOMPARE(combo->currentText(), QString("All Files (*.*)"));
+    QCOMPARE(window.FileListMask(), QString("*.*"));
+    auto* headers = window.filesModel;
+    QCOMPARE(headers->headerData(3, Qt::Horizontal).toString(), QString("Full Path Name"));
+  }
+
+  void pagesAndModesSetTheirFiltersAndResetEverything() {
+    TFmainVLS window({});
+    auto* tabs = Find<QTabWidget>(window, "TabNotebook1");
+    auto* combo = Find<QComboBox>(window, "FilterComboBox1");
+
+    // Rows, a key and OK from an earlier mode never survive a switch.
+    window.filesModel->appendRow(new QStandardItem("x"));
+    window.ButtOk->show();
+    KeyString.Set("armed key");
+    tabs->setCurrentIndex(kPageViewer);
+    QCOMPARE(window.filesModel->rowCount(), 0);
+    QVERIFY(window.ButtOk->isHidden());
+    QVERIFY(KeyString.empty());
+    QCOMPARE(combo->currentText(), QString("EnCrypted Pics(*.VLP)"));
+    QCOMPARE(window.FileListMask(), QString("*.VLP"));
+    QVERIFY(window.Timer1->isActive());
+    QVERIFY(window.PreviewCheck->isHidden());
+
+    tabs->setCurrentIndex(kPageLauncher);
+    QCOMPARE(window.FileListMask(), QString("*.VLD;*.VLP"));
+    QCOMPARE(combo->currentText(), QString("EnCrypted Files(*.VLD;*.VLP)"));
+
+    tabs->setCurrentIndex(kPageCrypt);
+    QVERIFY(!window.Timer1->isActive());
+    QCOMPARE(combo->currentText(), QString("All Files (*.*)"));
+    QCOMPARE(window.FileListMask(), QString("*.*"));
+
+    // Encrypt -> Wipe keeps the user's choice of filter entry.
+    combo->setCurrentIndex(2);
+    emit combo->activated(2);
+    QCOMPARE(window.FileListMask(), QString("*.JPG"));
+    QTest::mouseClick(window.RadioWipe, Qt::LeftButton);
+    QCOMPARE(window.FileListMask(), QString("*.JPG"));
+    QCOMPARE(combo->currentText(), QString("JPEG (*.jpg)"));
+
+    // Decrypt -> Encrypt brings the default list back with "*.*".
+    QTest::mouseClick(window.RadioDecrypt, Qt::LeftButton);
+    QCOMPARE(window.FileListMask(), QString("*.VLP;*.VLD"));
+    QCOMPARE(combo->currentText(), QString("EnCrypted Files(*.VLP,*.VLD)"));
+    QTest::mouseClick(window.RadioEncrypt, Qt::LeftButton);
+    QCOMPARE(window.FileListMask(), QString("*.*"));
+
+    QTest::mouseClick(window.RadioSlide, Qt::LeftButton);
+    QCOMPARE(window.FileListMask(), QString("*.VLP"));
+    QVERIFY(window.PreviewCheck->isHidden());
+  }
+
+  void thePreviewFollowsTheModes() {
+    TFmainVLS window({});
+    window.show();
+    window.PreviewCheck->setChecked(true);
+    QVERIFY(window.Viewer1->isVisible());
+    QTest::mouseClick(window.RadioDecrypt, Qt::LeftButton);
+    QVERIFY(!window.Viewer1->isVisible());
+    QTest::mouseClick(window.RadioEncrypt, Qt::LeftButton);
+    QVERIFY(window.Viewer1->isVisible());
+    QVERIFY(window.PreviewCheck->isVisible());
+  }
+
+  void masksMatchWithoutRegardToCase() {
+    QTemporaryDir folder;
+    for (const char* name : {"a.vlp", "b.VLP", "c.Vld", "d.txt", "noext"}) {
+      QFile file(folder.filePath(name));
+      QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    TFmainVLS window({});
+    window.SetFileListFolder(folder.path());
+    QSignalSpy loaded(window.fileModel, &QFileSystemModel::directoryLoaded);
+    QVERIFY(loaded.wait(5000) || window.fileModel->rowCount(window.FileListBox1->rootIndex()) > 0);
+    QCOMPARE(ShownNames(window), QStringList({"a.vlp", "b.VLP", "c.Vld", "d.txt", "noext"}));
+    window.TabNotebook1->setCurrentIndex(kPageViewer);
+    QCOMPARE(ShownNames(window), QStringList({"a.vlp", "b.VLP"}));
+    window.TabNotebook1->setCurrentIndex(kPageLauncher);
+    QCOMPARE(ShownNames(window), QStringList({"a.vlp", "b.VLP", "c.Vld"}));
+  }
+
+  void theFirstActivationOpensTheCommandLineFileOnce() {
+    struct Case {
+      QStringList arguments;
+      int page;
+      QString viewed, launched;
+    };
+    const QList<Case> cases = {
+        {{"/p/photo.vlp"}, kPageViewer, "/p/photo.vlp", ""},
+        {{"/p/letter.VLD"}, kPageLauncher, "", "/p/letter.VLD"},
+        {{"/p/a.vld", "/p/b.vlp"}, kPageLauncher, "", "/p/a.vld"},
+        {{"/p/notes.txt"}, kPageCrypt, "", ""},
+        {{}, kPageCrypt, "", ""},
+    };
+    for (const Case& c : cases) {
+      TFmainVLS window(c.arguments);
+      QString viewed, launched;
+      int calls = 0;
+      window.ViewEncryptedPicture = [&](const QString& path) { viewed = path, ++calls; };
+      window.LaunchEncryptedFile = [&](const QString& path) { launched = path, ++calls; };
+      window.FormActivate();
+      window.FormActivate();  // coming back to the window repeats nothing
+      QCOMPARE(window.CurrentPage(), c.page);
+      QCOMPARE(viewed, c.viewed);
+      QCOMPARE(launched, c.launched);
+      QVERIFY(calls <= 1);
+      if (c.page == kPageViewer) QCOMPARE(window.FileListMask(), QString("*.VLP"));
+      if (c.page == kPageLauncher) QCOMPARE(window.FileListMask(), QString("*.VLD"));
+    }
+  }
+
+  void keepsItsPositionInTheSettings() {
+    QSettings& settings = ProgramSettings();
+    settings.setValue("FmainVLS/Left", "0x20");
+    settings.setValue("FmainVLS/Top", "40");
+    {
+      TFmainVLS window({});
+      QCOMPARE(window.pos(), QPoint(32, 40));
+      window.move(70, 80);
+      window.close();
+    }
+    QCOMPARE(settings.value("FmainVLS/Left").toString(), QString("70"));
+    settings.setValue("FmainVLS/Top", "not a number");
+    TFmainVLS window({});
+    QCOMPARE(window.pos(), QPoint(0, 0));  // an unreadable value keeps the position
+    QCOMPARE(ParseCoordinate("0x1F"), std::optional<int>(31));
+    QCOMPARE(ParseCoordinate(""), std::optional<int>());
+  }
+
+  void helpOpensTheTopicOfEachContext() {
+    QCOMPARE(HelpTopicOf(1000), QString("index.html"));
+    QCOMPARE(HelpTopicOf(1080), QString("viewer.html"));
+    QCOMPARE(HelpTopicOf(1090), QString("launcher.html"));
+    TFmainVLS window({});
+    messages_.clear();
+    QTest::mouseClick(window.View_Butthelp, Qt::LeftButton);
+    if (HelpFolder().isEmpty()) {
+      QCOMPARE(messages_.size(), 1);
+    } else {
+      QVERIFY(messages_.isEmpty());
+      QWidget* help = nullptr;
+      for (QWidget* top : QApplication::topLevelWidgets()) {
+        if (top->objectName() == "HelpWindow" && top->isVisible()) help = top;
+      }
+      QVERIFY(help != nullptr);
+      help->close();
+    }
+  }
+
+  void upOneLevelStopsAtTheTop() {
+    TFmainVLS window({});
+    window.PTShellTree1->setCurrentIndex(window.folderModel->index("/"));
+    window.UpOneLevelBtnClick();
+    QCOMPARE(window.folderModel->filePath(window.PTShellTree1->currentIndex()), QString("/"));
+    window.PTShellTree1->setCurrentIndex(window.folderModel->index(QDir::tempPath()));
+    window.UpOneLevelBtnClick();
+    QCOMPARE(window.FileListFolder(), QString("/"));
+  }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "MainWindow_test.moc"
