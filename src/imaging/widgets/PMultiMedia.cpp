@@ -1,0 +1,137 @@
+#include "imaging/widgets/PMultiMedia.h"
+
+#include <QMessageBox>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPushButton>
+#include <QScreen>
+
+namespace vls {
+namespace {
+
+void ShowBox(QWidget* parent, QMessageBox::Icon icon, const QString& caption, const QString& text) {
+  QMessageBox box(icon, caption, text, QMessageBox::Ok, parent);
+  box.button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
+  box.exec();
+}
+
+}  // namespace
+
+void BoxPictureMessages::ShowError(const QString& text) {
+  ShowBox(parent_, QMessageBox::Critical, QStringLiteral("Erreur"), text);
+}
+
+void BoxPictureMessages::ShowInformation(const QString& text) {
+  ShowBox(parent_, QMessageBox::Information, QStringLiteral("Information"), text);
+}
+
+TPMultiMedia::TPMultiMedia(QWidget* parent) : QWidget(parent), boxes_(this), messages_(&boxes_) {
+  setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+TPMultiMedia::~TPMultiMedia() = default;
+
+void TPMultiMedia::SetMessages(PictureMessages* messages) {
+  messages_ = messages != nullptr ? messages : &boxes_;
+}
+
+int TPMultiMedia::ColorDepth() const {
+  const QScreen* display = screen();
+  return ColorDepthFor(read_res_, display != nullptr ? display->depth() : 24);
+}
+
+void TPMultiMedia::Clear() {
+  picture_ = QImage();
+  file_size_ = 0;
+  status_.clear();
+}
+
+void TPMultiMedia::SetMediaName(const QString& name) {
+  media_name_ = name;
+  // The old picture goes first, so a large picture is never held twice.
+  Clear();
+  update();
+  if (name.isEmpty())
+    return;
+
+  LoadedPicture loaded = LoadPicture(name, LoadOptions{ColorDepth(), dither_});
+  status_ = loaded.status;
+  file_size_ = loaded.file_size;
+  if (loaded.outcome == LoadOutcome::Failed) {
+    messages_->ShowError(loaded.decoder_message);
+    if (!loaded.failure_notice.isEmpty())
+      messages_->ShowInformation(loaded.failure_notice);
+  }
+  picture_ = std::move(loaded.image);
+  update();
+}
+
+void TPMultiMedia::SetPicture(const QImage& picture) {
+  media_name_.clear();
+  picture_ = picture;
+  file_size_ = 0;
+  update();
+}
+
+void TPMultiMedia::SetText(const QString& text) {
+  text_ = text;
+  update();
+}
+
+void TPMultiMedia::SetStretchRatio(bool on) {
+  stretch_ratio_ = on;
+  if (on)
+    stretch_ = false;
+  update();
+}
+
+void TPMultiMedia::SetStretch(bool on) {
+  stretch_ = on;
+  if (on)
+    stretch_ratio_ = false;
+  update();
+}
+
+void TPMultiMedia::SetColor(const QColor& color) {
+  color_ = color;
+  update();
+}
+
+QRect TPMultiMedia::PictureRect() const {
+  if (picture_.isNull())
+    return {};
+  const QRect area = rect();
+  if (stretch_)
+    return area;
+  if (!stretch_ratio_)
+    return QRect(QPoint(0, 0), picture_.size());
+  // Scale up or down to the largest size that fits, then centre along the
+  // axis that has room to spare.
+  const QSize fitted = picture_.size().scaled(area.size(), Qt::KeepAspectRatio);
+  const QSize size(std::max(fitted.width(), 1), std::max(fitted.height(), 1));
+  return QRect(QPoint((area.width() - size.width()) / 2, (area.height() - size.height()) / 2),
+               size);
+}
+
+void TPMultiMedia::paintEvent(QPaintEvent* /*event*/) {
+  QPainter painter(this);
+  painter.fillRect(rect(), color_);
+  if (!picture_.isNull()) {
+    const QRect target = PictureRect();
+    if (target.size() != picture_.size()) {
+      painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    }
+    painter.drawImage(target, picture_);
+  }
+  if (!text_.isEmpty()) {
+    painter.setPen(color_.lightness() < 128 ? Qt::white : Qt::black);
+    painter.drawText(rect().adjusted(4, 4, -4, -4), Qt::AlignLeft | Qt::AlignTop, text_);
+  }
+}
+
+void TPMultiMedia::mouseDoubleClickEvent(QMouseEvent* event) {
+  emit OnDblClick();
+  event->accept();
+}
+
+}  // namespace vls
