@@ -1,6 +1,5 @@
 #include "viewing/widgets/PasswordDialogs.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QEvent>
 #include <QGuiApplication>
