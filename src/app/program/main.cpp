@@ -4,6 +4,8 @@
 
 #include "app/widgets/MainWindow.h"
 #include "protect/widgets/Ask.h"
+#include "viewing/widgets/FullSlide.h"
+#include "viewing/widgets/PasswordDialogs.h"
 
 int main(int argc, char** argv) {
   QApplication application(argc, argv);
@@ -11,9 +13,13 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName("veilstore");
   QApplication::setOrganizationName("Morvane");
 
-  // The forms in the order the program has always created them.
+  // The forms, in the order the program has always created them; they live
+  // until the program ends.
   vls::TFmainVLS FmainVLS(application.arguments().mid(1));
-  vls::TAsk ask(&FmainVLS);
+  vls::TFPass2 FPass2(&FmainVLS);
+  vls::TAsk FAsk(&FmainVLS);
+  vls::TFullSlide FullSlide(&FmainVLS);
+  vls::TFPass FPass(&FmainVLS);
   FmainVLS.show();
   return application.exec();
 }

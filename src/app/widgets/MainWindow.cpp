@@ -29,7 +29,9 @@
 #include "app/widgets/StatusControls.h"
 #include "app/widgets/WindowFeedback.h"
 #include "cipher/Cipher.h"
+#include "imaging/picture/PictureState.h"
 #include "protect/ProtectState.h"
+#include "viewing/widgets/KeyIndicators.h"
 
 namespace vls {
 
@@ -54,23 +56,6 @@ QPushButton* Button(const QString& text, const char* name, const QString& hint =
   auto* button = Named(new QPushButton(text), name);
   if (!hint.isEmpty()) button->setToolTip(hint);
   button->setMinimumWidth(76);
-  return button;
-}
-
-BarGauge* KeyGauge(const char* name) {
-  auto* gauge = Named(new BarGauge(6, Qt::green, kMenuColor), name);
-  gauge->setFixedSize(52, 7);
-  gauge->setValue(6);
-  gauge->hide();
-  return gauge;
-}
-
-QPushButton* KeyOffButton(const char* name) {
-  auto* button = Named(new QPushButton, name);
-  button->setIcon(QApplication::style()->standardIcon(QStyle::SP_DialogDiscardButton));
-  button->setToolTip("Put the Key off");
-  button->setFixedSize(52, 28);
-  button->hide();
   return button;
 }
 
@@ -134,7 +119,10 @@ TFmainVLS::TFmainVLS(QStringList arguments, QWidget* parent)
   root->addWidget(BuildStatusBar());
 
   Timer1 = Named(new QTimer(this), "Timer1");
-  Timer1->setInterval(30000);
+  Timer1->setInterval(kKeyTimerIntervalMs);
+  connect(Timer1, &QTimer::timeout, this, [this] { keys_.Timer1Timer(); });
+  connect(ButKeyOff, &QToolButton::clicked, this, [this] { keys_.ButKeyOffClick(); });
+  connect(ButKeyOff2, &QToolButton::clicked, this, [this] { keys_.ButKeyOffClick(); });
 
   connect(TabNotebook1, &QTabWidget::currentChanged, this, [this] { TabNotebook1Click(); });
   for (QRadioButton* radio : {RadioEncrypt, RadioDecrypt, RadioWipe, RadioSlide}) {
@@ -161,7 +149,9 @@ TFmainVLS::TFmainVLS(QStringList arguments, QWidget* parent)
   FormCreate();
 }
 
-TFmainVLS::~TFmainVLS() = default;
+TFmainVLS::~TFmainVLS() {
+  if (!closing_) FormClose();
+}
 
 void TFmainVLS::BuildTopBar(QWidget* parent) {
   auto* layout = new QHBoxLayout(parent);
@@ -287,8 +277,8 @@ QWidget* TFmainVLS::BuildViewerPage() {
     column->addWidget(button);
   }
   column->addStretch(1);
-  ButKeyOff = KeyOffButton("ButKeyOff");
-  GaugeKey = KeyGauge("GaugeKey");
+  ButKeyOff = MakeKeyOffButton("ButKeyOff", nullptr);
+  GaugeKey = new TKeyGauge("GaugeKey");
   column->addWidget(ButKeyOff, 0, Qt::AlignHCenter);
   column->addWidget(GaugeKey, 0, Qt::AlignHCenter);
   middle->addLayout(column);
@@ -315,8 +305,8 @@ QWidget* TFmainVLS::BuildLauncherPage() {
   Launch_butthelp = Button("&Help", "Launch_butthelp");
   column->addWidget(Launch_butthelp);
   column->addStretch(1);
-  ButKeyOff2 = KeyOffButton("ButKeyOff2");
-  GaugeKey2 = KeyGauge("GaugeKey2");
+  ButKeyOff2 = MakeKeyOffButton("ButKeyOff2", nullptr);
+  GaugeKey2 = new TKeyGauge("GaugeKey2");
   column->addWidget(ButKeyOff2, 0, Qt::AlignHCenter);
   column->addWidget(GaugeKey2, 0, Qt::AlignHCenter);
   middle->addLayout(column);
@@ -368,6 +358,14 @@ void TFmainVLS::FormCreate() {
   }
   Gauge1->setValue(0);
   HintLb->clear();
+  // Picture loads report their progress on Gauge1 and keep the window alive;
+  // once the program is closing they are told to stop.
+  ProgressHook = [this](int percent) {
+    if (closing_) return 0;
+    Gauge1->setValue(percent);
+    QCoreApplication::processEvents();
+    return 1;
+  };
   SetFilterText(DefaultFilterText);
   DefaultFilter = DefaultFilterText;
   ShowFolderInTree(QCoreApplication::applicationDirPath());
@@ -398,8 +396,15 @@ void TFmainVLS::FormActivate() {
 }
 
 void TFmainVLS::closeEvent(QCloseEvent* event) {
-  SavePosition();
+  FormClose();
   QWidget::closeEvent(event);
+}
+
+void TFmainVLS::FormClose() {
+  // No picture load may call into a window that is going away.
+  closing_ = true;
+  ProgressHook = nullptr;
+  SavePosition();
 }
 
 void TFmainVLS::PageReset() {
@@ -414,11 +419,43 @@ void TFmainVLS::PageReset() {
   Btn_Clear->setEnabled(false);
   Btn_Remove->setEnabled(false);
   ButtOk->hide();
-  for (QWidget* indicator : {static_cast<QWidget*>(ButKeyOff), static_cast<QWidget*>(GaugeKey),
-                             static_cast<QWidget*>(ButKeyOff2), static_cast<QWidget*>(GaugeKey2)}) {
-    indicator->hide();
+  keys_.HideIndicators();
+}
+
+void TFmainVLS::SetKeyIndicatorsVisible(KeyPage page, bool visible) {
+  const bool viewer = page == KeyPage::Viewer;
+  (viewer ? static_cast<QWidget*>(ButKeyOff) : ButKeyOff2)->setVisible(visible);
+  (viewer ? GaugeKey : GaugeKey2)->setVisible(visible);
+}
+
+void TFmainVLS::SetKeyGauge(KeyPage page, int progress) {
+  (page == KeyPage::Viewer ? GaugeKey : GaugeKey2)->setValue(progress);
+}
+
+void TFmainVLS::SetKeyTimerEnabled(bool enabled) {
+  // Enabling a running timer leaves its phase alone, as a use must not restart it.
+  if (!enabled) {
+    Timer1->stop();
+  } else if (!Timer1->isActive()) {
+    Timer1->start();
   }
 }
+
+bool TFmainVLS::IsEncryptPageCurrent() const { return CurrentPage() == kPageCrypt; }
+void TFmainVLS::ClearStatusLine() { HintLb->clear(); }
+
+void TFmainVLS::DisableViewerButtons() {
+  View_Maximize->setEnabled(false);
+  View_Delete->setEnabled(false);
+  View_FullScreen->setEnabled(false);
+}
+
+void TFmainVLS::ClearViewerPicture() {
+  View_PMultiMedia1->setVisible(true);
+  GIFImage1->hide();
+}
+
+void TFmainVLS::RepaintWindow() { repaint(); }
 
 void TFmainVLS::TabNotebook1Click() {
   PageReset();
@@ -441,13 +478,13 @@ void TFmainVLS::TabNotebook1Click() {
       Viewer1->hide();
     }
   } else if (page == kPageViewer) {
-    Timer1->start();
+    SetKeyTimerEnabled(true);
     Viewer1->hide();
     SetFilterText("EnCrypted Pics(*.VLP)|*.VLP");
     SetFileListMask("*.VLP");
     PreviewCheck->hide();
   } else if (page == kPageLauncher) {
-    Timer1->start();
+    SetKeyTimerEnabled(true);
     Viewer1->hide();
     SetFilterText("EnCrypted Files(*.VLD;*.VLP)|*.VLD;*.VLP");
     SetFileListMask("*.VLD;*.VLP");

@@ -11,6 +11,7 @@
 
 #include "app/DiskCaps.h"
 #include "app/FilterList.h"
+#include "viewing/KeyLifetime.h"
 
 class QCheckBox;
 class QComboBox;
@@ -23,6 +24,7 @@ class QSplitter;
 class QStandardItemModel;
 class QTabWidget;
 class QToolButton;
+class QProgressBar;
 class QTreeView;
 
 namespace vls {
@@ -39,7 +41,7 @@ inline constexpr int kPageLauncher = 2;
 // The filter list the window starts with.
 extern const char* const DefaultFilterText;
 
-class TFmainVLS : public QWidget {
+class TFmainVLS : public QWidget, public KeyWindow {
   Q_OBJECT
 
  public:
@@ -49,6 +51,8 @@ class TFmainVLS : public QWidget {
 
   // Start-up steps, in order; the constructor runs it.
   void FormCreate();
+  // Stops picture loads from reaching the window and saves its position.
+  void FormClose();
   // Every activation; the first one opens a protected file named on the command line.
   void FormActivate();
   // Page and mode switch: PageReset, then the page's or mode's filter and views.
@@ -73,6 +77,17 @@ class TFmainVLS : public QWidget {
   void SetBusy(bool busy);
 
   WindowFeedback& feedback() { return *feedback_; }
+  KeyLifetime& keys() { return keys_; }
+
+  // How the key lifetime reaches the window.
+  void SetKeyIndicatorsVisible(KeyPage page, bool visible) override;
+  void SetKeyGauge(KeyPage page, int progress) override;
+  void SetKeyTimerEnabled(bool enabled) override;
+  bool IsEncryptPageCurrent() const override;
+  void ClearStatusLine() override;
+  void DisableViewerButtons() override;
+  void ClearViewerPicture() override;
+  void RepaintWindow() override;
   TDiskCaps& DiskCaps1() { return disk_caps_; }
   QString DefaultFilter;
   bool FirstActivation = false;
@@ -100,9 +115,11 @@ class TFmainVLS : public QWidget {
   QStringList arguments_;
   std::unique_ptr<WindowFeedback> feedback_;
   TDiskCaps disk_caps_;
+  KeyLifetime keys_{*this};
   FilterList filter_;
   QString mask_ = "*.*";
   QString folder_;
+  bool closing_ = false;
 
  public:
   // Components under their names (objectName is the same).
@@ -130,11 +147,13 @@ class TFmainVLS : public QWidget {
   QWidget* GIFImage1 = nullptr;
   QWidget* View_PMultiMedia1 = nullptr;
   QPushButton *View_Butthelp = nullptr, *View_Delete = nullptr, *View_Maximize = nullptr,
-              *View_FullScreen = nullptr, *ButKeyOff = nullptr;
-  BarGauge* GaugeKey = nullptr;
+              *View_FullScreen = nullptr;
+  QToolButton* ButKeyOff = nullptr;
+  QProgressBar* GaugeKey = nullptr;
   BlinkLabel* DRLabel2 = nullptr;
-  QPushButton *Launch_butthelp = nullptr, *ButKeyOff2 = nullptr;
-  BarGauge* GaugeKey2 = nullptr;
+  QPushButton* Launch_butthelp = nullptr;
+  QToolButton* ButKeyOff2 = nullptr;
+  QProgressBar* GaugeKey2 = nullptr;
   BlinkLabel* DRLabel1 = nullptr;
   QLabel* StatusLb = nullptr;
   QLabel* HintLb = nullptr;

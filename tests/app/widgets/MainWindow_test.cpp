@@ -74,8 +74,8 @@ class MainWindowTest : public QObject {
     QVERIFY(!Find<QPushButton>(window, "Btn_Clear")->isEnabled());
     QVERIFY(!Find<QPushButton>(window, "Btn_Remove")->isEnabled());
     QVERIFY(Find<QPushButton>(window, "ButtOk")->isHidden());
-    QVERIFY(Find<QPushButton>(window, "ButKeyOff")->isHidden());
-    QVERIFY(Find<BarGauge>(window, "GaugeKey2")->isHidden());
+    QVERIFY(Find<QWidget>(window, "ButKeyOff")->isHidden());
+    QVERIFY(Find<QWidget>(window, "GaugeKey2")->isHidden());
     QCOMPARE(Find<BarGauge>(window, "Gauge1")->width(), 128);
     QCOMPARE(Find<QLabel>(window, "HintLb")->text(), QString());
     QCOMPARE(Find<QPushButton>(window, "Add")->toolTip(), QString("Add a file to the list"));
@@ -234,6 +234,27 @@ class MainWindowTest : public QObject {
       QVERIFY(help != nullptr);
       help->close();
     }
+  }
+
+  void anArmedKeyDrainsOnTheWindowAndEndsOnPutTheKeyOff() {
+    TFmainVLS window({});
+    window.show();
+    window.TabNotebook1->setCurrentIndex(kPageLauncher);
+    KeyString.Set("armed key");
+    window.keys().ArmLauncher();
+    QVERIFY(window.ButKeyOff2->isVisible());
+    QCOMPARE(window.GaugeKey2->value(), 6);
+    emit window.Timer1->timeout();
+    emit window.Timer1->timeout();
+    QCOMPARE(window.GaugeKey2->value(), 4);
+    QVERIFY(!KeyString.empty());
+    window.HintLb->setText("picture.jpg 640x480 100 bytes");
+    QTest::mouseClick(window.ButKeyOff2, Qt::LeftButton);
+    QVERIFY(KeyString.empty());
+    QVERIFY(window.ButKeyOff2->isHidden());
+    QVERIFY(window.GaugeKey->isHidden());
+    QCOMPARE(window.HintLb->text(), QString());
+    QVERIFY(window.Timer1->isActive());
   }
 
   void upOneLevelStopsAtTheTop() {
