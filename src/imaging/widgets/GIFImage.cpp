@@ -1,0 +1,152 @@
+#include "imaging/widgets/GIFImage.h"
+
+#include <QPaintEvent>
+#include <QPainter>
+#include <cstring>
+
+namespace vls {
+
+TGIFImage::Timer::Timer(TGIFImage* owner) {
+  QObject::connect(&timer_, &QTimer::timeout, owner, [owner] { owner->player_.Tick(); });
+}
+
+void TGIFImage::Timer::SetRunning(bool on) {
+  if (on) {
+    timer_.start();
+  } else {
+    timer_.stop();
+  }
+}
+
+TGIFImage::TGIFImage(QWidget* parent) : QWidget(parent), timer_(this), player_(timer_) {
+  resize(105, 105);
+  // No background of its own: the parent shows through.
+  setAutoFillBackground(false);
+  setAttribute(Qt::WA_NoSystemBackground, false);
+  player_.OnChanging = [this] { emit OnChanging(); };
+  player_.OnChange = [this] { emit OnChange(); };
+  player_.OnRepaint = [this] {
+    RebuildImage();
+    update();
+  };
+}
+
+TGIFImage::~TGIFImage() {
+  player_.OnChanging = nullptr;
+  player_.OnChange = nullptr;
+  player_.OnRepaint = nullptr;
+}
+
+bool TGIFImage::SetFileName(const QString& name) {
+  last_load_ = player_.LoadFile(name.toStdString());
+  if (last_load_ == gif::LoadResult::kFileNotFound || last_load_ == gif::LoadResult::kReadError) {
+    return false;
+  }
+  file_name_ = name;
+  if (last_load_ != gif::LoadResult::kOk)
+    return false;
+  if (auto_size_)
+    resize(LogicalSize());
+  update();
+  return true;
+}
+
+void TGIFImage::SetAutoSize(bool on) {
+  auto_size_ = on;
+  if (on && !IsEmpty())
+    resize(LogicalSize());
+  update();
+}
+
+void TGIFImage::SetCenter(bool on) {
+  center_ = on;
+  update();
+}
+
+void TGIFImage::SetStretch(bool on) {
+  stretch_ = on;
+  update();
+}
+
+void TGIFImage::SetTile(bool on) {
+  tile_ = on;
+  update();
+}
+
+void TGIFImage::SetVisible(bool on) {
+  visible_ = on;
+  update();
+}
+
+bool TGIFImage::Stretching() const {
+  return stretch_ && size() != LogicalSize();
+}
+
+QPoint TGIFImage::PictureOrigin() const {
+  if (!center_)
+    return {0, 0};
+  // C++ division truncates toward zero: a larger picture starts at a negative offset.
+  return {(width() - player_.LogicalWidth()) / 2, (height() - player_.LogicalHeight()) / 2};
+}
+
+bool TGIFImage::DecideOpaque() const {
+  if (!visible_ || IsEmpty() || FrameCount() == 0 || player_.AnyTransparent())
+    return false;
+  if (tile_ || Stretching())
+    return true;
+  const QPoint origin = PictureOrigin();
+  return origin.x() <= 0 && origin.y() <= 0 && origin.x() + player_.LogicalWidth() >= width() &&
+         origin.y() + player_.LogicalHeight() >= height();
+}
+
+void TGIFImage::RebuildImage() {
+  const gif::Composition& picture = player_.Picture();
+  if (picture.Width() <= 0 || picture.Height() <= 0) {
+    image_ = QImage();
+    return;
+  }
+  const bool masked = picture.HasMask();
+  QImage image(picture.Width(), picture.Height(),
+               masked ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
+  const std::size_t width = static_cast<std::size_t>(picture.Width());
+  for (int y = 0; y < picture.Height(); ++y) {
+    auto* out = reinterpret_cast<std::uint32_t*>(image.scanLine(y));
+    const std::uint32_t* in = picture.Pixels().data() + static_cast<std::size_t>(y) * width;
+    if (!masked) {
+      std::memcpy(out, in, width * sizeof(std::uint32_t));
+      continue;
+    }
+    const std::uint8_t* mask = picture.Mask().data() + static_cast<std::size_t>(y) * width;
+    for (std::size_t x = 0; x < width; ++x)
+      out[x] = mask[x] != 0 ? 0u : in[x];
+  }
+  image_ = std::move(image);
+}
+
+void TGIFImage::paintEvent(QPaintEvent* event) {
+  // A control that covers all its pixels lets Qt skip painting the parent
+  // under it; one with transparent or uncovered pixels needs the parent drawn.
+  const bool opaque = DecideOpaque();
+  if (opaque != opaque_) {
+    opaque_ = opaque;
+    setAttribute(Qt::WA_OpaquePaintEvent, opaque);
+  }
+  player_.SyncTimer();
+  if (!visible_ || IsEmpty() || FrameCount() == 0 || image_.isNull())
+    return;
+
+  QPainter painter(this);
+  painter.setClipRegion(event->region());
+  if (Stretching()) {
+    painter.drawImage(rect(), image_);
+  } else if (tile_) {
+    for (int y = 0; y < height(); y += image_.height()) {
+      for (int x = 0; x < width(); x += image_.width())
+        painter.drawImage(x, y, image_);
+    }
+  } else {
+    painter.drawImage(PictureOrigin(), image_);
+  }
+}
+
+}  // namespace vls
