@@ -9,6 +9,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QListView>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSettings>
@@ -17,6 +18,7 @@
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QToolButton>
 #include <QTreeView>
 
 #include "app/WindowPosition.h"
@@ -159,13 +161,13 @@ class MainWindowTest : public QObject {
     }
     TFmainVLS window({});
     window.SetFileListFolder(folder.path());
-    QSignalSpy loaded(window.fileModel, &QFileSystemModel::directoryLoaded);
-    QVERIFY(loaded.wait(5000) || window.fileModel->rowCount(window.FileListBox1->rootIndex()) > 0);
-    QCOMPARE(ShownNames(window), QStringList({"a.vlp", "b.VLP", "c.Vld", "d.txt", "noext"}));
+    // The model reads the folder on its own thread.
+    QTRY_COMPARE_WITH_TIMEOUT(ShownNames(window),
+                              QStringList({"a.vlp", "b.VLP", "c.Vld", "d.txt", "noext"}), 10000);
     window.TabNotebook1->setCurrentIndex(kPageViewer);
-    QCOMPARE(ShownNames(window), QStringList({"a.vlp", "b.VLP"}));
+    QTRY_COMPARE_WITH_TIMEOUT(ShownNames(window), QStringList({"a.vlp", "b.VLP"}), 10000);
     window.TabNotebook1->setCurrentIndex(kPageLauncher);
-    QCOMPARE(ShownNames(window), QStringList({"a.vlp", "b.VLP", "c.Vld"}));
+    QTRY_COMPARE_WITH_TIMEOUT(ShownNames(window), QStringList({"a.vlp", "b.VLP", "c.Vld"}), 10000);
   }
 
   void theFirstActivationOpensTheCommandLineFileOnce() {
@@ -244,8 +246,8 @@ class MainWindowTest : public QObject {
     window.keys().ArmLauncher();
     QVERIFY(window.ButKeyOff2->isVisible());
     QCOMPARE(window.GaugeKey2->value(), 6);
-    emit window.Timer1->timeout();
-    emit window.Timer1->timeout();
+    window.keys().Timer1Timer();
+    window.keys().Timer1Timer();
     QCOMPARE(window.GaugeKey2->value(), 4);
     QVERIFY(!KeyString.empty());
     window.HintLb->setText("picture.jpg 640x480 100 bytes");
