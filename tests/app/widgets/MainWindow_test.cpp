@@ -49,10 +49,7 @@ class MainWindowTest : public QObject {
     const QModelIndex root = window.FileListBox1->rootIndex();
     for (int row = 0; row < window.fileModel->rowCount(root); ++row) {
       const QModelIndex index = window.fileModel->index(row, 0, root);
-      if (!window.FileListBox1->isRowHidden(row)) {
-        const QString name = window.fileModel->fileName(index);
-        if (QDir::match(window.fileModel->nameFilters(), name)) names << name;
-      }
+      if (!window.FileListBox1->isRowHidden(row)) names << window.fileModel->fileName(index);
     }
     names.sort();
     return names;
