@@ -1,0 +1,381 @@
+#include "app/WorkList.h"
+
+#include <QDate>
+#include <QFile>
+#include <QRegularExpression>
+#include <QTime>
+#include <algorithm>
+
+#include "protect/PathNames.h"
+
+namespace vls {
+
+namespace {
+
+bool IsEncryptedExtension(const std::string& upper_extension) {
+  return upper_extension == ".VLP" || upper_extension == ".VLD";
+}
+
+std::string UpperExtension(const std::string& path) {
+  return UpperAscii(ExtensionOf(path));
+}
+
+// digits := digits * 5, in decimal.
+void MultiplyBy5(std::string& digits) {
+  int carry = 0;
+  for (auto it = digits.rbegin(); it != digits.rend(); ++it) {
+    const int product = (*it - '0') * 5 + carry;
+    *it = static_cast<char>('0' + product % 10);
+    carry = product / 10;
+  }
+  if (carry != 0)
+    digits.insert(digits.begin(), static_cast<char>('0' + carry));
+}
+
+// count / 2^shift (count >= 2^shift) with three significant digits, halves
+// rounded away from zero, trailing zeros dropped; fixed notation up to three
+// integer digits, otherwise "d.ddEn". Works on the exact decimal expansion
+// count * 5^shift / 10^shift, so ties such as 1.125 round as written.
+QString GeneralFormat(std::int64_t count, int shift, const QString& separator) {
+  std::string digits = std::to_string(count);
+  for (int i = 0; i < shift; ++i)
+    MultiplyBy5(digits);
+  int integer_digits = static_cast<int>(digits.size()) - shift;
+  std::string significant = digits.substr(0, 3);
+  if (digits.size() > 3 && digits[3] >= '5') {
+    int at = static_cast<int>(significant.size()) - 1;
+    while (at >= 0 && significant[at] == '9')
+      significant[at--] = '0';
+    if (at >= 0) {
+      ++significant[at];
+    } else {
+      significant.insert(significant.begin(), '1');
+      significant.pop_back();
+      ++integer_digits;
+    }
+  }
+  while (significant.size() > 1 && significant.back() == '0')
+    significant.pop_back();
+
+  if (integer_digits <= 3) {
+    std::string integer =
+        significant.substr(0, std::min<std::size_t>(integer_digits, significant.size()));
+    integer.resize(integer_digits, '0');
+    const std::string fraction = significant.size() > static_cast<std::size_t>(integer_digits)
+                                     ? significant.substr(integer_digits)
+                                     : "";
+    QString result = QString::fromStdString(integer);
+    if (!fraction.empty())
+      result += separator + QString::fromStdString(fraction);
+    return result;
+  }
+  QString result = QString::fromStdString(significant.substr(0, 1));
+  if (significant.size() > 1)
+    result += separator + QString::fromStdString(significant.substr(1));
+  return result + "E" + QString::number(integer_digits - 1);
+}
+
+QString FileNameText(const std::string& path) {
+  std::string_view name = path;
+  while (name.size() > 1 && name.back() == kPathSeparator)
+    name.remove_suffix(1);
+  const auto slash = name.rfind(kPathSeparator);
+  if (slash != std::string_view::npos && slash + 1 < name.size())
+    name.remove_prefix(slash + 1);
+  return PathText(std::string(name));
+}
+
+}  // namespace
+
+bool AcceptForAdd(WorkMode mode, const std::string& path) {
+  return mode != WorkMode::Encrypt || !IsEncryptedExtension(UpperExtension(path));
+}
+
+bool AcceptForMode(WorkMode mode, const std::string& filter_description, const std::string& path) {
+  const std::string e = UpperExtension(path);
+  bool can_add = false;
+  switch (mode) {
+    case WorkMode::Decrypt:
+      return IsEncryptedExtension(e);
+    case WorkMode::SlideShow:
+      return e == ".VLP";
+    case WorkMode::Encrypt:
+      if (IsEncryptedExtension(e))
+        return false;
+      can_add = true;
+      break;
+    case WorkMode::Wipe:
+      break;
+  }
+  // Encrypt and Wipe: the first key the filter's description contains decides.
+  const std::string f = UpperAscii(filter_description);
+  const auto has = [&f](const char* key) { return f.find(key) != std::string::npos; };
+  if (has("ALL F"))
+    return true;
+  if (has("ALL P")) {
+    return e == ".JPG" || e == ".GIF" || e == ".BMP" || e == ".PCX" || e == ".TIF" || e == ".PNG";
+  }
+  if (has("JPEG"))
+    return e == ".JPG";
+  if (has("GIF"))
+    return e == ".GIF";
+  if (has("WIN"))
+    return e == ".BMP";
+  if (has("PCX"))
+    return e == ".PCX";
+  if (has("PNG"))
+    return e == ".PNG";
+  if (has("TIF"))
+    return e == ".TIF";
+  return can_add;
+}
+
+bool AcceptForDrop(WorkMode mode, const std::string& path) {
+  const bool encrypted = IsEncryptedExtension(UpperExtension(path));
+  switch (mode) {
+    case WorkMode::Encrypt:
+      return !encrypted;
+    case WorkMode::Decrypt:
+      return encrypted;
+    case WorkMode::Wipe:
+    case WorkMode::SlideShow:
+      break;
+  }
+  return true;
+}
+
+QString RowSizeText(std::int64_t size, std::uint32_t attributes) {
+  if ((attributes & faDirectory) != 0)
+    return {};
+  if (size > 0 && size < 1024)
+    size = 1024;
+  return QString::number(size / 1024) + " KB";
+}
+
+QString SizeText(std::int64_t count) {
+  return SizeText(count, QLocale().decimalPoint());
+}
+
+QString SizeText(std::int64_t count, const QString& decimal_separator) {
+  if (count < 0)
+    return {};
+  if (count < 1024)
+    return QString::number(count) + " Byte(s)";
+  if (count < 1048576)
+    return GeneralFormat(count, 10, decimal_separator) + " KByte";
+  return GeneralFormat(count, 20, decimal_separator) + " MByte";
+}
+
+QString DateText(DosDateTime time) {
+  return DateText(time, QLocale());
+}
+
+QString DateText(DosDateTime time, const QLocale& locale) {
+  const std::uint32_t date = time >> 16;
+  const std::uint32_t clock = time & 0xFFFF;
+  const QDate day(1980 + static_cast<int>(date >> 9), static_cast<int>((date >> 5) & 0x0F),
+                  static_cast<int>(date & 0x1F));
+  const QTime minute(static_cast<int>(clock >> 11), static_cast<int>((clock >> 5) & 0x3F));
+  if (!day.isValid() || !minute.isValid())
+    return {};
+  // Short time formats seldom carry seconds; drop them where one does.
+  static const QRegularExpression seconds(QStringLiteral("[:.]ss?"));
+  QString time_format = locale.timeFormat(QLocale::ShortFormat);
+  time_format.remove(seconds);
+  return locale.toString(day, QLocale::ShortFormat) + "  " + locale.toString(minute, time_format);
+}
+
+std::string PathBytes(const QString& path) {
+  return QFile::encodeName(path).toStdString();
+}
+
+QString PathText(const std::string& path) {
+  return QFile::decodeName(QByteArray(path.data(), static_cast<qsizetype>(path.size())));
+}
+
+TWorkList::TWorkList(QObject* parent) : QAbstractTableModel(parent) {}
+TWorkList::~TWorkList() = default;
+
+TWorkList::Added TWorkList::AddEntry(const std::string& path, WorkMode mode) {
+  if (mode == WorkMode::Encrypt) {
+    const std::string extension = ExtensionOf(path);
+    if (extension == ".AS1" || extension == ".AS2")
+      return Added::Refused;
+  }
+  if (paths_.contains(path))
+    return Added::Duplicate;
+  const TFileInfo info = ReadFileInfo(path).value_or(TFileInfo{});
+  const bool notify = batch_depth_ == 0;
+  if (notify)
+    beginInsertRows(QModelIndex(), Count(), Count());
+  const std::string& key = *paths_.insert(path).first;
+  rows_.push_back({&key, info.Size, info.Time, info.Attr});
+  total_bytes_ += info.Size;
+  if (notify) {
+    shown_ = Count();
+    endInsertRows();
+  }
+  if (StatusLine)
+    StatusLine(EntryLine(path));
+  return Added::Yes;
+}
+
+bool TWorkList::Contains(const std::string& path) const {
+  return paths_.contains(path);
+}
+
+void TWorkList::RemoveRows(std::vector<int> rows) {
+  Flush();
+  std::sort(rows.begin(), rows.end());
+  rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+  std::erase_if(rows, [this](int row) { return row < 0 || row >= Count(); });
+  // Runs of neighbouring rows, each removed with one notification, last
+  // first; a scattered selection of many runs resets the view instead.
+  std::vector<std::pair<int, int>> runs;
+  for (int row : rows) {
+    if (!runs.empty() && runs.back().second + 1 == row) {
+      runs.back().second = row;
+    } else {
+      runs.emplace_back(row, row);
+    }
+  }
+  constexpr std::size_t kMostRuns = 64;
+  if (runs.size() <= kMostRuns) {
+    for (auto run = runs.rbegin(); run != runs.rend(); ++run) {
+      beginRemoveRows(QModelIndex(), run->first, run->second);
+      for (int row = run->first; row <= run->second; ++row)
+        paths_.erase(*rows_[row].path);
+      rows_.erase(rows_.begin() + run->first, rows_.begin() + run->second + 1);
+      shown_ = Count();
+      endRemoveRows();
+    }
+  } else {
+    beginResetModel();
+    std::vector<Row> kept;
+    kept.reserve(rows_.size() - rows.size());
+    auto next = rows.begin();
+    for (int row = 0; row < Count(); ++row) {
+      if (next != rows.end() && *next == row) {
+        paths_.erase(*rows_[row].path);
+        ++next;
+      } else {
+        kept.push_back(rows_[row]);
+      }
+    }
+    rows_ = std::move(kept);
+    shown_ = Count();
+    endResetModel();
+  }
+  total_bytes_ = 0;
+  for (const Row& row : rows_)
+    total_bytes_ += row.size;
+}
+
+void TWorkList::Clear() {
+  beginResetModel();
+  rows_.clear();
+  paths_.clear();
+  shown_ = 0;
+  total_bytes_ = 0;
+  endResetModel();
+}
+
+TWorkList::Batch::Batch(TWorkList& list) : list_(list) {
+  ++list_.batch_depth_;
+}
+
+TWorkList::Batch::~Batch() {
+  if (--list_.batch_depth_ == 0)
+    list_.Flush();
+}
+
+void TWorkList::Flush() {
+  if (shown_ >= Count())
+    return;
+  beginInsertRows(QModelIndex(), shown_, Count() - 1);
+  shown_ = Count();
+  endInsertRows();
+}
+
+std::vector<std::string> TWorkList::Paths() const {
+  std::vector<std::string> paths;
+  paths.reserve(rows_.size());
+  for (const Row& row : rows_)
+    paths.push_back(*row.path);
+  return paths;
+}
+
+QString TWorkList::Summary() const {
+  return QString::number(Count()) + " File(s) " + SizeText(total_bytes_);
+}
+
+QString TWorkList::EntryLine(const std::string& path) const {
+  return Summary() + " " + PathText(path) + QString(10, u' ');
+}
+
+int TWorkList::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : shown_;
+}
+
+int TWorkList::columnCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : ColumnCount;
+}
+
+QVariant TWorkList::data(const QModelIndex& index, int role) const {
+  if (!index.isValid() || index.row() >= shown_)
+    return {};
+  const Row& row = rows_[index.row()];
+  const bool folder = (row.attr & faDirectory) != 0;
+  switch (role) {
+    case Qt::DisplayRole:
+      switch (index.column()) {
+        case ColName:
+          return FileNameText(*row.path);
+        case ColSize:
+          return RowSizeText(row.size, row.attr);
+        case ColModified:
+          return DateText(row.time);
+        case ColPath:
+          return PathText(*row.path);
+        default:
+          return {};
+      }
+    case Qt::DecorationRole:
+      if (index.column() == ColName && IconOf)
+        return IconOf(PathText(*row.path), folder);
+      return {};
+    case KindRole:
+      return folder ? QStringLiteral("dir") : QStringLiteral("file");
+    case SizeRole:
+      return QVariant::fromValue<qint64>(row.size);
+    case PathRole:
+      return PathText(*row.path);
+    default:
+      return {};
+  }
+}
+
+QVariant TWorkList::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (orientation != Qt::Horizontal || role != Qt::DisplayRole)
+    return {};
+  switch (section) {
+    case ColName:
+      return QStringLiteral("File Name");
+    case ColSize:
+      return QStringLiteral("Size");
+    case ColModified:
+      return QStringLiteral("Modified");
+    case ColPath:
+      return QStringLiteral("Full Path Name");
+    default:
+      return {};
+  }
+}
+
+Qt::ItemFlags TWorkList::flags(const QModelIndex& index) const {
+  if (!index.isValid())
+    return Qt::NoItemFlags;
+  return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+}
+
+}  // namespace vls

@@ -1,0 +1,140 @@
+#pragma once
+// The work list of the "En&crypt/Decrypt" page: one row per full path, shown
+// in four columns ("File Name", "Size", "Modified", "Full Path Name"), with a
+// running total of the rows' sizes, the duplicate test, the mode rules that
+// decide which files a mode takes, and the texts the status line shows.
+//
+// The model keeps compact rows and draws every text on demand, so it holds
+// 100,000 rows cheaply; the duplicate test is a hash look-up.
+
+#include <QAbstractTableModel>
+#include <QLocale>
+#include <QString>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+#include "app/FileIterator.h"
+
+namespace vls {
+
+// The mode the list is filled for.
+enum class WorkMode { Encrypt, Decrypt, Wipe, SlideShow };
+
+// "&Add": Encrypt skips ".VLP" and ".VLD" (any case); other modes take all.
+bool AcceptForAdd(WorkMode mode, const std::string& path);
+// "Add A&ll" (the iterators' query handler): the mode and the description of
+// the file-type filter ("All Files (*.*)", "JPEG Files (*.jpg)", ...).
+bool AcceptForMode(WorkMode mode, const std::string& filter_description, const std::string& path);
+// A drop on the list's page: Encrypt skips ".VLP" and ".VLD", Decrypt takes
+// only them, Wipe and Slide Show take everything (folders too).
+bool AcceptForDrop(WorkMode mode, const std::string& path);
+
+// Size column: whole kilobytes, 1 to 1023 bytes counting as 1 KB; empty for
+// a folder (faDirectory in the attributes).
+QString RowSizeText(std::int64_t size, std::uint32_t attributes);
+// Total size: "N Byte(s)" below 1024, else KByte or MByte with three
+// significant digits and the locale's decimal separator; empty when negative.
+QString SizeText(std::int64_t count);
+QString SizeText(std::int64_t count, const QString& decimal_separator);
+// "Modified" column: the locale's short date, two blanks, the time without
+// seconds; empty for a zero (unknown) time.
+QString DateText(DosDateTime time);
+QString DateText(DosDateTime time, const QLocale& locale);
+
+// Paths in the list are the bytes the file system uses; the window converts.
+std::string PathBytes(const QString& path);
+QString PathText(const std::string& path);
+
+class TWorkList : public QAbstractTableModel {
+ public:
+  enum Column { ColName, ColSize, ColModified, ColPath, ColumnCount };
+  // Per-row data beyond the columns.
+  enum Role {
+    KindRole = Qt::UserRole + 1,  // "dir" or "file"
+    SizeRole,                     // qint64 bytes
+    PathRole,                     // the full path (QString)
+  };
+  enum class Added { Yes, Duplicate, Refused };
+
+  explicit TWorkList(QObject* parent = nullptr);
+  ~TWorkList() override;
+
+  // Appends a row for a full path, unless the path is already a row
+  // (Duplicate: exact, case-sensitive) or Encrypt refuses its extension
+  // ".AS1" / ".AS2" written exactly so (Refused). The size, time and
+  // attributes are looked up now; a path that cannot be found gets zeros.
+  // On success the total grows and StatusLine receives EntryLine(path).
+  Added AddEntry(const std::string& path, WorkMode mode);
+  Added AddEntry(const QString& path, WorkMode mode) { return AddEntry(PathBytes(path), mode); }
+  // The duplicate test.
+  bool Contains(const std::string& path) const;
+  bool Contains(const QString& path) const { return Contains(PathBytes(path)); }
+
+  // Removes the given rows (any order, repeats ignored) and recomputes the total.
+  void RemoveRows(std::vector<int> rows);
+  // Removes every row; the total becomes 0.
+  void Clear();
+
+  // Rows added while a Batch lives reach the view in one insertion when it
+  // ends; Count(), the total and the texts count them at once. This is how
+  // a walk adds thousands of rows without a view update per row.
+  class Batch {
+   public:
+    explicit Batch(TWorkList& list);
+    ~Batch();
+    Batch(const Batch&) = delete;
+    Batch& operator=(const Batch&) = delete;
+
+   private:
+    TWorkList& list_;
+  };
+
+  // Rows, including those of a running Batch.
+  int Count() const { return static_cast<int>(rows_.size()); }
+  bool Empty() const { return rows_.empty(); }
+  std::int64_t TotalBytes() const { return total_bytes_; }
+  const std::string& PathAt(int row) const { return *rows_.at(row).path; }
+  std::int64_t SizeAt(int row) const { return rows_.at(row).size; }
+  bool IsFolderAt(int row) const { return (rows_.at(row).attr & faDirectory) != 0; }
+  // Every path in list order: what the batch drivers and the slide show read.
+  std::vector<std::string> Paths() const;
+
+  // Count + " File(s) " + SizeText(TotalBytes).
+  QString Summary() const;
+  // The status line after adding a path: the summary, a blank, the path and
+  // ten blanks (which overwrite a longer earlier line).
+  QString EntryLine(const std::string& path) const;
+
+  // Called by AddEntry with EntryLine of each added path; the window writes
+  // it to the status line and repaints that line at once.
+  std::function<void(const QString&)> StatusLine;
+  // The small icon of a path, asked for when a row is drawn.
+  std::function<QVariant(const QString& path, bool folder)> IconOf;
+
+  int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+  int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+  QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+  QVariant headerData(int section, Qt::Orientation orientation,
+                      int role = Qt::DisplayRole) const override;
+  Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+ private:
+  struct Row {
+    const std::string* path;  // the key in paths_, which never moves
+    std::int64_t size;
+    DosDateTime time;
+    std::uint32_t attr;
+  };
+  void Flush();
+
+  std::unordered_set<std::string> paths_;
+  std::vector<Row> rows_;
+  int shown_ = 0;  // rows the view has been told of
+  int batch_depth_ = 0;
+  std::int64_t total_bytes_ = 0;
+};
+
+}  // namespace vls
