@@ -529,8 +529,8 @@ void TFmainVLS::ShowFolderInTree(const QString& folder) {
   const QModelIndex index = folderModel->index(folder);
   if (!index.isValid()) return;
   PTShellTree1->setCurrentIndex(index);
-  PTShellTree1->scrollTo(index);
   SetFileListFolder(folder);
+  PTShellTree1->scrollTo(index);
 }
 
 void TFmainVLS::PTShellTree1Change() {
