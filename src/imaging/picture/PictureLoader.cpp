@@ -33,15 +33,6 @@ constexpr magick_int64_t kMaxPixels = 256LL * 1024 * 1024;
 // Largest logical GIF screen side the loader composes a frame onto.
 constexpr int kMaxSide = 65535;
 
-void InitMagickOnce() {
-  static std::once_flag once;
-  std::call_once(once, [] {
-    MagickAllocFunctions(MagickRelease, MagickAllocate, MagickResize);
-    InitializeMagick(nullptr);
-    SetMagickResourceLimit(PixelsResource, kMaxPixels);
-  });
-}
-
 // The load in progress, for the decoder's progress monitor (a plain C
 // callback without a user pointer). One load at a time, on the UI thread.
 struct LoadProgress {
@@ -348,6 +339,15 @@ QImage NewImage(int width, int height, QImage::Format format) {
   return QImage(
       static_cast<uchar*>(pixels), width, height, static_cast<qsizetype>(bytes_per_line), format,
       [](void* block) { HugeBlocks::Release(block); }, pixels);
+}
+
+void InitMagickOnce() {
+  static std::once_flag once;
+  std::call_once(once, [] {
+    MagickAllocFunctions(MagickRelease, MagickAllocate, MagickResize);
+    InitializeMagick(nullptr);
+    SetMagickResourceLimit(PixelsResource, kMaxPixels);
+  });
 }
 
 // Copies GraphicsMagick's pixels into a QImage, row by row; the result is

@@ -1,0 +1,5 @@
+if(TARGET vls_picture)
+  add_executable(picture_bench ${CMAKE_CURRENT_LIST_DIR}/picture_bench.cpp)
+  target_link_libraries(picture_bench PRIVATE vls_picture benchmark::benchmark Qt6::Gui)
+  target_compile_options(picture_bench PRIVATE -O3)
+endif()
