@@ -30,6 +30,8 @@
 #include "app/widgets/WindowFeedback.h"
 #include "cipher/Cipher.h"
 #include "imaging/picture/PictureState.h"
+#include "imaging/widgets/GIFImage.h"
+#include "imaging/widgets/PMultiMedia.h"
 #include "protect/ProtectState.h"
 #include "viewing/widgets/KeyIndicators.h"
 
@@ -59,11 +61,36 @@ QPushButton* Button(const QString& text, const char* name, const QString& hint =
   return button;
 }
 
+// A picture control black, fitted with its proportions kept, dithered.
+TPMultiMedia* PictureControl(const char* name, PictureMessages* messages) {
+  auto* control = Named(new TPMultiMedia, name);
+  control->SetColor(Qt::black);
+  control->SetStretchRatio(true);
+  control->SetImageDither(true);
+  control->SetImageReadRes(LoadResolution::AutoMatic);
+  control->SetMessages(messages);
+  return control;
+}
+
 }  // namespace
+
+// Picture-load failures reach the user through the window's message boxes.
+class WindowPictureMessages : public PictureMessages {
+ public:
+  explicit WindowPictureMessages(QWidget* window) : window_(window) {}
+  void ShowError(const QString& text) override { ShowMessage(window_, MessageKind::Error, text); }
+  void ShowInformation(const QString& text) override {
+    ShowMessage(window_, MessageKind::Information, text);
+  }
+
+ private:
+  QWidget* window_;
+};
 
 TFmainVLS::TFmainVLS(QStringList arguments, QWidget* parent)
     : QWidget(parent), arguments_(std::move(arguments)),
-      feedback_(std::make_unique<WindowFeedback>(*this)) {
+      feedback_(std::make_unique<WindowFeedback>(*this)),
+      picture_messages_(std::make_unique<WindowPictureMessages>(this)) {
   setObjectName("FmainVLS");
   setWindowTitle("MORVANE " + kApplicationName);
 
@@ -243,9 +270,7 @@ QWidget* TFmainVLS::BuildCryptPage() {
   Viewer1->setFixedSize(139, 120);
   auto* viewerLayout = new QVBoxLayout(Viewer1);
   viewerLayout->setContentsMargins(3, 3, 3, 3);
-  Preview = Named(new QLabel, "Preview");
-  Preview->setAutoFillBackground(true);
-  Preview->setStyleSheet("background: black;");
+  Preview = PictureControl("Preview", picture_messages_.get());
   viewerLayout->addWidget(Preview);
   Viewer1->move(150, 140);
   Viewer1->hide();
@@ -259,10 +284,12 @@ QWidget* TFmainVLS::BuildViewerPage() {
   auto* panel = Named(new QGroupBox("Secure Viewer"), "ViewerPanel");
   auto* panelLayout = new QGridLayout(panel);
   panelLayout->setContentsMargins(4, 4, 4, 4);
-  View_PMultiMedia1 = Named(new QLabel, "View_PMultiMedia1");
-  View_PMultiMedia1->setAutoFillBackground(true);
-  View_PMultiMedia1->setStyleSheet("background: black;");
-  GIFImage1 = Named(new QLabel, "GIFImage1");
+  View_PMultiMedia1 = PictureControl("View_PMultiMedia1", picture_messages_.get());
+  GIFImage1 = Named(new TGIFImage, "GIFImage1");
+  GIFImage1->SetAnimate(true);
+  GIFImage1->SetLoop(true);
+  GIFImage1->SetStretch(true);
+  GIFImage1->SetCenter(true);
   GIFImage1->hide();
   panelLayout->addWidget(View_PMultiMedia1, 0, 0);
   panelLayout->addWidget(GIFImage1, 0, 0);
@@ -409,12 +436,15 @@ void TFmainVLS::FormClose() {
 
 void TFmainVLS::PageReset() {
   filesModel->removeRows(0, filesModel->rowCount());
+  View_PMultiMedia1->SetMediaName(QString());
+  View_PMultiMedia1->SetText(QString());
+  View_PMultiMedia1->setVisible(true);
+  GIFImage1->hide();
+  Preview->SetMediaName(QString());
   HintLb->clear();
   View_Maximize->setEnabled(false);
   View_Delete->setEnabled(false);
   View_FullScreen->setEnabled(false);
-  View_PMultiMedia1->setVisible(true);
-  GIFImage1->hide();
   DropKey();
   Btn_Clear->setEnabled(false);
   Btn_Remove->setEnabled(false);
@@ -451,6 +481,7 @@ void TFmainVLS::DisableViewerButtons() {
 }
 
 void TFmainVLS::ClearViewerPicture() {
+  View_PMultiMedia1->SetMediaName(QString());
   View_PMultiMedia1->setVisible(true);
   GIFImage1->hide();
 }

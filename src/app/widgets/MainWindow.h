@@ -32,6 +32,8 @@ namespace vls {
 class BarGauge;
 class BlinkLabel;
 class LedLamp;
+class TGIFImage;
+class TPMultiMedia;
 class WindowFeedback;
 
 inline constexpr int kPageCrypt = 0;
@@ -114,6 +116,7 @@ class TFmainVLS : public QWidget, public KeyWindow {
 
   QStringList arguments_;
   std::unique_ptr<WindowFeedback> feedback_;
+  std::unique_ptr<class WindowPictureMessages> picture_messages_;
   TDiskCaps disk_caps_;
   KeyLifetime keys_{*this};
   FilterList filter_;
@@ -143,9 +146,9 @@ class TFmainVLS : public QWidget, public KeyWindow {
   QStandardItemModel* filesModel = nullptr;
   QCheckBox* PreviewCheck = nullptr;
   QGroupBox* Viewer1 = nullptr;
-  QWidget* Preview = nullptr;
-  QWidget* GIFImage1 = nullptr;
-  QWidget* View_PMultiMedia1 = nullptr;
+  TPMultiMedia* Preview = nullptr;
+  TGIFImage* GIFImage1 = nullptr;
+  TPMultiMedia* View_PMultiMedia1 = nullptr;
   QPushButton *View_Butthelp = nullptr, *View_Delete = nullptr, *View_Maximize = nullptr,
               *View_FullScreen = nullptr;
   QToolButton* ButKeyOff = nullptr;
