@@ -308,24 +308,29 @@ std::size_t DecodeLzw(std::span<const std::uint8_t> data, std::size_t pos,
   if (min_size > 11)
     return bits.SkipRest();
 
+  // Each table entry is a string: its last byte (suffix), the entry for the
+  // rest (prefix) and its length, so a string is written straight into the
+  // output from its end back to its start.
   const int clear = 1 << min_size;
   const int end = clear + 1;
   std::array<std::uint16_t, kTableSize> prefix{};
+  std::array<std::uint16_t, kTableSize> length{};
   std::array<std::uint8_t, kTableSize> suffix{};
-  std::array<std::uint8_t, kTableSize + 1> stack;
-  for (int i = 0; i < clear; ++i)
+  std::array<std::uint8_t, kTableSize + 1> scratch;  // a string longer than the room left
+  for (int i = 0; i < clear; ++i) {
     suffix[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(i);
+    length[static_cast<std::size_t>(i)] = 1;
+  }
 
   int free_code = clear + 2;
   int width = min_size + 1;
   int limit = 2 * clear;
   int previous = -1;
-  std::uint8_t first = 0;
   std::uint8_t* out = pixels.data();
   std::uint8_t* const out_end = out + pixels.size();
 
   while (out < out_end) {
-    int code = bits.Read(width);
+    const int code = bits.Read(width);
     if (code < 0 || code == end)
       break;
     if (code == clear) {
@@ -337,42 +342,46 @@ std::size_t DecodeLzw(std::span<const std::uint8_t> data, std::size_t pos,
     }
     if (previous < 0) {
       // The first code after a reset stands for itself.
-      first = static_cast<std::uint8_t>(code);
-      *out++ = first;
+      *out++ = static_cast<std::uint8_t>(code);
       previous = code;
       continue;
     }
-    const int in_code = code;
-    std::size_t depth = 0;
-    if (code >= free_code) {
-      // A code not yet in the table: the previous string plus its first byte.
-      stack[depth++] = first;
-      code = previous;
-    }
-    while (code >= clear) {
-      // Well-formed tables always shorten the chain; a hostile stream may
-      // build a loop, which ends the image.
-      if (depth >= kTableSize)
-        return bits.SkipRest();
-      stack[depth++] = suffix[static_cast<std::size_t>(code)];
-      code = prefix[static_cast<std::size_t>(code)];
-    }
-    first = suffix[static_cast<std::size_t>(code)];
-    stack[depth++] = first;
+    // A code in the table is its string; a code not yet in it is the
+    // previous string plus that string's first byte.
+    const bool known = code < free_code;
+    const int walk = known ? code : previous;
+    const std::size_t walk_length = length[static_cast<std::size_t>(walk)];
+    const std::size_t total = walk_length + (known ? 0 : 1);
+    // Only a hostile stream (a code past the table, stale entries) can give
+    // an empty or overlong string; it ends the image.
+    if (walk_length == 0 || total > kTableSize)
+      return bits.SkipRest();
+    const std::size_t room = static_cast<std::size_t>(out_end - out);
+    std::uint8_t* const target = total <= room ? out : scratch.data();
+    std::uint8_t* p = target + walk_length;
+    for (int c = walk; p != target; c = prefix[static_cast<std::size_t>(c)])
+      *--p = suffix[static_cast<std::size_t>(c)];
+    const std::uint8_t first = target[0];
+    if (!known)
+      target[walk_length] = first;
     if (free_code < kTableSize) {
-      prefix[static_cast<std::size_t>(free_code)] = static_cast<std::uint16_t>(previous);
-      suffix[static_cast<std::size_t>(free_code)] = first;
+      const std::size_t entry = static_cast<std::size_t>(free_code);
+      prefix[entry] = static_cast<std::uint16_t>(previous);
+      suffix[entry] = first;
+      length[entry] = static_cast<std::uint16_t>(
+          std::min<std::size_t>(length[static_cast<std::size_t>(previous)] + 1, kTableSize + 1));
       ++free_code;
       if (free_code >= limit && limit < kTableSize) {
         limit *= 2;
         ++width;
       }
     }
-    previous = in_code;
-    const std::size_t room = static_cast<std::size_t>(out_end - out);
-    const std::size_t n = std::min(depth, room);
-    for (std::size_t i = 0; i < n; ++i)
-      *out++ = stack[depth - 1 - i];
+    previous = code;
+    if (target == out) {
+      out += total;
+    } else {
+      out = std::copy_n(scratch.data(), room, out);
+    }
   }
   return bits.SkipRest();
 }
