@@ -20,16 +20,21 @@ std::string UpperExtension(const std::string& path) {
   return UpperAscii(ExtensionOf(path));
 }
 
-// digits := digits * 5, in decimal.
-void MultiplyBy5(std::string& digits) {
-  int carry = 0;
-  for (auto it = digits.rbegin(); it != digits.rend(); ++it) {
-    const int product = (*it - '0') * 5 + carry;
-    *it = static_cast<char>('0' + product % 10);
-    carry = product / 10;
-  }
-  if (carry != 0)
-    digits.insert(digits.begin(), static_cast<char>('0' + carry));
+__extension__ typedef unsigned __int128 Wide;
+
+// Decimal digits of count * 5^shift (at most 110 bits for shift <= 20).
+std::string ExactDigits(std::int64_t count, int shift) {
+  Wide value = static_cast<Wide>(count);
+  for (int i = 0; i < shift; ++i)
+    value *= 5;
+  char buffer[40];
+  char* end = buffer + sizeof buffer;
+  char* at = end;
+  do {
+    *--at = static_cast<char>('0' + static_cast<int>(value % 10));
+    value /= 10;
+  } while (value != 0);
+  return std::string(at, end);
 }
 
 // count / 2^shift (count >= 2^shift) with three significant digits, halves
@@ -37,9 +42,7 @@ void MultiplyBy5(std::string& digits) {
 // integer digits, otherwise "d.ddEn". Works on the exact decimal expansion
 // count * 5^shift / 10^shift, so ties such as 1.125 round as written.
 QString GeneralFormat(std::int64_t count, int shift, const QString& separator) {
-  std::string digits = std::to_string(count);
-  for (int i = 0; i < shift; ++i)
-    MultiplyBy5(digits);
+  const std::string digits = ExactDigits(count, shift);
   int integer_digits = static_cast<int>(digits.size()) - shift;
   std::string significant = digits.substr(0, 3);
   if (digits.size() > 3 && digits[3] >= '5') {
@@ -196,7 +199,8 @@ QString PathText(const std::string& path) {
 TWorkList::TWorkList(QObject* parent) : QAbstractTableModel(parent) {}
 TWorkList::~TWorkList() = default;
 
-TWorkList::Added TWorkList::AddEntry(const std::string& path, WorkMode mode) {
+TWorkList::Added TWorkList::AddEntry(const std::string& path, WorkMode mode,
+                                     const TFileInfo* facts) {
   if (mode == WorkMode::Encrypt) {
     const std::string extension = ExtensionOf(path);
     if (extension == ".AS1" || extension == ".AS2")
@@ -204,7 +208,7 @@ TWorkList::Added TWorkList::AddEntry(const std::string& path, WorkMode mode) {
   }
   if (paths_.contains(path))
     return Added::Duplicate;
-  const TFileInfo info = ReadFileInfo(path).value_or(TFileInfo{});
+  const TFileInfo info = facts != nullptr ? *facts : ReadFileInfo(path).value_or(TFileInfo{});
   const bool notify = batch_depth_ == 0;
   if (notify)
     beginInsertRows(QModelIndex(), Count(), Count());

@@ -67,7 +67,9 @@ class TWorkList : public QAbstractTableModel {
   // ".AS1" / ".AS2" written exactly so (Refused). The size, time and
   // attributes are looked up now; a path that cannot be found gets zeros.
   // On success the total grows and StatusLine receives EntryLine(path).
-  Added AddEntry(const std::string& path, WorkMode mode);
+  // The facts a walk with fiDetails has just read may be handed in, which
+  // spares the look-up.
+  Added AddEntry(const std::string& path, WorkMode mode, const TFileInfo* facts = nullptr);
   Added AddEntry(const QString& path, WorkMode mode) { return AddEntry(PathBytes(path), mode); }
   // The duplicate test.
   bool Contains(const std::string& path) const;

@@ -221,6 +221,12 @@ TEST_F(WorkListTest, MissingPathIsAddedWithZeros) {
   EXPECT_EQ(list.data(list.index(0, 2)).toString(), "");
   EXPECT_EQ(list.data(list.index(0, 0, {}), TWorkList::KindRole).toString(), "file");
   EXPECT_EQ(list.TotalBytes(), 0);
+
+  // Facts a walk has just read are taken as they are.
+  const TFileInfo facts{77, 0, faArchive};
+  list.AddEntry(dir / "walked.txt", WorkMode::Wipe, &facts);
+  EXPECT_EQ(list.SizeAt(1), 77);
+  EXPECT_EQ(list.TotalBytes(), 77);
 }
 
 TEST_F(WorkListTest, TotalsBeyondFourGibibytesAndRemoveRecomputes) {
