@@ -1,0 +1,54 @@
+#!/usr/bin/env bash
+# Times "Add All" over a generated tree of FILES files in FOLDERS folders,
+# headless (the folder walk feeding the work list), next to the walk alone and
+# to `find DIR -type f | wc -l` on the same tree, and prints a Markdown table:
+# median wall time of RUNS runs and peak memory (GNU time, %M).
+#   bench/worklist_compare.sh [FOLDERS] [FILES_PER_FOLDER] [RUNS]
+#                              (defaults: 1000 folders of 100 files, 5 runs)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+folders="${1:-1000}"
+per_folder="${2:-100}"
+runs="${3:-5}"
+bench="${BENCH:-$PWD/build/bin/worklist_bench}"
+[ -x "$bench" ] || { echo "build worklist_bench first (or set BENCH)" >&2; exit 1; }
+
+work=$(mktemp -d "${TMPDIR:-/var/tmp}/vls-worklist-XXXXXX")
+trap 'rm -rf "$work"' EXIT
+tree="$work/tree"
+mkdir "$tree"
+names=$(seq -f "file%g.txt" 1 "$per_folder")
+for d in $(seq 1 "$folders"); do
+  mkdir "$tree/folder$d"
+  (cd "$tree/folder$d" && echo "$names" | xargs touch && echo "$names" | xargs truncate -s 1K)
+done
+find "$tree" -type f > /dev/null  # listings and inodes into the cache
+
+declare -A seconds memory output
+run() {  # label command
+  local label="$1" command="$2" times=() peak=0 start end kib
+  for _ in $(seq "$runs"); do
+    start=$(date +%s.%N)
+    /usr/bin/time -o "$work/time" -f '%M' bash -c "$command" > "$work/out"
+    end=$(date +%s.%N)
+    kib=$(tail -n 1 "$work/time")
+    times+=("$(echo "$end - $start" | bc -l)")
+    [ "$kib" -gt "$peak" ] && peak=$kib
+  done
+  seconds[$label]=$(printf '%s\n' "${times[@]}" | sort -g | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}')
+  memory[$label]=$peak
+  output[$label]=$(tr '\n' ' ' < "$work/out")
+}
+
+run add-all "exec $bench --add-all $tree"
+run walk-only "exec $bench --walk-only $tree"
+run find "find $tree -type f | wc -l"
+
+echo "Tree: $folders folders of $per_folder files ($((folders * per_folder)) files of 1 KiB), in the cache; median of $runs runs."
+echo
+echo "| command | time | peak memory | ratio to find | output |"
+echo "|---|---|---|---|---|"
+for label in add-all walk-only find; do
+  ratio=$(echo "${seconds[$label]} / ${seconds[find]}" | bc -l)
+  printf '| %s | %.3f s | %d KiB | %.2f | %s |\n' "$label" "${seconds[$label]}" "${memory[$label]}" "$ratio" "${output[$label]% }"
+done
