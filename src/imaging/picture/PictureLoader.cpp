@@ -179,44 +179,80 @@ std::uint32_t BigEndian32(const unsigned char* bytes) {
          (std::uint32_t{bytes[2]} << 8) | std::uint32_t{bytes[3]};
 }
 
-// The PNG decoder underneath accepts chunks whose checksum is wrong. A
-// critical chunk (IHDR, PLTE, IDAT, IEND: upper-case first letter) with a bad
-// checksum means a damaged file, so it is refused before decoding. Files that
-// end early are left to the decoder.
-bool PngCriticalChunksIntact(const QString& path) {
+// What the loader checks itself in a PNG before and after decoding.
+struct PngScan {
+  // The PNG decoder underneath accepts chunks whose checksum is wrong. A
+  // critical chunk (IHDR, PLTE, IDAT, IEND: upper-case first letter) with a
+  // bad checksum means a damaged file, refused before decoding. Files that
+  // end early are left to the decoder.
+  bool intact = true;
+  // The decoder marks 8-bit truecolour files with a transparent colour
+  // (tRNS) as having alpha but leaves every pixel opaque; the loader applies
+  // the colour itself.
+  bool has_color_key = false;
+  QRgb color_key = 0;
+};
+
+PngScan ScanPng(const QString& path) {
   static const Crc32 crc;
+  PngScan scan;
   QFile file(path);
   if (!file.open(QIODevice::ReadOnly))
-    return true;
+    return scan;
   unsigned char head[8];
   static constexpr unsigned char kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
   if (file.read(reinterpret_cast<char*>(head), 8) != 8 || std::memcmp(head, kSignature, 8) != 0) {
-    return true;
+    return scan;
   }
+  bool truecolor8 = false;
   std::vector<unsigned char> buffer(64 * 1024);
   for (;;) {
     if (file.read(reinterpret_cast<char*>(head), 8) != 8)
-      return true;
+      return scan;
     const std::uint32_t length = BigEndian32(head);
-    if (length > 0x7FFFFFFFU)
-      return false;
+    if (length > 0x7FFFFFFFU) {
+      scan.intact = false;
+      return scan;
+    }
     const bool critical = head[4] >= 'A' && head[4] <= 'Z';
     std::uint32_t sum = crc.Update(0, head + 4, 4);
     for (std::uint32_t left = length; left > 0;) {
       const auto want = std::min<std::uint32_t>(left, static_cast<std::uint32_t>(buffer.size()));
       if (file.read(reinterpret_cast<char*>(buffer.data()), want) != want)
-        return true;
+        return scan;
       sum = crc.Update(sum, buffer.data(), want);
       left -= want;
     }
     unsigned char stored[4];
     if (file.read(reinterpret_cast<char*>(stored), 4) != 4)
-      return true;
-    if (critical && BigEndian32(stored) != sum)
-      return false;
-    if (std::memcmp(head + 4, "IEND", 4) == 0)
-      return true;
+      return scan;
+    if (critical && BigEndian32(stored) != sum) {
+      scan.intact = false;
+      return scan;
+    }
+    if (std::memcmp(head + 4, "IHDR", 4) == 0 && length >= 13) {
+      truecolor8 = buffer[8] == 8 && buffer[9] == 2;  // bit depth 8, colour type 2
+    } else if (std::memcmp(head + 4, "tRNS", 4) == 0 && truecolor8 && length == 6) {
+      scan.has_color_key = true;
+      scan.color_key = qRgb(buffer[1], buffer[3], buffer[5]);
+    } else if (std::memcmp(head + 4, "IEND", 4) == 0) {
+      return scan;
+    }
   }
+}
+
+// Makes every pixel of the transparent colour transparent.
+QImage ApplyColorKey(const QImage& picture, QRgb key) {
+  QImage keyed = picture.convertToFormat(QImage::Format_ARGB32);
+  for (int y = 0; y < keyed.height(); ++y) {
+    auto* line = reinterpret_cast<QRgb*>(keyed.scanLine(y));
+    for (int x = 0; x < keyed.width(); ++x) {
+      if ((line[x] & 0x00FFFFFFU) == (key & 0x00FFFFFFU))
+        line[x] = 0;
+    }
+  }
+  keyed.convertTo(QImage::Format_ARGB32_Premultiplied);
+  return keyed;
 }
 
 // Reduces the colours of a decoded picture to what the colour depth allows.
@@ -426,7 +462,8 @@ void LoadWithMagick(const QString& path, PictureKind kind, const LoadOptions& op
     return;
   }
 
-  if (kind == PictureKind::Png && !PngCriticalChunksIntact(path)) {
+  const PngScan png = kind == PictureKind::Png ? ScanPng(path) : PngScan{};
+  if (!png.intact) {
     result.outcome = LoadOutcome::Failed;
     result.decoder_message = QStringLiteral("PNG file corrupted: a critical chunk fails its CRC");
     return;
@@ -472,6 +509,9 @@ void LoadWithMagick(const QString& path, PictureKind kind, const LoadOptions& op
   QImage picture = ToQImage(image.get(), exception);
   if (kind == PictureKind::Gif && !picture.isNull()) {
     picture = OnLogicalScreen(std::move(picture), image.get());
+  }
+  if (png.has_color_key && options.color_depth >= 24 && !picture.isNull()) {
+    picture = ApplyColorKey(picture, png.color_key);
   }
   image.reset();
   if (picture.isNull()) {

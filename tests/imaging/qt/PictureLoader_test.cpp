@@ -14,6 +14,8 @@
 #include <QGuiApplication>
 #include <QImageReader>
 #include <QImageWriter>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QSet>
 #include <functional>
 #include <vector>
@@ -417,6 +419,39 @@ TEST_F(PictureSuiteTest, EveryValidPngBmpTiffAndGifLoadsWithTheRightSize) {
       continue;
     }
     ExpectLoads(path, size);
+  }
+}
+
+// PngSuite publishes every picture as [r,g,b,a,...]; 16-bit pictures in
+// 16-bit numbers unless a "_to8" copy exists.
+TEST_F(PictureSuiteTest, EveryValidPngMatchesTheSuitesPixels) {
+  QStringList files = FilesUnder(Shared("pngsuite/png"), {"*.png"});
+  files.removeIf([](const QString& f) { return QFileInfo(f).fileName().startsWith('x'); });
+  ASSERT_GT(files.size(), 150);
+  for (const QString& path : files) {
+    SCOPED_TRACE(path.toStdString());
+    const QString base = Shared("pngsuite/json/") + QFileInfo(path).completeBaseName();
+    const bool to8 = QFileInfo::exists(base + "_to8.json");
+    const QJsonArray expected =
+        QJsonDocument::fromJson(Bytes(to8 ? base + "_to8.json" : base + ".json")).array();
+    const int scale = !to8 && base.endsWith("16") ? 257 : 1;
+    const QImage image = LoadPicture(path).image.convertToFormat(QImage::Format_ARGB32);
+    ASSERT_EQ(expected.size(), qsizetype{4} * image.width() * image.height());
+    int wrong = 0;
+    for (int i = 0; i < image.width() * image.height() && wrong < 3; ++i) {
+      const QRgb got = image.pixel(i % image.width(), i / image.width());
+      const auto want = [&](int channel) {
+        return (expected[4 * i + channel].toInt() + scale / 2) / scale;
+      };
+      const bool opaque_enough = want(3) >= 128;  // faint pixels lose colour precision
+      if (std::abs(qAlpha(got) - want(3)) > 2 ||
+          (opaque_enough &&
+           (std::abs(qRed(got) - want(0)) > 2 || std::abs(qGreen(got) - want(1)) > 2 ||
+            std::abs(qBlue(got) - want(2)) > 2))) {
+        ADD_FAILURE() << "pixel " << i << ": " << std::hex << got;
+        ++wrong;
+      }
+    }
   }
 }
 
