@@ -389,6 +389,14 @@ TEST(GifDecoder, WhatEndsTheRead) {
     EXPECT_EQ(g.frames.size(), 1u);
     EXPECT_EQ(g.stop, StopReason::kUnknownBlock);
   }
+  // A comment is kept up to 64 KiB.
+  Bytes chatty = test::Header(1, 1);
+  test::Append(chatty, {0x21, 0xFE});
+  test::Append(chatty, test::SubBlocks(Bytes(100000, 'c')));
+  test::Append(chatty, test::Image(test::Solid(0, 0, 1, 1, 1)));
+  const GifFile talk = DecodeGif(chatty);
+  ASSERT_EQ(talk.frames.size(), 1u);
+  EXPECT_EQ(talk.frames[0].comment.size(), kMaxCommentBytes);
   // At most 256 frames.
   Bytes many = test::Header(1, 1);
   for (int i = 0; i < 300; ++i)

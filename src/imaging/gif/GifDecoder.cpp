@@ -93,7 +93,9 @@ std::size_t AppendSubBlocks(std::span<const std::uint8_t> data, std::size_t pos,
     if (size == 0)
       break;
     const std::size_t end = std::min(pos + size, data.size());
-    out.append(reinterpret_cast<const char*>(data.data() + pos), end - pos);
+    const std::size_t keep =
+        std::min(end - pos, kMaxCommentBytes - std::min(out.size(), kMaxCommentBytes));
+    out.append(reinterpret_cast<const char*>(data.data() + pos), keep);
     pos = end;
   }
   return pos;

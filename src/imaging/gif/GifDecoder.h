@@ -23,6 +23,8 @@ using ColorTable = std::array<std::uint8_t, 768>;
 inline constexpr int kMaxSide = 16384;
 inline constexpr std::size_t kMaxBufferBytes = std::size_t{256} << 20;
 inline constexpr int kMaxFrames = 256;
+// Comment text kept for one frame; the rest of a longer comment is skipped.
+inline constexpr std::size_t kMaxCommentBytes = std::size_t{64} << 10;
 
 // One image of the file.
 struct TFrame {
