@@ -125,6 +125,38 @@ TEST(GifComposition, PeterdnSuiteMatchesItsReferenceFrames) {
   EXPECT_EQ(checked, 46);
 }
 
+TEST(GifComposition, WuffsAnimationMatchesItsComposedFrames) {
+  // Each .nie file: a 16-byte header (magic, width, height) and BGRA pixels
+  // of the picture after that frame.
+  const std::string base = std::string(VLS_TEST_DATA_DIR) + "/gif/wuffs/animated-red-blue";
+  Rig rig;
+  ASSERT_EQ(rig.player.LoadFile(base + ".gif"), LoadResult::kOk);
+  ASSERT_EQ(rig.player.FrameCount(), 4);
+  rig.player.Tick();
+  for (int n = 1; n <= 4; ++n) {
+    if (n > 1)
+      rig.player.Tick();
+    char suffix[16];
+    std::snprintf(suffix, sizeof suffix, ".%06d.nie", n - 1);
+    const Bytes nie = test::Load(base + suffix);
+    ASSERT_EQ(nie.size(), 16u + 64 * 48 * 4);
+    const Composition& c = rig.player.Picture();
+    int differences = 0;
+    for (int y = 0; y < 48; ++y) {
+      for (int x = 0; x < 64; ++x) {
+        const std::uint8_t* bgra = nie.data() + 16 + 4 * (y * 64 + x);
+        const std::uint32_t expected =
+            0xFF000000u | (std::uint32_t{bgra[2]} << 16) | (std::uint32_t{bgra[1]} << 8) | bgra[0];
+        const bool transparent = bgra[3] == 0;
+        if (c.TransparentAt(x, y) != transparent || (!transparent && c.PixelAt(x, y) != expected)) {
+          ++differences;
+        }
+      }
+    }
+    EXPECT_EQ(differences, 0) << "frame " << n;
+  }
+}
+
 TEST(GifComposition, DisposalClearsOrRestores) {
   // Frame 1 fills 3x1 red; frame 2 (disposal 2 or 3) paints x 1 green;
   // frame 3 paints x 2 blue.
