@@ -17,10 +17,8 @@
 #include <string>
 #include <vector>
 
-// GraphicsMagick's C interface; its headers need the standard C headers first.
+// GraphicsMagick's C interface.
 #include <magick/api.h>
-#include <sys/types.h>
-#include <cstdio>
 
 #include "imaging/picture/PictureState.h"
 
@@ -286,17 +284,33 @@ class HugeBlocks {
     const auto start = reinterpret_cast<std::uintptr_t>(base);
     void* block = reinterpret_cast<void*>((start + kHugePage - 1) & ~(kHugePage - 1));
     ::madvise(block, size, MADV_HUGEPAGE);
-    const std::lock_guard<std::mutex> lock(mutex_);
-    blocks_.push_back({block, base, total, size});
+    State& state = Blocks();
+    const std::lock_guard<std::mutex> lock(state.mutex);
+    state.blocks.push_back({block, base, total, size});
     return block;
   }
   // Releases a block of Allocate and answers true, or answers false for
   // memory that came from elsewhere.
-  static bool Release(void* block) { return Take(block, nullptr); }
+  static bool Release(void* block) {
+    Block found{};
+    {
+      State& state = Blocks();
+      const std::lock_guard<std::mutex> lock(state.mutex);
+      const auto it = std::find_if(state.blocks.begin(), state.blocks.end(),
+                                   [block](const Block& b) { return b.block == block; });
+      if (it == state.blocks.end())
+        return false;
+      found = *it;
+      state.blocks.erase(it);
+    }
+    ::munmap(found.base, found.total);
+    return true;
+  }
   // Size of a block of Allocate, or 0 for memory that came from elsewhere.
   static std::size_t SizeOf(void* block) {
-    const std::lock_guard<std::mutex> lock(mutex_);
-    for (const Block& b : blocks_) {
+    State& state = Blocks();
+    const std::lock_guard<std::mutex> lock(state.mutex);
+    for (const Block& b : state.blocks) {
       if (b.block == block)
         return b.size;
     }
@@ -310,25 +324,15 @@ class HugeBlocks {
     std::size_t total;
     std::size_t size;
   };
-  static bool Take(void* block, Block* taken) {
-    Block found{};
-    {
-      const std::lock_guard<std::mutex> lock(mutex_);
-      const auto it = std::find_if(blocks_.begin(), blocks_.end(),
-                                   [block](const Block& b) { return b.block == block; });
-      if (it == blocks_.end())
-        return false;
-      found = *it;
-      blocks_.erase(it);
-    }
-    ::munmap(found.base, found.total);
-    if (taken != nullptr)
-      *taken = found;
-    return true;
+  struct State {
+    std::mutex mutex;
+    std::vector<Block> blocks;
+  };
+  // Never destroyed: the library and pictures may free blocks during exit.
+  static State& Blocks() {
+    static State* state = new State;
+    return *state;
   }
-
-  static inline std::mutex mutex_;
-  static inline std::vector<Block> blocks_;
 };
 
 // The library's allocator: large blocks from HugeBlocks, the rest from malloc.
