@@ -136,7 +136,7 @@ TEST(GifComposition, WuffsAnimationMatchesItsComposedFrames) {
   for (int n = 1; n <= 4; ++n) {
     if (n > 1)
       rig.player.Tick();
-    char suffix[16];
+    char suffix[32];
     std::snprintf(suffix, sizeof suffix, ".%06d.nie", n - 1);
     const Bytes nie = test::Load(base + suffix);
     ASSERT_EQ(nie.size(), 16u + 64 * 48 * 4);
