@@ -114,7 +114,7 @@ inline Bytes LzwCodes(const Bytes& indices, int min_size, bool end_code = true) 
   return out;
 }
 
-struct ImageSpec {
+struct ImageBlock {
   int left = 0, top = 0, width = 1, height = 1;
   Bytes indices;       // display order, width * height
   Bytes local_colors;  // RGB triples; empty = use the global table
@@ -123,7 +123,7 @@ struct ImageSpec {
 };
 
 // The image descriptor, its local table and its image data.
-inline Bytes Image(const ImageSpec& s) {
+inline Bytes Image(const ImageBlock& s) {
   Bytes out = {0x2C};
   Put16(out, s.left);
   Put16(out, s.top);
@@ -152,8 +152,8 @@ inline Bytes Image(const ImageSpec& s) {
 }
 
 // A rectangle of one index.
-inline ImageSpec Solid(int left, int top, int width, int height, std::uint8_t index) {
-  ImageSpec s;
+inline ImageBlock Solid(int left, int top, int width, int height, std::uint8_t index) {
+  ImageBlock s;
   s.left = left;
   s.top = top;
   s.width = width;

@@ -125,21 +125,21 @@ TEST(GifDecoder, InterlacedImagesMatchTheirRegularTwins) {
 
   // Every small height, where passes start beyond the last row.
   for (int height = 1; height <= 17; ++height) {
-    test::ImageSpec spec;
-    spec.width = 3;
-    spec.height = height;
+    test::ImageBlock block;
+    block.width = 3;
+    block.height = height;
     for (int i = 0; i < 3 * height; ++i)
-      spec.indices.push_back(static_cast<std::uint8_t>(i % 4));
+      block.indices.push_back(static_cast<std::uint8_t>(i % 4));
     Bytes plain = test::Header(3, height, {0, 0, 0, 1, 1, 1, 2, 2, 2, 3, 3, 3});
     Bytes laced = plain;
-    test::Append(plain, test::Image(spec));
-    spec.interlaced = true;
-    test::Append(laced, test::Image(spec));
+    test::Append(plain, test::Image(block));
+    block.interlaced = true;
+    test::Append(laced, test::Image(block));
     const GifFile a = DecodeGif(plain);
     const GifFile b = DecodeGif(laced);
     ASSERT_EQ(b.frames.size(), 1u);
-    EXPECT_EQ(b.frames[0].indices, spec.indices) << "height " << height;
-    EXPECT_EQ(a.frames[0].indices, spec.indices) << "height " << height;
+    EXPECT_EQ(b.frames[0].indices, block.indices) << "height " << height;
+    EXPECT_EQ(a.frames[0].indices, block.indices) << "height " << height;
   }
 }
 
@@ -352,7 +352,7 @@ TEST(GifDecoder, DisposalAndLocalTables) {
   Bytes gif = test::Header(1, 1);
   for (int disposal = 0; disposal < 8; ++disposal) {
     test::Append(gif, test::Control(disposal, 0));
-    test::ImageSpec s = test::Solid(0, 0, 1, 1, 2);
+    test::ImageBlock s = test::Solid(0, 0, 1, 1, 2);
     if (disposal == 4)
       s.local_colors = {1, 2, 3, 4, 5, 6, 7, 8, 9};
     test::Append(gif, test::Image(s));
@@ -414,7 +414,7 @@ TEST(GifDecoder, DataCutAtEveryLengthKeepsTheFramesBeforeTheCut) {
   test::Append(gif, test::Image(test::Solid(0, 0, 3, 3, 1)));
   const std::size_t first_end = gif.size();
   test::Append(gif, test::Control(2, 10));
-  test::ImageSpec s = test::Solid(1, 1, 2, 2, 2);
+  test::ImageBlock s = test::Solid(1, 1, 2, 2, 2);
   s.interlaced = true;
   s.local_colors = {9, 9, 9, 8, 8, 8};
   test::Append(gif, test::Image(s));
@@ -453,7 +453,7 @@ TEST(GifDecoder, RefusesPicturesBeyondTheLimits) {
   // A small screen and a frame far outside it: refused before any allocation.
   Bytes far = test::Header(10, 10);
   test::Append(far, test::Image(test::Solid(0, 0, 10, 10, 1)));
-  test::ImageSpec s = test::Solid(0, 0, 1, 1, 1);
+  test::ImageBlock s = test::Solid(0, 0, 1, 1, 1);
   s.left = 60000;
   s.top = 60000;
   test::Append(far, test::Image(s));
@@ -471,7 +471,7 @@ TEST(GifDecoder, RefusesPicturesBeyondTheLimits) {
   // Many large frames (with almost no data): the budget runs out and the
   // rest is dropped.
   Bytes heavy = test::Header(4000, 4000);
-  test::ImageSpec large;
+  test::ImageBlock large;
   large.width = large.height = 4000;
   for (int i = 0; i < 30; ++i) {
     test::Append(heavy, test::Control(3, 1));

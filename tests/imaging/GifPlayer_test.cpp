@@ -81,8 +81,8 @@ Bytes ThreeFrames(int loop_count = -1) {
   Bytes gif = test::Header(2, 1, kColors);
   if (loop_count >= 0)
     test::Append(gif, test::LoopBlock(loop_count));
-  const test::ImageSpec frames[] = {test::Solid(0, 0, 1, 1, 1), test::Solid(1, 0, 1, 1, 2),
-                                    test::Solid(0, 0, 1, 1, 3)};
+  const test::ImageBlock frames[] = {test::Solid(0, 0, 1, 1, 1), test::Solid(1, 0, 1, 1, 2),
+                                     test::Solid(0, 0, 1, 1, 3)};
   for (int n = 0; n < 3; ++n) {
     test::Append(gif, test::Control(1, 10 * (n + 1)));
     test::Append(gif, test::Image(frames[n]));
@@ -196,7 +196,7 @@ TEST(GifComposition, TransparentPixelsKeepWhatIsUnderThem) {
   Bytes gif = test::Header(2, 1, kColors);
   test::Append(gif, test::Image(test::Solid(0, 0, 1, 1, 1)));
   test::Append(gif, test::Control(0, 1, 0));
-  test::ImageSpec s = test::Solid(0, 0, 2, 1, 0);
+  test::ImageBlock s = test::Solid(0, 0, 2, 1, 0);
   s.indices = {0, 3};
   test::Append(gif, test::Image(s));
   Rig rig;

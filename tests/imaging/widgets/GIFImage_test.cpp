@@ -29,7 +29,7 @@ Bytes Picture(int w, int h, F index, int transparent = -1) {
   Bytes gif = build::Header(w, h, kColors);
   if (transparent >= 0)
     build::Append(gif, build::Control(0, 0, transparent));
-  build::ImageSpec s = build::Solid(0, 0, w, h, 0);
+  build::ImageBlock s = build::Solid(0, 0, w, h, 0);
   for (int y = 0; y < h; ++y) {
     for (int x = 0; x < w; ++x)
       s.indices[static_cast<std::size_t>(y * w + x)] = index(x, y);
