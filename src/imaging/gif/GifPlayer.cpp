@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <vector>
 
 namespace vls::gif {
@@ -12,12 +11,15 @@ LoadResult GifPlayer::LoadFile(const std::string& path) {
   std::error_code error;
   if (!std::filesystem::is_regular_file(path, error))
     return LoadResult::kFileNotFound;
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(path, std::ios::binary | std::ios::ate);
   if (!in)
     return LoadResult::kReadError;
-  std::vector<std::uint8_t> bytes((std::istreambuf_iterator<char>(in)),
-                                  std::istreambuf_iterator<char>());
-  if (in.bad())
+  const std::streamoff size = in.tellg();
+  if (size < 0)
+    return LoadResult::kReadError;
+  std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
+  in.seekg(0);
+  if (!in.read(reinterpret_cast<char*>(bytes.data()), size))
     return LoadResult::kReadError;
   file_name_ = path;
   return LoadData(bytes);
