@@ -15,7 +15,6 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QSplitter>
-#include <QStandardItemModel>
 #include <QStyle>
 #include <QTabWidget>
 #include <QToolButton>
@@ -27,7 +26,10 @@
 #include "app/widgets/HelpWindow.h"
 #include "app/widgets/MessageBoxes.h"
 #include "app/widgets/StatusControls.h"
+#include "app/widgets/FileDrag.h"
+#include "app/widgets/WindowBatch.h"
 #include "app/widgets/WindowFeedback.h"
+#include "protect/Batch.h"
 #include "cipher/Cipher.h"
 #include "imaging/picture/PictureState.h"
 #include "imaging/widgets/GIFImage.h"
@@ -171,6 +173,10 @@ TFmainVLS::TFmainVLS(QStringList arguments, QWidget* parent)
     if (on) Viewer1->raise();
   });
 
+  SetUpWorkList();
+  file_drag_ = new TFileDrag(this);
+  file_drag_->OnDrop = [this](TFileDrag& drag) { FileDrag1Drop(drag.NameWithPath()); };
+
   resize(600, 426);
   RestorePosition();
   FormCreate();
@@ -234,14 +240,19 @@ QWidget* TFmainVLS::BuildCryptPage() {
   layout->addLayout(modes);
 
   auto* middle = new QHBoxLayout;
-  filesModel = new QStandardItemModel(0, 4, this);
-  filesModel->setHorizontalHeaderLabels({"File Name", "Size", "Modified", "Full Path Name"});
+  filesModel = new TWorkList(this);
   files = Named(new QTreeView, "files");
   files->setModel(filesModel);
   files->setRootIsDecorated(false);
   files->setSelectionMode(QAbstractItemView::ExtendedSelection);
   files->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  files->header()->setSectionResizeMode(QHeaderView::ResizeToContents);
+  // The first three columns are as wide as their headers, the path as its contents.
+  files->header()->setStretchLastSection(false);
+  for (int column = 0; column < 3; ++column) {
+    files->header()->resizeSection(column, files->header()->sectionSizeHint(column));
+  }
+  files->header()->setSectionResizeMode(3, QHeaderView::ResizeToContents);
+  files->setUniformRowHeights(true);
   middle->addWidget(files, 1);
   auto* column = new QVBoxLayout;
   ButtHelp = Button("&Help", "ButtHelp");
@@ -395,6 +406,7 @@ void TFmainVLS::FormCreate() {
   };
   SetFilterText(DefaultFilterText);
   DefaultFilter = DefaultFilterText;
+  file_drag_->SetEnableDrop(true);
   ShowFolderInTree(QCoreApplication::applicationDirPath());
 }
 
@@ -435,7 +447,7 @@ void TFmainVLS::FormClose() {
 }
 
 void TFmainVLS::PageReset() {
-  filesModel->removeRows(0, filesModel->rowCount());
+  filesModel->Clear();
   View_PMultiMedia1->SetMediaName(QString());
   View_PMultiMedia1->SetText(QString());
   View_PMultiMedia1->setVisible(true);
@@ -554,6 +566,13 @@ void TFmainVLS::SetFileListFolder(const QString& folder) {
   if (folder.isEmpty() || folder.compare(folder_, Qt::CaseInsensitive) == 0) return;
   folder_ = folder;
   FileListBox1->setRootIndex(fileModel->setRootPath(folder));
+}
+
+void TFmainVLS::RereadFileList() {
+  const QString folder = folder_;
+  folder_.clear();
+  fileModel->setRootPath(QString());
+  SetFileListFolder(folder);
 }
 
 void TFmainVLS::ShowFolderInTree(const QString& folder) {

@@ -11,6 +11,7 @@
 
 #include "app/DiskCaps.h"
 #include "app/FilterList.h"
+#include "app/WorkList.h"
 #include "viewing/KeyLifetime.h"
 
 class QCheckBox;
@@ -21,7 +22,6 @@ class QListView;
 class QPushButton;
 class QRadioButton;
 class QSplitter;
-class QStandardItemModel;
 class QTabWidget;
 class QToolButton;
 class QProgressBar;
@@ -32,6 +32,8 @@ namespace vls {
 class BarGauge;
 class BlinkLabel;
 class LedLamp;
+class BatchDrivers;
+class TFileDrag;
 class TGIFImage;
 class TPMultiMedia;
 class WindowFeedback;
@@ -75,8 +77,23 @@ class TFmainVLS : public QWidget, public KeyWindow {
   // The folder the file list shows.
   QString FileListFolder() const;
   void SetFileListFolder(const QString& folder);
+  // Reads the shown folder again, so new and removed files show.
+  void RereadFileList();
   int CurrentPage() const;
   void SetBusy(bool busy);
+
+  // The work list (page 0).
+  WorkMode CurrentMode() const;
+  void Btn_AddClick();
+  void Btn_AddALLClick();
+  void Btn_RemoveClick();
+  void Btn_ClearClick();
+  void FileDrag1Drop(const QStringList& paths);
+  // "OK": runs the checked mode over the work list.
+  void ButtOkClick();
+  // Where the slide show plugs in.
+  std::function<void()> RunSlideShow;
+  TFileDrag& FileDrag1() { return *file_drag_; }
 
   WindowFeedback& feedback() { return *feedback_; }
   KeyLifetime& keys() { return keys_; }
@@ -117,6 +134,15 @@ class TFmainVLS : public QWidget, public KeyWindow {
   QStringList arguments_;
   std::unique_ptr<WindowFeedback> feedback_;
   std::unique_ptr<class WindowPictureMessages> picture_messages_;
+  std::unique_ptr<class WindowBatch> batch_window_;
+  std::unique_ptr<BatchDrivers> batch_;
+  TFileDrag* file_drag_ = nullptr;
+
+  // Shows "OK" and enables "&Clear" and "&Remove" when the list has rows;
+  // hides and disables them when it is empty.
+  void UpdateListButtons();
+  void SetUpWorkList();
+  void AfterListChange();
   TDiskCaps disk_caps_;
   KeyLifetime keys_{*this};
   FilterList filter_;
@@ -143,7 +169,7 @@ class TFmainVLS : public QWidget, public KeyWindow {
   QPushButton *ButtHelp = nullptr, *Btn_Clear = nullptr, *Add = nullptr, *AddALL = nullptr,
               *Btn_Remove = nullptr, *ButtOk = nullptr;
   QTreeView* files = nullptr;
-  QStandardItemModel* filesModel = nullptr;
+  TWorkList* filesModel = nullptr;
   QCheckBox* PreviewCheck = nullptr;
   QGroupBox* Viewer1 = nullptr;
   TPMultiMedia* Preview = nullptr;

@@ -26,7 +26,9 @@
 #include "app/widgets/MainWindow.h"
 #include "app/widgets/MessageBoxes.h"
 #include "app/widgets/StatusControls.h"
+#include "app/widgets/WindowFeedback.h"
 #include "cipher/Cipher.h"
+#include "protect/widgets/Ask.h"
 
 using namespace vls;
 
@@ -97,11 +99,11 @@ class MainWindowTest : public QObject {
     auto* combo = Find<QComboBox>(window, "FilterComboBox1");
 
     // Rows, a key and OK from an earlier mode never survive a switch.
-    window.filesModel->appendRow(new QStandardItem("x"));
+    window.filesModel->AddEntry(QCoreApplication::applicationFilePath(), WorkMode::Encrypt);
     window.ButtOk->show();
     KeyString.Set("armed key");
     tabs->setCurrentIndex(kPageViewer);
-    QCOMPARE(window.filesModel->rowCount(), 0);
+    QCOMPARE(window.filesModel->Count(), 0);
     QVERIFY(window.ButtOk->isHidden());
     QVERIFY(KeyString.empty());
     QCOMPARE(combo->currentText(), QString("EnCrypted Pics(*.VLP)"));
@@ -254,6 +256,22 @@ class MainWindowTest : public QObject {
     QVERIFY(window.GaugeKey->isHidden());
     QCOMPARE(window.HintLb->text(), QString());
     QVERIFY(window.Timer1->isActive());
+  }
+
+  void theFileRoutinesReachTheWindowThroughItsFeedback() {
+    TFmainVLS window({});
+    WindowFeedback& feedback = window.feedback();
+    feedback.SetGaugeColor(GaugeColor::Red);
+    feedback.SetGaugePosition(35);
+    QCOMPARE(window.Gauge1->barColor(), QColor(Qt::red));
+    QCOMPARE(window.Gauge1->value(), 35);
+    feedback.SetStatus("report.doc");
+    QCOMPARE(window.HintLb->text(), QString("report.doc"));
+    TAsk::SetNextAnswer(kAnswerNo);
+    QCOMPARE(feedback.Ask("letter.doc exists. Replace?"), kAnswerNo);
+    messages_.clear();
+    feedback.ShowError("Error during encryption of /x");
+    QCOMPARE(messages_, QStringList{"Error during encryption of /x"});
   }
 
   void upOneLevelStopsAtTheTop() {

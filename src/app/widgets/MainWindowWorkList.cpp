@@ -1,0 +1,166 @@
+// The work list of the main window: "&Add", "Add A&ll", "&Remove", "&Clear",
+// drops from the desktop, and "OK" with the batch drivers behind it.
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QListView>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTreeView>
+#include <algorithm>
+
+#include "app/FileIterator.h"
+#include "app/widgets/MainWindow.h"
+#include "app/widgets/StatusControls.h"
+#include "app/widgets/WindowBatch.h"
+#include "app/widgets/WindowFeedback.h"
+#include "cipher/Cipher.h"
+#include "protect/Batch.h"
+#include "protect/PathNames.h"
+#include "protect/widgets/Ask.h"
+
+namespace vls {
+
+void TFmainVLS::SetUpWorkList() {
+  batch_window_ = std::make_unique<WindowBatch>(*this);
+  batch_ = std::make_unique<BatchDrivers>(*batch_window_, *feedback_, disk_caps_);
+  filesModel->StatusLine = [this](const QString& line) {
+    HintLb->setText(line);
+    HintLb->repaint();
+  };
+  connect(Add, &QPushButton::clicked, this, [this] { Btn_AddClick(); });
+  connect(AddALL, &QPushButton::clicked, this, [this] { Btn_AddALLClick(); });
+  connect(Btn_Remove, &QPushButton::clicked, this, [this] { Btn_RemoveClick(); });
+  connect(Btn_Clear, &QPushButton::clicked, this, [this] { Btn_ClearClick(); });
+  connect(ButtOk, &QPushButton::clicked, this, [this] { ButtOkClick(); });
+}
+
+WorkMode TFmainVLS::CurrentMode() const {
+  if (RadioEncrypt->isChecked()) return WorkMode::Encrypt;
+  if (RadioDecrypt->isChecked()) return WorkMode::Decrypt;
+  if (RadioWipe->isChecked()) return WorkMode::Wipe;
+  return WorkMode::SlideShow;
+}
+
+void TFmainVLS::UpdateListButtons() {
+  const bool rows = !filesModel->Empty();
+  ButtOk->setVisible(rows);
+  Btn_Clear->setEnabled(rows);
+  Btn_Remove->setEnabled(rows);
+}
+
+void TFmainVLS::AfterListChange() {
+  UpdateListButtons();
+  HintLb->setText(filesModel->Summary());
+  FileListBox1->setFocus();
+}
+
+void TFmainVLS::Btn_AddClick() {
+  const QString folder = FileListFolder();
+  if (folder.isEmpty()) return;
+  QModelIndexList selected = FileListBox1->selectionModel()->selectedIndexes();
+  std::sort(selected.begin(), selected.end(),
+            [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
+  const WorkMode mode = CurrentMode();
+  {
+    TWorkList::Batch quiet(*filesModel);
+    for (const QModelIndex& index : selected) {
+      const QString path = QDir(folder).filePath(fileModel->fileName(index));
+      const std::string extension = UpperAscii(ExtensionOf(PathBytes(path)));
+      if (mode == WorkMode::Encrypt && (extension == ".VLP" || extension == ".VLD")) continue;
+      filesModel->AddEntry(path, mode);
+    }
+  }
+  AfterListChange();
+}
+
+void TFmainVLS::Btn_AddALLClick() {
+  const QString folder = FileListFolder();
+  if (folder.isEmpty()) return;
+  const int answer = Ask(QString("Include Sub-Directories ?"));
+  if (answer == kAnswerCancel) return;
+  const WorkMode mode = CurrentMode();
+  const std::string filter = FilterComboBox1->currentText().toStdString();
+  {
+    TWorkList::Batch quiet(*filesModel);
+    repaint();
+    HintLb->setText("Browsing Directories...");
+    SetBusy(true);
+    TFileIterator iterator;
+    iterator.SetOptions(fiPath | fiDetails | (answer == kAnswerYes ? fiRecurseFolders : 0u));
+    iterator.SetRootFolder(PathBytes(folder));
+    iterator.OnAddFileQuery = [&](TFileIterator&, const std::string& path, const TFileInfo&,
+                                  bool& can_add) { can_add = AcceptForMode(mode, filter, path); };
+    iterator.OnAddFile = [&](TFileIterator&, const std::string& path, const TFileInfo& info) {
+      filesModel->AddEntry(path, mode, &info);
+    };
+    try {
+      iterator.Execute();
+    } catch (const std::exception& error) {
+      feedback_->ShowError(error.what());
+    }
+    SetBusy(false);
+  }
+  AfterListChange();
+}
+
+void TFmainVLS::Btn_RemoveClick() {
+  std::vector<int> rows;
+  for (const QModelIndex& index : files->selectionModel()->selectedRows()) {
+    rows.push_back(index.row());
+  }
+  filesModel->RemoveRows(rows);
+  AfterListChange();
+}
+
+void TFmainVLS::Btn_ClearClick() {
+  HintLb->clear();
+  filesModel->Clear();
+  UpdateListButtons();
+  FileListBox1->setFocus();
+}
+
+void TFmainVLS::FileDrag1Drop(const QStringList& paths) {
+  const int page = CurrentPage();
+  if (page == kPageCrypt) {
+    const WorkMode mode = CurrentMode();
+    for (const QString& path : paths) {
+      if (AcceptForDrop(mode, PathBytes(path))) filesModel->AddEntry(path, mode);
+      UpdateListButtons();
+    }
+  } else {
+    const QString wanted = page == kPageViewer ? "VLP" : "VLD";
+    for (const QString& path : paths.mid(0, 5)) {
+      if (QFileInfo(path).suffix().compare(wanted, Qt::CaseInsensitive) != 0) continue;
+      if (page == kPageViewer) {
+        keys_.Use();
+        if (ViewEncryptedPicture) ViewEncryptedPicture(path);
+      } else if (LaunchEncryptedFile) {
+        LaunchEncryptedFile(path);
+      }
+    }
+  }
+  QApplication::restoreOverrideCursor();
+  FileListBox1->setEnabled(true);
+  FileListBox1->setFocus();
+}
+
+void TFmainVLS::ButtOkClick() {
+  switch (CurrentMode()) {
+    case WorkMode::Encrypt:
+      batch_->EncryptAll();
+      break;
+    case WorkMode::Decrypt:
+      batch_->DecryptAll();
+      break;
+    case WorkMode::Wipe:
+      batch_->WipeAll();
+      break;
+    case WorkMode::SlideShow:
+      if (RunSlideShow) RunSlideShow();
+      break;
+  }
+}
+
+}  // namespace vls
