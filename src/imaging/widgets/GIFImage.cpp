@@ -3,6 +3,7 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <cstring>
+#include <utility>
 
 namespace vls {
 
@@ -106,8 +107,13 @@ void TGIFImage::RebuildImage() {
     return;
   }
   const bool masked = picture.HasMask();
-  QImage image(picture.Width(), picture.Height(),
-               masked ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
+  const QImage::Format format = masked ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32;
+  // Frames of one file share the buffer; a new one only for a new picture.
+  QImage image = std::move(image_);
+  if (image.width() != picture.Width() || image.height() != picture.Height() ||
+      image.format() != format) {
+    image = QImage(picture.Width(), picture.Height(), format);
+  }
   const std::size_t width = static_cast<std::size_t>(picture.Width());
   for (int y = 0; y < picture.Height(); ++y) {
     auto* out = reinterpret_cast<std::uint32_t*>(image.scanLine(y));
