@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Times "Add All" over a generated tree of FILES files in FOLDERS folders,
-# headless (the folder walk feeding the work list), next to the walk alone and
-# to `find DIR -type f | wc -l` on the same tree, and prints a Markdown table:
-# median wall time of RUNS runs and peak memory (GNU time, %M).
+# Times "Add All" over a generated tree of FOLDERS x FILES_PER_FOLDER files,
+# headless (the folder walk feeding the work list), next to the walk alone,
+# to `find DIR -type f | wc -l` on the same tree, and to find reading each
+# file's size and time as the walk does. Prints a Markdown table: median wall
+# time of RUNS runs and peak memory (GNU time, %M).
 #   bench/worklist_compare.sh [FOLDERS] [FILES_PER_FOLDER] [RUNS]
 #                              (defaults: 1000 folders of 100 files, 5 runs)
 set -euo pipefail
@@ -43,12 +44,14 @@ run() {  # label command
 run add-all "exec $bench --add-all $tree"
 run walk-only "exec $bench --walk-only $tree"
 run find "find $tree -type f | wc -l"
+# The same listing with each file's size and time read, as the walk reads them.
+run find-stat "find $tree -type f -printf '%s %T@\\n' | wc -l"
 
 echo "Tree: $folders folders of $per_folder files ($((folders * per_folder)) files of 1 KiB), in the cache; median of $runs runs."
 echo
 echo "| command | time | peak memory | ratio to find | output |"
 echo "|---|---|---|---|---|"
-for label in add-all walk-only find; do
+for label in add-all walk-only find find-stat; do
   ratio=$(echo "${seconds[$label]} / ${seconds[find]}" | bc -l)
   printf '| %s | %.3f s | %d KiB | %.2f | %s |\n' "$label" "${seconds[$label]}" "${memory[$label]}" "$ratio" "${output[$label]% }"
 done

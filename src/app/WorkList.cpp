@@ -206,14 +206,20 @@ TWorkList::Added TWorkList::AddEntry(const std::string& path, WorkMode mode,
     if (extension == ".AS1" || extension == ".AS2")
       return Added::Refused;
   }
-  if (paths_.contains(path))
+  // One hash look-up serves as the duplicate test and the insertion.
+  const auto [slot, is_new] = paths_.insert(path);
+  if (!is_new)
     return Added::Duplicate;
   const TFileInfo info = facts != nullptr ? *facts : ReadFileInfo(path).value_or(TFileInfo{});
   const bool notify = batch_depth_ == 0;
   if (notify)
     beginInsertRows(QModelIndex(), Count(), Count());
-  const std::string& key = *paths_.insert(path).first;
-  rows_.push_back({&key, info.Size, info.Time, info.Attr});
+  try {
+    rows_.push_back({&*slot, info.Size, info.Time, info.Attr});
+  } catch (...) {
+    paths_.erase(slot);
+    throw;
+  }
   total_bytes_ += info.Size;
   if (notify) {
     shown_ = Count();
