@@ -1,0 +1,219 @@
+// The work list and the batches through the real window: Add, Add All under
+// each mode's rules, drops, Remove and Clear, and whole encrypt, decrypt and
+// wipe batches with the dialogs answered by their test hooks.
+
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QListView>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeView>
+
+#include "app/widgets/MainWindow.h"
+#include "app/widgets/MessageBoxes.h"
+#include "app/widgets/StatusControls.h"
+#include "cipher/Cipher.h"
+#include "protect/Feedback.h"
+#include "protect/ProtectState.h"
+#include "protect/widgets/Ask.h"
+#include "viewing/widgets/PasswordDialogs.h"
+
+using namespace vls;
+
+class WorkListWindowTest : public QObject {
+  Q_OBJECT
+
+ private:
+  QTemporaryDir home_;
+  QStringList messages_;
+
+  static void Touch(const QString& path, const QByteArray& bytes = "data") {
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+  }
+
+  static QStringList Rows(TFmainVLS& window) {
+    QStringList rows;
+    for (int i = 0; i < window.filesModel->Count(); ++i) {
+      rows << QFileInfo(QString::fromStdString(window.filesModel->PathAt(i))).fileName();
+    }
+    return rows;
+  }
+
+  // Shows the folder and waits until its files are listed.
+  static void ShowFolder(TFmainVLS& window, const QString& folder, int files) {
+    window.SetFileListFolder(folder);
+    QTRY_COMPARE_WITH_TIMEOUT(window.fileModel->rowCount(window.FileListBox1->rootIndex()), files,
+                              10000);
+  }
+
+  static void SelectInFileList(TFmainVLS& window, const QStringList& names) {
+    auto* selection = window.FileListBox1->selectionModel();
+    selection->clear();
+    for (const QString& name : names) {
+      const QModelIndex index =
+          window.fileModel->index(QDir(window.FileListFolder()).filePath(name));
+      selection->select(index, QItemSelectionModel::Select);
+    }
+  }
+
+ private slots:
+  void initTestCase() {
+    qputenv("HOME", home_.path().toUtf8());
+    qputenv("XDG_CONFIG_HOME", (home_.path() + "/config").toUtf8());
+    qputenv("XDG_DATA_HOME", (home_.path() + "/data").toUtf8());
+    qputenv("XDG_RUNTIME_DIR", "");
+    SetMessageSink([this](MessageKind, const QString& text) { messages_ << text; });
+  }
+
+  void init() {
+    messages_.clear();
+    ResetProtectState();
+  }
+
+  void addSkipsDuplicatesAndRemoveAndClearResetTheButtons() {
+    QTemporaryDir dir;
+    for (const char* name : {"a.txt", "b.txt", "c.txt"}) Touch(dir.filePath(name));
+    TFmainVLS window({});
+    ShowFolder(window, dir.path(), 3);
+    SelectInFileList(window, {"b.txt"});
+    window.Btn_AddClick();
+    SelectInFileList(window, {"a.txt", "b.txt", "c.txt"});
+    window.Btn_AddClick();
+    QCOMPARE(Rows(window), QStringList({"b.txt", "a.txt", "c.txt"}));
+    QVERIFY(!window.ButtOk->isHidden());
+    QVERIFY(window.Btn_Clear->isEnabled());
+    QCOMPARE(window.HintLb->text(), QString("3 File(s) 12 Byte(s)"));
+
+    window.files->selectAll();
+    window.Btn_RemoveClick();
+    QCOMPARE(window.filesModel->Count(), 0);
+    QCOMPARE(window.HintLb->text(), QString("0 File(s) 0 Byte(s)"));
+    QVERIFY(window.ButtOk->isHidden());
+    QVERIFY(!window.Btn_Remove->isEnabled());
+
+    SelectInFileList(window, {"a.txt"});
+    window.Btn_AddClick();
+    window.Btn_ClearClick();
+    QCOMPARE(window.filesModel->Count(), 0);
+    QCOMPARE(window.HintLb->text(), QString());
+    QVERIFY(!window.Btn_Clear->isEnabled());
+  }
+
+  void addAllFollowsTheModeRules() {
+    QTemporaryDir dir;
+    for (const char* name : {"a.txt", "b.vlp", "c.AS1", "d.as1"}) Touch(dir.filePath(name));
+    TFmainVLS window({});
+    ShowFolder(window, dir.path(), 4);
+    TAsk::SetNextAnswer(kAnswerNo);
+    window.Btn_AddALLClick();
+    QStringList rows = Rows(window);
+    rows.sort();
+    QCOMPARE(rows, QStringList({"a.txt", "d.as1"}));
+    QVERIFY(window.LedReady->isOn());
+
+    // Wipe with a filter whose description names no known kind adds nothing.
+    QTest::mouseClick(window.RadioWipe, Qt::LeftButton);
+    window.SetFilterText("Odd files|*.*");
+    TAsk::SetNextAnswer(kAnswerYes);
+    window.Btn_AddALLClick();
+    QCOMPARE(window.filesModel->Count(), 0);
+
+    TAsk::SetNextAnswer(kAnswerCancel);
+    window.SetFilterText(DefaultFilterText);
+    window.Btn_AddALLClick();
+    QCOMPARE(window.filesModel->Count(), 0);
+  }
+
+  void dropsFollowThePage() {
+    QTemporaryDir dir;
+    Touch(dir.filePath("x.jpg"));
+    Touch(dir.filePath("y.vlp"));
+    TFmainVLS window({});
+    QStringList viewed, launched;
+    window.ViewEncryptedPicture = [&](const QString& path) { viewed << path; };
+    window.LaunchEncryptedFile = [&](const QString& path) { launched << path; };
+    QTest::mouseClick(window.RadioDecrypt, Qt::LeftButton);
+    window.FileDrag1Drop({dir.filePath("x.jpg"), dir.filePath("y.vlp")});
+    QCOMPARE(Rows(window), QStringList({"y.vlp"}));
+
+    window.TabNotebook1->setCurrentIndex(kPageViewer);
+    QStringList seven;
+    for (int i = 0; i < 7; ++i) seven << QString("/p/%1.VLP").arg(i);
+    window.FileDrag1Drop(seven);
+    QCOMPARE(viewed, seven.mid(0, 5));
+
+    window.TabNotebook1->setCurrentIndex(kPageLauncher);
+    window.FileDrag1Drop({"/p/a.vlp", "/p/b.vld"});
+    QCOMPARE(launched, QStringList({"/p/b.vld"}));
+  }
+
+  void encryptAndDecryptBatchesRunOnTheFilesOnDisk() {
+    QTemporaryDir dir;
+    Touch(dir.filePath("a.txt"), "alpha");
+    Touch(dir.filePath("b.txt"), "bravo");
+    TFmainVLS window({});
+    ShowFolder(window, dir.path(), 2);
+    SelectInFileList(window, {"a.txt", "b.txt"});
+    window.Btn_AddClick();
+    SetNextPasswordAnswer("first password");
+    window.ButtOkClick();
+    QVERIFY(QFile::exists(dir.filePath("a.vld")));
+    QVERIFY(!QFile::exists(dir.filePath("a.txt")));
+    QCOMPARE(window.filesModel->Count(), 0);
+    QVERIFY(KeyString.empty());
+    QVERIFY(window.LedReady->isOn());
+    QVERIFY(window.ButtOk->isHidden());
+
+    // A third container under another password.
+    Touch(dir.filePath("c.txt"), "charlie");
+    window.FileDrag1Drop({dir.filePath("c.txt")});
+    SetNextPasswordAnswer("other password");
+    window.ButtOkClick();
+
+    QTest::mouseClick(window.RadioDecrypt, Qt::LeftButton);
+    window.FileDrag1Drop({dir.filePath("a.vld"), dir.filePath("b.vld"), dir.filePath("c.vld")});
+    QCOMPARE(window.filesModel->Count(), 3);
+    SetNextPasswordAnswer("first password");
+    window.ButtOkClick();
+    QCOMPARE(messages_.last(), QString("2 files decrypted, 1 files with wrong key."));
+    QFile a(dir.filePath("a.txt"));
+    QVERIFY(a.open(QIODevice::ReadOnly));
+    QCOMPARE(a.readAll(), QByteArray("alpha"));
+    QVERIFY(!QFile::exists(dir.filePath("a.vld")));
+    QVERIFY(QFile::exists(dir.filePath("c.vld")));
+    QVERIFY(KeyString.empty());
+
+    // A cancelled password leaves the list as it was.
+    window.FileDrag1Drop({dir.filePath("c.vld")});
+    SetNextPasswordCancel();
+    window.ButtOkClick();
+    QCOMPARE(window.filesModel->Count(), 1);
+  }
+
+  void aWipeBatchNamesTheFileItCouldNotWipe() {
+    QTemporaryDir dir;
+    Touch(dir.filePath("a.txt"));
+    TFmainVLS window({});
+    QTest::mouseClick(window.RadioWipe, Qt::LeftButton);
+    window.FileDrag1Drop({dir.filePath("a.txt"), dir.filePath("vanished.txt")});
+    QCOMPARE(window.filesModel->Count(), 2);
+    TAsk::SetNextAnswer(kAnswerYes);
+    window.ButtOkClick();
+    QVERIFY(!QFile::exists(dir.filePath("a.txt")));
+    QCOMPARE(messages_.size(), 2);
+    QVERIFY(messages_[0].contains("vanished.txt"));
+    QCOMPARE(messages_[1], QString("1 files wiped."));
+    QCOMPARE(window.filesModel->Count(), 0);
+    QVERIFY(window.LedReady->isOn());
+  }
+};
+
+QTEST_MAIN(WorkListWindowTest)
+#include "WorkListWindow_test.moc"
