@@ -3,7 +3,7 @@
 # headless (the folder walk feeding the work list), next to the walk alone,
 # to `find DIR -type f | wc -l` on the same tree, and to find reading each
 # file's size and time as the walk does. Prints a Markdown table: median wall
-# time of RUNS runs and peak memory (GNU time, %M).
+# and CPU (user + system) time of RUNS runs and peak memory (GNU time).
 #   bench/worklist_compare.sh [FOLDERS] [FILES_PER_FOLDER] [RUNS]
 #                              (defaults: 1000 folders of 100 files, 5 runs)
 set -euo pipefail
@@ -25,18 +25,21 @@ for d in $(seq 1 "$folders"); do
 done
 find "$tree" -type f > /dev/null  # listings and inodes into the cache
 
-declare -A seconds memory output
+declare -A seconds cpu memory output
+median() { sort -g | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
 run() {  # label command
-  local label="$1" command="$2" times=() peak=0 start end kib
+  local label="$1" command="$2" times=() cpus=() peak=0 start end kib user system
   for _ in $(seq "$runs"); do
     start=$(date +%s.%N)
-    /usr/bin/time -o "$work/time" -f '%M' bash -c "$command" > "$work/out"
+    /usr/bin/time -o "$work/time" -f '%M %U %S' bash -c "$command" > "$work/out"
     end=$(date +%s.%N)
-    kib=$(tail -n 1 "$work/time")
+    read -r kib user system < <(tail -n 1 "$work/time")
     times+=("$(echo "$end - $start" | bc -l)")
+    cpus+=("$(echo "$user + $system" | bc -l)")
     [ "$kib" -gt "$peak" ] && peak=$kib
   done
-  seconds[$label]=$(printf '%s\n' "${times[@]}" | sort -g | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}')
+  seconds[$label]=$(printf '%s\n' "${times[@]}" | median)
+  cpu[$label]=$(printf '%s\n' "${cpus[@]}" | median)
   memory[$label]=$peak
   output[$label]=$(tr '\n' ' ' < "$work/out")
 }
@@ -49,9 +52,10 @@ run find-stat "find $tree -type f -printf '%s %T@\\n' | wc -l"
 
 echo "Tree: $folders folders of $per_folder files ($((folders * per_folder)) files of 1 KiB), in the cache; median of $runs runs."
 echo
-echo "| command | time | peak memory | ratio to find | output |"
-echo "|---|---|---|---|---|"
+echo "| command | wall time | CPU time | peak memory | wall ratio to find | output |"
+echo "|---|---|---|---|---|---|"
 for label in add-all walk-only find find-stat; do
   ratio=$(echo "${seconds[$label]} / ${seconds[find]}" | bc -l)
-  printf '| %s | %.3f s | %d KiB | %.2f | %s |\n' "$label" "${seconds[$label]}" "${memory[$label]}" "$ratio" "${output[$label]% }"
+  printf '| %s | %.3f s | %.2f s | %d KiB | %.2f | %s |\n' "$label" "${seconds[$label]}" \
+    "${cpu[$label]}" "${memory[$label]}" "$ratio" "${output[$label]% }"
 done
