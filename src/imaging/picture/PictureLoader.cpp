@@ -36,8 +36,13 @@ constexpr int kMaxSide = 65535;
 struct LoadProgress {
   int last_percent = 0;
   bool cancelled = false;
+  const bool* stop = nullptr;
 };
 thread_local LoadProgress* current_load = nullptr;
+// Set while GraphicsMagick works for a load. The library holds a lock while
+// it calls the progress monitor, so a second decode started from inside
+// ProgressHook would wait for that lock for ever.
+thread_local bool magick_busy = false;
 
 // Turns the decoder's row counts into percentages for ProgressHook. Only
 // rising percentages are passed on, so the gauge never runs backwards over
@@ -47,6 +52,8 @@ MagickPassFail MonitorToProgressHook(const char* /*text*/, const magick_int64_t 
   LoadProgress* load = current_load;
   if (load == nullptr)
     return MagickPass;
+  if (load->stop != nullptr && *load->stop)
+    load->cancelled = true;
   if (load->cancelled)
     return MagickFail;
   if (span == 0 || quantum < 0)
@@ -56,22 +63,24 @@ MagickPassFail MonitorToProgressHook(const char* /*text*/, const magick_int64_t 
   if (percent <= load->last_percent)
     return MagickPass;
   load->last_percent = percent;
-  if (ProgressHook && ProgressHook(percent) == 0) {
+  if (ProgressHook && ProgressHook(percent) == 0)
     load->cancelled = true;
-    return MagickFail;
-  }
-  return MagickPass;
+  if (load->stop != nullptr && *load->stop)
+    load->cancelled = true;
+  return load->cancelled ? MagickFail : MagickPass;
 }
 
 // Installs the monitor for the lifetime of one decode and restores what was
-// there before.
+// there before. ProgressHook may process window events and so start
+// another load inside this one; the inner load then restores the outer one's.
 class MonitorScope {
  public:
-  explicit MonitorScope(LoadProgress& load) : previous_(SetMonitorHandler(MonitorToProgressHook)) {
+  explicit MonitorScope(LoadProgress& load)
+      : previous_(SetMonitorHandler(MonitorToProgressHook)), previous_load_(current_load) {
     current_load = &load;
   }
   ~MonitorScope() {
-    current_load = nullptr;
+    current_load = previous_load_;
     SetMonitorHandler(previous_);
   }
   MonitorScope(const MonitorScope&) = delete;
@@ -79,6 +88,7 @@ class MonitorScope {
 
  private:
   MonitorHandler previous_;
+  LoadProgress* previous_load_;
 };
 
 struct ImageInfoDeleter {
@@ -458,10 +468,16 @@ QImage OnLogicalScreen(QImage frame, const Image* image) {
 
 void LoadWithMagick(const QString& path, PictureKind kind, const LoadOptions& options,
                     LoadedPicture& result) {
+  if (magick_busy) {
+    result.outcome = LoadOutcome::Busy;
+    return;
+  }
   InitMagickOnce();
   const bool with_progress = IsLibraryKind(kind);
   LoadProgress load;
-  if (with_progress && ProgressHook && ProgressHook(0) == 0) {
+  load.stop = options.stop;
+  if ((with_progress && ProgressHook && ProgressHook(0) == 0) ||
+      (options.stop != nullptr && *options.stop)) {
     result.outcome = LoadOutcome::Cancelled;
     return;
   }
@@ -489,12 +505,14 @@ void LoadWithMagick(const QString& path, PictureKind kind, const LoadOptions& op
 
   Exception exception;
   ImagePtr image;
+  magick_busy = true;
   if (with_progress) {
     MonitorScope monitor(load);
     image.reset(ReadImage(info.get(), exception.get()));
   } else {
     image.reset(ReadImage(info.get(), exception.get()));
   }
+  magick_busy = false;
   if (load.cancelled) {
     result.outcome = LoadOutcome::Cancelled;
     return;

@@ -32,13 +32,20 @@ bool IsLibraryKind(PictureKind kind);
 struct LoadOptions {
   int color_depth = 24;  // 0 (16 VGA colours), 1, 4, 8 or 24 bits
   bool dither = true;    // dither when colours are reduced
+  // Read while decoding: once it holds true the load stops as if
+  // ProgressHook had answered 0 (the caller wants another picture instead).
+  const bool* stop = nullptr;
 };
 
 enum class LoadOutcome {
   Loaded,     // image holds the picture
   NotFound,   // no such file
   Failed,     // the decoder refused the file
-  Cancelled,  // ProgressHook answered 0
+  Cancelled,  // ProgressHook answered 0, or the stop flag was raised
+  // Asked for from inside ProgressHook while GraphicsMagick decodes another
+  // file (the hook processes window events): the library cannot decode two
+  // files at once on one thread. Ask again once the running load is over.
+  Busy,
 };
 
 struct LoadedPicture {

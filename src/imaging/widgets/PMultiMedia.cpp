@@ -5,6 +5,8 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QScreen>
+#include <QTimer>
+#include <utility>
 
 namespace vls {
 namespace {
@@ -46,7 +48,17 @@ void TPMultiMedia::Clear() {
   status_.clear();
 }
 
+void TPMultiMedia::StopRunningLoad() {
+  if (running_stop_ != nullptr)
+    *running_stop_ = true;
+}
+
 void TPMultiMedia::SetMediaName(const QString& name) {
+  // ProgressHook processes window events, so another name may be set while
+  // this file decodes: the later name wins, the running load stops and its
+  // result is dropped.
+  const std::uint64_t ticket = ++load_ticket_;
+  StopRunningLoad();
   media_name_ = name;
   // The old picture goes first, so a large picture is never held twice.
   Clear();
@@ -54,7 +66,20 @@ void TPMultiMedia::SetMediaName(const QString& name) {
   if (name.isEmpty())
     return;
 
-  LoadedPicture loaded = LoadPicture(name, LoadOptions{ColorDepth(), dither_});
+  bool stop = false;
+  bool* const outer_stop = std::exchange(running_stop_, &stop);
+  LoadedPicture loaded = LoadPicture(name, LoadOptions{ColorDepth(), dither_, &stop});
+  running_stop_ = outer_stop;
+  if (ticket != load_ticket_)
+    return;
+  if (loaded.outcome == LoadOutcome::Busy) {
+    // Another load is decoding below this call: load once it is over.
+    QTimer::singleShot(0, this, [this, ticket] {
+      if (ticket == load_ticket_)
+        SetMediaName(media_name_);
+    });
+    return;
+  }
   status_ = loaded.status;
   file_size_ = loaded.file_size;
   if (loaded.outcome == LoadOutcome::Failed) {
@@ -67,6 +92,8 @@ void TPMultiMedia::SetMediaName(const QString& name) {
 }
 
 void TPMultiMedia::SetPicture(const QImage& picture) {
+  ++load_ticket_;
+  StopRunningLoad();
   media_name_.clear();
   picture_ = picture;
   file_size_ = 0;

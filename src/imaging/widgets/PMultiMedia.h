@@ -96,8 +96,11 @@ class TPMultiMedia : public QWidget {
 
  private:
   void Clear();
+  void StopRunningLoad();
 
   QString media_name_;
+  std::uint64_t load_ticket_ = 0;  // counts names set, to drop superseded loads
+  bool* running_stop_ = nullptr;   // stop flag of the load in progress
   QImage picture_;
   QString status_;
   std::int64_t file_size_ = 0;

@@ -290,6 +290,30 @@ TEST_F(PictureLoaderTest, AHookAnsweringZeroStopsTheLoad) {
   EXPECT_EQ(LoadPicture(path).outcome, LoadOutcome::Loaded);
 }
 
+// ProgressHook processes window events, which may ask for another picture
+// while the library decodes: that load must not wait on the library's lock.
+TEST_F(PictureLoaderTest, ALoadAskedForInsideTheHookIsBusyNotStuck) {
+  const QString path = WriteLargePicture(Temp("large.jpg"), "jpeg");
+  std::vector<LoadOutcome> inner;
+  bool stop = false;
+  ProgressHook = [&](int percent) {
+    if (percent == 10) {
+      inner.push_back(LoadPicture(Data("own/small.pcx")).outcome);
+      inner.push_back(LoadPicture(Data("pillow/drawing.wmf")).outcome);
+      inner.push_back(LoadPicture(Data("image-rs/smile.ico")).outcome);  // no library needed
+    }
+    if (percent == 20)
+      stop = true;
+    return 1;
+  };
+  const LoadedPicture outer = LoadPicture(path, {24, true, &stop});
+  EXPECT_EQ(inner,
+            (std::vector<LoadOutcome>{LoadOutcome::Busy, LoadOutcome::Busy, LoadOutcome::Loaded}));
+  EXPECT_EQ(outer.outcome, LoadOutcome::Cancelled);  // the stop flag
+  // Once the outer load is over, the library is free again.
+  EXPECT_EQ(LoadPicture(Data("own/small.pcx")).outcome, LoadOutcome::Loaded);
+}
+
 TEST_F(PictureLoaderTest, ColourDepthFollowsTheResolution) {
   EXPECT_EQ(ColorDepthFor(LoadResolution::ColorVga, 32), 0);
   EXPECT_EQ(ColorDepthFor(LoadResolution::MonoChrome, 32), 1);

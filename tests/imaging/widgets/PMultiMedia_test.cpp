@@ -187,6 +187,42 @@ class PMultiMediaTest : public QObject {
     QCOMPARE(control->ColorDepth(), 24);  // the offscreen display has 32 bits
   }
 
+  // The progress hook processes window events, which may set another name
+  // while a file decodes: the running load stops, and the later name wins
+  // once the decoder is free again (never a deadlock inside the decoder).
+  void aNameSetDuringALoadWins() {
+    QTemporaryDir dir;
+    const QString big = WriteFilled(dir, "big.bmp", {200, 900}, Qt::blue);
+    const QString small = Data("own/photo.jpg");
+    QList<int> seen;
+    vls::ProgressHook = [&](int percent) {
+      seen << percent;
+      if (percent > 0 && seen.count() == 2)
+        control->SetMediaName(small);
+      return 1;
+    };
+    control->SetMediaName(big);
+    QCOMPARE(control->MediaName(), small);
+    QVERIFY(control->Picture().isNull());
+    QVERIFY(seen.size() < 10);  // the big file stopped early
+    QTRY_COMPARE(control->Picture().size(), QSize(64, 48));
+    QCOMPARE(control->Status(), small.toUpper());
+    QVERIFY(messages.shown.isEmpty());
+  }
+
+  void aPictureSetDuringALoadWins() {
+    QTemporaryDir dir;
+    const QString big = WriteFilled(dir, "big.bmp", {200, 900}, Qt::blue);
+    const QImage copy(7, 5, QImage::Format_RGB32);
+    vls::ProgressHook = [&](int percent) {
+      if (percent == 5)
+        control->SetPicture(copy);
+      return 1;
+    };
+    control->SetMediaName(big);
+    QCOMPARE(control->Picture().size(), QSize(7, 5));
+  }
+
   void doubleClickIsForwarded() {
     QSignalSpy spy(control.get(), &TPMultiMedia::OnDblClick);
     control->resize(50, 50);
