@@ -78,6 +78,27 @@ void DecodeBuffer(std::int32_t n) {
   if (n > 0) DecodeSegment(std::span(WorkBuffer).first(static_cast<std::size_t>(std::min(n, kWorkBufferSize))));
 }
 
+std::uint64_t Digest(std::uint64_t state, std::span<const std::uint8_t> bytes) {
+  // Four independent lanes over 8-byte words keep the multiplier pipeline
+  // busy; the tail and the length are folded in at the end.
+  constexpr std::uint64_t kPrime = 0x100000001B3ull * 0xFF51AFD7ED558CCDull | 1;
+  std::uint64_t lane[4] = {state, state ^ 1, state ^ 2, state ^ 3};
+  std::size_t i = 0;
+  for (; i + 32 <= bytes.size(); i += 32) {
+    for (int k = 0; k < 4; ++k) {
+      std::uint64_t word;
+      __builtin_memcpy(&word, bytes.data() + i + 8 * static_cast<std::size_t>(k), 8);
+      lane[k] = (lane[k] ^ word) * kPrime;
+      lane[k] ^= lane[k] >> 29;
+    }
+  }
+  std::uint64_t h = lane[0] ^ (lane[1] << 1) ^ (lane[2] << 2) ^ (lane[3] << 3);
+  for (; i < bytes.size(); ++i) h = (h ^ bytes[i]) * kPrime;
+  h ^= bytes.size();
+  h *= kPrime;
+  return h ^ (h >> 31);
+}
+
 void DropKey() {
   KeyString.Clear();
   SecureZero(cache.shift.data(), cache.shift.size());

@@ -31,6 +31,10 @@ void DecodeBuffer(std::int32_t n);
 // segments are cut): the keystream starts afresh at its first byte.
 void EncodeSegment(std::span<std::uint8_t> segment);
 void DecodeSegment(std::span<std::uint8_t> segment);
+// A 64-bit digest of bytes, chained over calls through `state` (start with
+// kDigestSeed); used to check that what was written reads back the same.
+inline constexpr std::uint64_t kDigestSeed = 0x9E3779B97F4A7C15ull;
+std::uint64_t Digest(std::uint64_t state, std::span<const std::uint8_t> bytes);
 // Empties the key string and zeroes the keystream derived from it.
 void DropKey();
 

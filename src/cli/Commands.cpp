@@ -19,9 +19,11 @@ constexpr const char* kUsage =
     "Usage: veilstore-cli COMMAND [OPTIONS] PATH...\n"
     "\n"
     "Commands:\n"
-    "  encrypt [--keep] [--password-file FILE] PATH...\n"
+    "  encrypt [--keep] [--no-verify] [--password-file FILE] PATH...\n"
     "      Encrypt each file into a .vlp (pictures) or .vld container beside it,\n"
     "      stopping at the first failure. The plain file is wiped unless --keep.\n"
+    "      Each container is read back and checked before the plain file is\n"
+    "      wiped; --no-verify skips that check (for measurements).\n"
     "  decrypt [--keep] [--yes] [--password-file FILE] PATH...\n"
     "      Decrypt each container beside it; the container is deleted unless --keep.\n"
     "      --yes replaces existing files without asking.\n"
@@ -39,6 +41,7 @@ struct Options {
   std::string command;
   bool keep = false;
   bool yes = false;
+  bool verify = true;
   std::string password_file;
   std::vector<std::string> paths;
 };
@@ -63,6 +66,8 @@ bool Parse(const std::vector<std::string>& arguments, Options& options, Console&
       only_paths = true;
     } else if (a == "--keep" && options.command != "wipe") {
       options.keep = true;
+    } else if (a == "--no-verify" && options.command == "encrypt") {
+      options.verify = false;
     } else if (a == "--yes" && options.command != "encrypt") {
       options.yes = true;
     } else if (a == "--password-file" && options.command != "wipe") {
@@ -104,6 +109,7 @@ int Encrypt(const Options& options, Console& console) {
     return kExitUsage;
   }
   KeepOriginals = options.keep;
+  SetVerifyContainers(options.verify);
   TerminalFeedback feedback(console, kAnswerNo);
   KernelVolumeFacts volumes;
   const CryptContext context{feedback, volumes, CryptPurpose::Batch};

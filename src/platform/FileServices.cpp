@@ -3,7 +3,6 @@
 #include <fcntl.h>
 #include <stdio.h>
 #include <sys/stat.h>
-#include <sys/syscall.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -138,10 +137,7 @@ void SyncFolder(const std::string& folder) {
 }
 
 void RenameNoReplace(const std::string& from, const std::string& to) {
-  if (::syscall(SYS_renameat2, AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), 1 /*NOREPLACE*/) ==
-      0) {
-    return;
-  }
+  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return;
   if (errno != EINVAL && errno != ENOSYS) ThrowFileError(from, "Cannot rename");
   // The file system cannot rename without replacing: a hard link fails when
   // the target exists, and the old name is removed only after it succeeded.

@@ -27,6 +27,7 @@ constexpr std::size_t kSegment = kWorkBufferSize;
 constexpr std::size_t kMaxChunk = 256 * kSegment;
 
 const std::string kErrorPrefix = "Error during encryption of ";
+bool verify_containers = true;
 
 std::string CutTo255(std::string text) {
   if (text.size() > 255) text.resize(255);
@@ -129,14 +130,19 @@ Header ReadHeader(const UniqueFd& source) {
   return header;
 }
 
-void TransferSegments(const UniqueFd& source, const UniqueFd& target, int mode,
-                      std::uint64_t size, ProgressGauge& gauge) {
+// Streams the contents from source to target, enciphering or deciphering
+// each 4096-byte segment by its own call; returns the digest of the plain bytes.
+std::uint64_t TransferSegments(const UniqueFd& source, const UniqueFd& target, int mode,
+                               std::uint64_t size, ProgressGauge& gauge) {
   ChunkBuffer chunk(size);
+  std::uint64_t digest = kDigestSeed;
   for (;;) {
     const std::size_t n = ReadSome(source, chunk.span());
     if (n == 0) break;
+    const auto bytes = chunk.span().first(n);
+    if (mode == kModeEncrypt) digest = Digest(digest, bytes);
     for (std::size_t offset = 0; offset < n; offset += kSegment) {
-      const auto segment = chunk.span().subspan(offset, std::min(kSegment, n - offset));
+      const auto segment = bytes.subspan(offset, std::min(kSegment, n - offset));
       if (mode == kModeEncrypt) {
         EncodeSegment(segment);
       } else {
@@ -144,8 +150,39 @@ void TransferSegments(const UniqueFd& source, const UniqueFd& target, int mode,
       }
       gauge.Sent(segment.size());
     }
-    WriteAll(target, chunk.span().first(n));
+    if (mode == kModeDecrypt) digest = Digest(digest, bytes);
+    WriteAll(target, bytes);
   }
+  return digest;
+}
+
+// Reads a container just written back and checks that it holds our key and
+// deciphers to the plain bytes that went in, before the source may be wiped.
+void VerifyContainer(const std::string& path, std::uint64_t plain_size,
+                     std::uint64_t plain_digest) {
+  UniqueFd written = OpenForReading(path);
+  auto fail = [&] {
+    errno = EIO;
+    ThrowFileError(path, "The encrypted file does not read back as written:");
+  };
+  if (FileSize(written) != kHeaderSize + plain_size) fail();
+  const std::size_t n = ReadSome(written, std::span(WorkBuffer).first(kHeaderSize));
+  DecodeBuffer(static_cast<std::int32_t>(n));
+  const Header header =
+      ParseHeader(std::string_view(reinterpret_cast<const char*>(WorkBuffer.data()), n));
+  if (n != kHeaderSize || header.stored_key != KeyString.view()) fail();
+  ChunkBuffer chunk(plain_size);
+  std::uint64_t digest = kDigestSeed;
+  for (;;) {
+    const std::size_t got = ReadSome(written, chunk.span());
+    if (got == 0) break;
+    const auto bytes = chunk.span().first(got);
+    for (std::size_t offset = 0; offset < got; offset += kSegment) {
+      DecodeSegment(bytes.subspan(offset, std::min(kSegment, got - offset)));
+    }
+    digest = Digest(digest, bytes);
+  }
+  if (digest != plain_digest) fail();
 }
 
 mode_t PermissionsOf(const UniqueFd& fd) {
@@ -177,6 +214,8 @@ bool PlaceDecryptedFile(const std::string& temporary, const std::string& final_p
 }
 
 }  // namespace
+
+void SetVerifyContainers(bool on) { verify_containers = on; }
 
 std::string UnstorableReason(const std::string& stored_name, const std::string& key) {
   if (key.find('\\') != std::string::npos) {
@@ -248,8 +287,9 @@ bool CryptFile(const std::string& SourcePath, int Mode, bool KeepSource,
     } else {
       header = ReadHeader(source);
     }
+    std::uint64_t plain_digest = 0;
     if (!WrongKey) {
-      TransferSegments(source, output, Mode, size, gauge);
+      plain_digest = TransferSegments(source, output, Mode, size, gauge);
       if (!temp_rule.to_temp && ::fchmod(output.get(), PermissionsOf(source)) != 0) {
         ThrowFileError(target, "Cannot set the permissions of");
       }
@@ -259,6 +299,7 @@ bool CryptFile(const std::string& SourcePath, int Mode, bool KeepSource,
     }
     output.Close();
     source.Close();
+    if (Mode == kModeEncrypt && verify_containers) VerifyContainer(target, size, plain_digest);
   } catch (const std::exception&) {
     if (created) TryRemoveFile(target);
     feedback.SetGaugePosition(0);

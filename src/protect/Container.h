@@ -38,6 +38,10 @@ struct CryptContext {
 // cannot be opened, and whatever the wipe of the source throws.
 bool CryptFile(const std::string& SourcePath, int Mode, bool KeepSource, const CryptContext& context);
 
+// Whether encryption reads each container back and checks it before the
+// source is wiped (on by default; the benchmark measures its cost).
+void SetVerifyContainers(bool on);
+
 // Why a plain file could not be stored in a container that reads back, or ""
 // when it can. name and key are stored bytes.
 std::string UnstorableReason(const std::string& stored_name, const std::string& key);
