@@ -1,7 +1,7 @@
 # Warning and hardening flags for every target of the project.
 add_compile_options(
-  -Wall -Wextra -Wpedantic -Wnon-virtual-dtor -Woverloaded-virtual -Wshadow
-  -Wformat=2 -Wimplicit-fallthrough)
+  -Wall -Wextra -Wpedantic -Wshadow -Wformat=2 -Wimplicit-fallthrough
+  $<$<COMPILE_LANGUAGE:CXX>:-Wnon-virtual-dtor> $<$<COMPILE_LANGUAGE:CXX>:-Woverloaded-virtual>)
 if(VLS_WERROR)
   add_compile_options(-Werror)
 endif()

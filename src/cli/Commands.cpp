@@ -144,6 +144,8 @@ int Decrypt(const Options& options, Console& console) {
         ++decrypted;
       } else if (WrongKey) {
         console.err << "veilstore-cli: wrong key for " << path << '\n';
+      } else {
+        console.err << "veilstore-cli: not decrypted: " << path << '\n';
       }
     } catch (const std::exception& error) {
       feedback.ShowError(error.what());

@@ -156,33 +156,52 @@ std::uint64_t TransferSegments(const UniqueFd& source, const UniqueFd& target, i
   return digest;
 }
 
-// Reads a container just written back and checks that it holds our key and
-// deciphers to the plain bytes that went in, before the source may be wiped.
-void VerifyContainer(const std::string& path, std::uint64_t plain_size,
-                     std::uint64_t plain_digest) {
-  UniqueFd written = OpenForReading(path);
-  auto fail = [&] {
+// The digest of the plain bytes a file holds: deciphered for a container
+// (whose size and stored key must be right), as they are for a plain file.
+// Throws FileError when the file does not hold plain_size bytes of our key.
+std::uint64_t PlainDigestOf(const std::string& path, bool container, std::uint64_t plain_size) {
+  UniqueFd file = OpenForReading(path);
+  auto mismatch = [&] {
     errno = EIO;
-    ThrowFileError(path, "The encrypted file does not read back as written:");
+    ThrowFileError(path, "Does not read back as written:");
   };
-  if (FileSize(written) != kHeaderSize + plain_size) fail();
-  const std::size_t n = ReadSome(written, std::span(WorkBuffer).first(kHeaderSize));
-  DecodeBuffer(static_cast<std::int32_t>(n));
-  const Header header =
-      ParseHeader(std::string_view(reinterpret_cast<const char*>(WorkBuffer.data()), n));
-  if (n != kHeaderSize || header.stored_key != KeyString.view()) fail();
+  if (FileSize(file) != (container ? kHeaderSize : 0) + plain_size) mismatch();
+  if (container) {
+    const std::size_t n = ReadSome(file, std::span(WorkBuffer).first(kHeaderSize));
+    DecodeBuffer(static_cast<std::int32_t>(n));
+    const Header header =
+        ParseHeader(std::string_view(reinterpret_cast<const char*>(WorkBuffer.data()), n));
+    if (n != kHeaderSize || !EqualIgnoringAsciiCase(header.stored_key, KeyString.view())) {
+      mismatch();
+    }
+  }
   ChunkBuffer chunk(plain_size);
   std::uint64_t digest = kDigestSeed;
   for (;;) {
-    const std::size_t got = ReadSome(written, chunk.span());
+    const std::size_t got = ReadSome(file, chunk.span());
     if (got == 0) break;
     const auto bytes = chunk.span().first(got);
-    for (std::size_t offset = 0; offset < got; offset += kSegment) {
-      DecodeSegment(bytes.subspan(offset, std::min(kSegment, got - offset)));
+    if (container) {
+      for (std::size_t offset = 0; offset < got; offset += kSegment) {
+        DecodeSegment(bytes.subspan(offset, std::min(kSegment, got - offset)));
+      }
     }
     digest = Digest(digest, bytes);
   }
-  if (digest != plain_digest) fail();
+  return digest;
+}
+
+// Before a source is wiped or deleted: the source read again and the output
+// read back from the disk both hold the plain bytes that went through the
+// transfer, so neither a bad read nor a bad write can cost the data.
+void VerifyTransfer(const std::string& source, const std::string& output, int mode,
+                    std::uint64_t plain_size, std::uint64_t plain_digest) {
+  const bool source_is_container = mode == kModeDecrypt;
+  if (PlainDigestOf(source, source_is_container, plain_size) != plain_digest ||
+      PlainDigestOf(output, !source_is_container, plain_size) != plain_digest) {
+    errno = EIO;
+    ThrowFileError(output, "Does not read back as written:");
+  }
 }
 
 mode_t PermissionsOf(const UniqueFd& fd) {
@@ -299,7 +318,11 @@ bool CryptFile(const std::string& SourcePath, int Mode, bool KeepSource,
     }
     output.Close();
     source.Close();
-    if (Mode == kModeEncrypt && verify_containers) VerifyContainer(target, size, plain_digest);
+    // The source goes after an encryption (wipe) or a batch decryption (delete).
+    const std::uint64_t plain_size = Mode == kModeEncrypt ? size : size - std::min(size, kHeaderSize);
+    if (!WrongKey && verify_containers && (Mode == kModeEncrypt || !KeepSource)) {
+      VerifyTransfer(SourcePath, target, Mode, plain_size, plain_digest);
+    }
   } catch (const std::exception&) {
     if (created) TryRemoveFile(target);
     feedback.SetGaugePosition(0);

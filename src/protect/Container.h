@@ -38,8 +38,9 @@ struct CryptContext {
 // cannot be opened, and whatever the wipe of the source throws.
 bool CryptFile(const std::string& SourcePath, int Mode, bool KeepSource, const CryptContext& context);
 
-// Whether encryption reads each container back and checks it before the
-// source is wiped (on by default; the benchmark measures its cost).
+// Whether a transfer is checked before its source is wiped or deleted: the
+// source read again and the output read back must both hold the plain bytes
+// that went through (on by default; the benchmark measures its cost).
 void SetVerifyContainers(bool on);
 
 // Why a plain file could not be stored in a container that reads back, or ""

@@ -1,0 +1,160 @@
+/* A fault injector loaded with LD_PRELOAD: the Nth call of one file service
+ * fails with a chosen errno, or (for read) returns corrupted bytes.
+ *
+ *   FAULT_CALL   open | read | write | fsync | rename | unlink
+ *   FAULT_N      which call fails (1 = the first)
+ *   FAULT_ERRNO  ENOSPC | EIO | EACCES   (default EIO)
+ *   FAULT_CORRUPT=1  with FAULT_CALL=read: flip a byte instead of failing
+ *   FAULT_ONLY   only calls on paths (or descriptors opened on paths) that
+ *                begin with this prefix count; others pass untouched
+ *
+ * When the chosen call happened, the shim writes "hit" to FAULT_REPORT (a file
+ * path) so the harness knows the fault was reached. */
+#define _GNU_SOURCE
+#include <dlfcn.h>
+#include <errno.h>
+#include <fcntl.h>
+#include <stdarg.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/types.h>
+#include <unistd.h>
+
+static long counter;
+static int watched_fd[1024];
+
+static const char* call_name(void) { return getenv("FAULT_CALL"); }
+
+static int path_counts(const char* path) {
+  const char* only = getenv("FAULT_ONLY");
+  return only == NULL || (path != NULL && strncmp(path, only, strlen(only)) == 0);
+}
+
+static int fd_counts(int fd) {
+  if (getenv("FAULT_ONLY") == NULL) return fd > 2;
+  return fd >= 0 && fd < 1024 && watched_fd[fd];
+}
+
+static void report(void) {
+  const char* file = getenv("FAULT_REPORT");
+  if (file == NULL) return;
+  FILE* out = fopen(file, "w");
+  if (out != NULL) {
+    fputs("hit\n", out);
+    fclose(out);
+  }
+}
+
+static int fault_errno(void) {
+  const char* name = getenv("FAULT_ERRNO");
+  if (name == NULL) return EIO;
+  if (strcmp(name, "ENOSPC") == 0) return ENOSPC;
+  if (strcmp(name, "EACCES") == 0) return EACCES;
+  return EIO;
+}
+
+/* True when this call is the one that must fail. */
+static int should_fail(const char* call, int counts) {
+  const char* chosen = call_name();
+  if (chosen == NULL || strcmp(chosen, call) != 0 || !counts) return 0;
+  const char* n = getenv("FAULT_N");
+  if (++counter != (n ? atol(n) : 1)) return 0;
+  report();
+  return 1;
+}
+
+#define REAL(name)                          \
+  static __typeof__(name)* real_##name;     \
+  if (real_##name == NULL) real_##name = (__typeof__(name)*)dlsym(RTLD_NEXT, #name)
+
+int open(const char* path, int flags, ...) {
+  REAL(open);
+  mode_t mode = 0;
+  if (flags & O_CREAT) {
+    va_list args;
+    va_start(args, flags);
+    mode = va_arg(args, mode_t);
+    va_end(args);
+  }
+  if (should_fail("open", path_counts(path))) {
+    errno = fault_errno();
+    return -1;
+  }
+  int fd = real_open(path, flags, mode);
+  if (fd >= 0 && fd < 1024) watched_fd[fd] = path_counts(path) && getenv("FAULT_ONLY") != NULL;
+  return fd;
+}
+
+int open64(const char* path, int flags, ...) __attribute__((alias("open")));
+
+ssize_t read(int fd, void* buffer, size_t count) {
+  REAL(read);
+  if (should_fail("read", fd_counts(fd))) {
+    if (getenv("FAULT_CORRUPT") != NULL) {
+      ssize_t n = real_read(fd, buffer, count);
+      if (n > 0) ((unsigned char*)buffer)[n / 2] ^= 0x5A;
+      return n;
+    }
+    errno = fault_errno();
+    return -1;
+  }
+  return real_read(fd, buffer, count);
+}
+
+ssize_t write(int fd, const void* buffer, size_t count) {
+  REAL(write);
+  if (should_fail("write", fd_counts(fd))) {
+    errno = fault_errno();
+    return -1;
+  }
+  return real_write(fd, buffer, count);
+}
+
+ssize_t pwrite(int fd, const void* buffer, size_t count, off_t offset) {
+  REAL(pwrite);
+  if (should_fail("write", fd_counts(fd))) {
+    errno = fault_errno();
+    return -1;
+  }
+  return real_pwrite(fd, buffer, count, offset);
+}
+
+ssize_t pwrite64(int fd, const void* buffer, size_t count, off_t offset)
+    __attribute__((alias("pwrite")));
+
+int fsync(int fd) {
+  REAL(fsync);
+  if (should_fail("fsync", fd_counts(fd))) {
+    errno = fault_errno();
+    return -1;
+  }
+  return real_fsync(fd);
+}
+
+int rename(const char* from, const char* to) {
+  REAL(rename);
+  if (should_fail("rename", path_counts(from))) {
+    errno = fault_errno();
+    return -1;
+  }
+  return real_rename(from, to);
+}
+
+int renameat2(int from_dir, const char* from, int to_dir, const char* to, unsigned flags) {
+  REAL(renameat2);
+  if (should_fail("rename", path_counts(from))) {
+    errno = fault_errno();
+    return -1;
+  }
+  return real_renameat2(from_dir, from, to_dir, to, flags);
+}
+
+int unlink(const char* path) {
+  REAL(unlink);
+  if (should_fail("unlink", path_counts(path))) {
+    errno = fault_errno();
+    return -1;
+  }
+  return real_unlink(path);
+}

@@ -1,0 +1,15 @@
+# Reliability harnesses: a fault-injecting shim loaded into veilstore-cli, and
+# a crash harness that kills it at random moments.
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+add_library(faultshim SHARED ${CMAKE_CURRENT_LIST_DIR}/faultshim.c)
+target_link_libraries(faultshim PRIVATE dl)
+set_target_properties(faultshim PROPERTIES LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/lib)
+target_compile_options(faultshim PRIVATE -Wno-pedantic -fno-sanitize=all)
+target_link_options(faultshim PRIVATE -fno-sanitize=all)
+
+if(NOT VLS_SANITIZE)
+  add_test(NAME reliability_fault_injection
+           COMMAND Python3::Interpreter ${CMAKE_CURRENT_LIST_DIR}/fault_injection.py
+                   $<TARGET_FILE:veilstore-cli> $<TARGET_FILE:faultshim>)
+  set_tests_properties(reliability_fault_injection PROPERTIES LABELS reliability TIMEOUT 900)
+endif()

@@ -1,0 +1,129 @@
+"""Shared pieces of the reliability harnesses: sample files, running the
+command line, and the check that no data was lost."""
+
+import hashlib
+import os
+import random
+import shutil
+import subprocess
+import tempfile
+
+PASSWORD = "reliable password"
+
+
+def sample_files(rng):
+    """Names and contents of the files every trial starts from."""
+    return {
+        "letter.txt": bytes(rng.getrandbits(8) for _ in range(10_000)),
+        "photo.JPG": bytes(rng.getrandbits(8) for _ in range(70_000)),
+        "empty": b"",
+    }
+
+
+def container_name(name):
+    stem, dot, ext = name.rpartition(".")
+    base = stem if dot else name
+    picture = dot and ("." + ext).upper() in (".BMP", ".JPG", ".GIF", ".PNG", ".PCX", ".TIF", ".WMF")
+    return base + (".vlp" if picture else ".vld")
+
+
+class Cli:
+    def __init__(self, binary, work):
+        self.binary = binary
+        self.env = dict(os.environ, XDG_DATA_HOME=os.path.join(work, "xdg"), XDG_RUNTIME_DIR="")
+        self.password_file = os.path.join(work, "pw")
+        with open(self.password_file, "w") as out:
+            out.write(PASSWORD + "\n")
+
+    def run(self, args, extra_env=None, timeout=60):
+        env = dict(self.env, **(extra_env or {}))
+        return subprocess.run([self.binary] + args, env=env, capture_output=True,
+                              stdin=subprocess.DEVNULL, timeout=timeout)
+
+    def popen(self, args, extra_env=None):
+        env = dict(self.env, **(extra_env or {}))
+        return subprocess.Popen([self.binary] + args, env=env, stdin=subprocess.DEVNULL,
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    def decrypt_copy(self, container, scratch):
+        """The plain bytes of a container, decrypted from a copy, or None."""
+        shutil.rmtree(scratch, ignore_errors=True)
+        os.makedirs(scratch)
+        copy = os.path.join(scratch, os.path.basename(container))
+        shutil.copyfile(container, copy)
+        result = self.run(["decrypt", "--password-file", self.password_file, copy])
+        if result.returncode != 0:
+            return None
+        plain = [n for n in os.listdir(scratch) if n != os.path.basename(container)]
+        if len(plain) != 1:
+            return None
+        with open(os.path.join(scratch, plain[0]), "rb") as f:
+            return f.read()
+
+
+def read(path):
+    with open(path, "rb") as f:
+        return f.read()
+
+
+def check_encrypt(cli, folder, originals, scratch):
+    """After an encryption that may have failed or died: every file is intact
+    or has a complete container that decrypts to it, and every container left
+    is complete."""
+    problems = []
+    names = set(os.listdir(folder))
+    expected = set()
+    for name, data in originals.items():
+        container = container_name(name)
+        expected.update((name, container))
+        plain_ok = name in names and read(os.path.join(folder, name)) == data
+        container_ok = False
+        if container in names:
+            container_ok = cli.decrypt_copy(os.path.join(folder, container), scratch) == data
+            if not container_ok:
+                problems.append(f"{container}: an incomplete container was left")
+        if not plain_ok and not container_ok:
+            problems.append(f"{name}: lost")
+    for name in names - expected:
+        if not name.endswith(".~Z~"):  # noise of a wipe that could not finish
+            problems.append(f"stray file {name}")
+    return problems
+
+
+def check_decrypt(cli, folder, originals, containers, scratch):
+    """After a decryption: every container is intact or its plain file is
+    complete; no temporary file shadows data."""
+    problems = []
+    names = set(os.listdir(folder))
+    for name, data in originals.items():
+        container = container_name(name)
+        container_ok = container in names and read(os.path.join(folder, container)) == containers[container]
+        plain_ok = name in names and read(os.path.join(folder, name)) == data
+        if not container_ok and not plain_ok:
+            problems.append(f"{name}: lost")
+        if name in names and not plain_ok:
+            problems.append(f"{name}: an incomplete plain file was left")
+    for name in names:
+        if name.endswith(".~tx"):
+            problems.append(f"stray temporary {name}")
+    return problems
+
+
+def check_wipe(folder, originals):
+    """After a wipe: each file is untouched, overwritten under its own name, or gone."""
+    problems = []
+    for name in os.listdir(folder):
+        if name in originals or name.endswith(".~Z~"):
+            continue
+        problems.append(f"stray file {name}")
+    return problems
+
+
+def fresh_folder(root, originals):
+    folder = os.path.join(root, "files")
+    shutil.rmtree(folder, ignore_errors=True)
+    os.makedirs(folder)
+    for name, data in originals.items():
+        with open(os.path.join(folder, name), "wb") as out:
+            out.write(data)
+    return folder
