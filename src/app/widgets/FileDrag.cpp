@@ -23,9 +23,13 @@ QStringList LocalPaths(const QMimeData* mime) {
 
 }  // namespace
 
-TFileDrag::TFileDrag(QWidget* owner) : owner_(owner) {
-  if (owner_ != nullptr)
+TFileDrag::TFileDrag(QWidget* owner) : QObject(owner), owner_(owner) {
+  if (owner_ != nullptr) {
     owner_->installEventFilter(this);
+    // A widget signals its end before it frees its children: from then on
+    // the owner is not touched.
+    connect(owner_, &QObject::destroyed, this, [this] { owner_ = nullptr; });
+  }
   SetEnableDrop(false);
 }
 

@@ -4,7 +4,6 @@
 // their file-name parts and their extensions) and fires OnDrop once.
 
 #include <QObject>
-#include <QPointer>
 #include <QStringList>
 #include <QWidget>
 #include <functional>
@@ -13,10 +12,9 @@ namespace vls {
 
 class TFileDrag : public QObject {
  public:
-  // Installs itself on the owner's events. Without an owner it stays inert
-  // and never accepts drops. Drops start switched off. The owner keeps it
-  // (a member, say); it is not the owner's child, so it never meets a
-  // half-destroyed owner, and it may outlive the owner harmlessly.
+  // Installs itself on the owner's events and becomes the owner's child, so
+  // the owner frees it. Without an owner it stays inert and never accepts
+  // drops. Drops start switched off.
   explicit TFileDrag(QWidget* owner);
   ~TFileDrag() override;
 
@@ -43,7 +41,7 @@ class TFileDrag : public QObject {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  QPointer<QWidget> owner_;
+  QWidget* owner_;  // null without an owner and once the owner is being destroyed
   bool enable_drop_ = false;
   int file_count_ = 0;
   QStringList name_with_path_, name_only_, extension_;

@@ -5,6 +5,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QMimeData>
+#include <QPointer>
 #include <QTest>
 #include <QUrl>
 #include <QWidget>
@@ -109,20 +110,19 @@ class FileDragTest : public QObject {
     QVERIFY(!inert.EnableDrop());
   }
 
-  void survivesItsOwner() {
+  void livesAndDiesWithItsOwner() {
     auto window = std::make_unique<QWidget>();
-    TFileDrag drag(window.get());
-    drag.SetEnableDrop(true);
+    QPointer<TFileDrag> drag = new TFileDrag(window.get());
+    drag->SetEnableDrop(true);
+    QCOMPARE(drag->parent(), window.get());
     window.reset();
-    drag.SetEnableDrop(true);
-    QVERIFY(!drag.EnableDrop());
+    QVERIFY(drag.isNull());
 
-    // And the owner survives the receiver.
+    // Freed before its owner, it leaves the owner refusing drops.
     QWidget other;
-    {
-      TFileDrag gone(&other);
-      gone.SetEnableDrop(true);
-    }
+    auto* gone = new TFileDrag(&other);
+    gone->SetEnableDrop(true);
+    delete gone;
     QVERIFY(!other.acceptDrops());
     QVERIFY(!Drop(other, *Files({"/a/b"})));
   }
