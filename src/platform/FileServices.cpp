@@ -64,6 +64,10 @@ UniqueFd CreateForWriting(const std::string& path) {
   return OpenChecked(path, O_WRONLY | O_CREAT | O_TRUNC, 0600, "Cannot create");
 }
 
+UniqueFd CreateNewForWriting(const std::string& path) {
+  return OpenChecked(path, O_WRONLY | O_CREAT | O_EXCL, 0600, "Cannot create");
+}
+
 std::uint64_t FileSize(const UniqueFd& fd) {
   struct stat st {};
   if (::fstat(fd.get(), &st) != 0) ThrowFileError(fd.path(), "Cannot read the size of");

@@ -44,6 +44,8 @@ UniqueFd OpenForReading(const std::string& path);
 UniqueFd OpenForOverwrite(const std::string& path);
 // Creates or truncates a file for writing, readable and writable by the user only.
 UniqueFd CreateForWriting(const std::string& path);
+// Creates a file that must not exist yet, readable and writable by the user only.
+UniqueFd CreateNewForWriting(const std::string& path);
 
 // Size in bytes of an open file.
 std::uint64_t FileSize(const UniqueFd& fd);

@@ -204,6 +204,19 @@ void VerifyTransfer(const std::string& source, const std::string& output, int mo
   }
 }
 
+// Renames the finished temporary container to its name (or, should that
+// name have been taken meanwhile, the next free one); returns the name used.
+std::string PlaceContainer(const std::string& temporary, std::string container) {
+  try {
+    RenameNoReplace(temporary, container);
+  } catch (const FileError& error) {
+    if (error.code().value() != EEXIST) throw;
+    container = UniqueName(container);
+    RenameNoReplace(temporary, container);
+  }
+  return container;
+}
+
 mode_t PermissionsOf(const UniqueFd& fd) {
   struct stat st {};
   if (::fstat(fd.get(), &st) != 0) ThrowFileError(fd.path(), "Cannot read the permissions of");
@@ -272,7 +285,8 @@ bool CryptFile(const std::string& SourcePath, int Mode, bool KeepSource,
   const std::string source_name = FileNameOf(SourcePath);
 
   TempRule temp_rule;
-  std::string target;
+  std::string target;     // the file the transfer writes
+  std::string container;  // mode 1: the container's final name
   if (Mode == kModeEncrypt) {
     const std::string stored = ToAnsi(source_name);
     if (const std::string reason = UnstorableReason(stored, std::string(KeyString.view()));
@@ -280,8 +294,12 @@ bool CryptFile(const std::string& SourcePath, int Mode, bool KeepSource,
       feedback.ShowError("Cannot encrypt " + SourcePath + ": " + reason);
       return false;
     }
-    target = StripExtension(SourcePath) +
-             (IsPictureExtension(ExtensionOf(source_name)) ? ".vlp" : ".vld");
+    container = StripExtension(SourcePath) +
+                (IsPictureExtension(ExtensionOf(source_name)) ? ".vlp" : ".vld");
+    if (PathExists(container)) container = UniqueName(container);
+    // The container is written under a temporary name and renamed into place
+    // once it is complete and checked, so a crash never leaves a partial one.
+    target = StripExtension(container) + ".~tx";
     if (PathExists(target)) target = UniqueName(target);
   } else {
     target = StripExtension(SourcePath) + ".~tx";
@@ -299,7 +317,7 @@ bool CryptFile(const std::string& SourcePath, int Mode, bool KeepSource,
   try {
     const DosDateTime time = GetFileDosDateTime(source);
     if (Mode == kModeDecrypt) TryRemoveFile(target);  // a stale temporary is overwritten
-    UniqueFd output = CreateForWriting(target);
+    UniqueFd output = Mode == kModeEncrypt ? CreateNewForWriting(target) : CreateForWriting(target);
     created = true;
     if (Mode == kModeEncrypt) {
       WriteHeader(output, ToAnsi(source_name));
@@ -323,6 +341,7 @@ bool CryptFile(const std::string& SourcePath, int Mode, bool KeepSource,
     if (!WrongKey && verify_containers && (Mode == kModeEncrypt || !KeepSource)) {
       VerifyTransfer(SourcePath, target, Mode, plain_size, plain_digest);
     }
+    if (Mode == kModeEncrypt) container = PlaceContainer(target, container);
   } catch (const std::exception&) {
     if (created) TryRemoveFile(target);
     feedback.SetGaugePosition(0);
@@ -338,7 +357,8 @@ bool CryptFile(const std::string& SourcePath, int Mode, bool KeepSource,
   }
 
   if (Mode == kModeEncrypt) {
-    SyncFolder(FolderForSync(target));
+    // The container's name reaches the disk before the source is wiped.
+    SyncFolder(FolderForSync(container));
     if (!KeepOriginals) WipeFile(SourcePath, feedback);
     return true;
   }
