@@ -13,3 +13,14 @@ if(NOT VLS_SANITIZE)
                    $<TARGET_FILE:veilstore-cli> $<TARGET_FILE:faultshim>)
   set_tests_properties(reliability_fault_injection PROPERTIES LABELS reliability TIMEOUT 900)
 endif()
+
+if(NOT VLS_SANITIZE)
+  add_test(NAME reliability_crash_consistency
+           COMMAND Python3::Interpreter ${CMAKE_CURRENT_LIST_DIR}/crash_consistency.py
+                   $<TARGET_FILE:veilstore-cli> --trials 30)
+  add_test(NAME reliability_flush_order
+           COMMAND Python3::Interpreter ${CMAKE_CURRENT_LIST_DIR}/flush_order.py
+                   $<TARGET_FILE:veilstore-cli>)
+  set_tests_properties(reliability_crash_consistency reliability_flush_order
+                       PROPERTIES LABELS reliability TIMEOUT 600)
+endif()

@@ -66,10 +66,11 @@ def read(path):
         return f.read()
 
 
-def check_encrypt(cli, folder, originals, scratch):
+def check_encrypt(cli, folder, originals, scratch, after_crash=False):
     """After an encryption that may have failed or died: every file is intact
     or has a complete container that decrypts to it, and every container left
-    is complete."""
+    is complete. A killed run may leave its temporary (.~tx) output behind,
+    never in place of data."""
     problems = []
     names = set(os.listdir(folder))
     expected = set()
@@ -85,14 +86,18 @@ def check_encrypt(cli, folder, originals, scratch):
         if not plain_ok and not container_ok:
             problems.append(f"{name}: lost")
     for name in names - expected:
-        if not name.endswith(".~Z~"):  # noise of a wipe that could not finish
-            problems.append(f"stray file {name}")
+        if name.endswith(".~Z~"):  # noise of a wipe that could not finish
+            continue
+        if after_crash and name.endswith(".~tx"):
+            continue
+        problems.append(f"stray file {name}")
     return problems
 
 
-def check_decrypt(cli, folder, originals, containers, scratch):
+def check_decrypt(cli, folder, originals, containers, scratch, after_crash=False):
     """After a decryption: every container is intact or its plain file is
-    complete; no temporary file shadows data."""
+    complete; no temporary file shadows data (a killed run may leave its
+    temporary behind beside the intact container)."""
     problems = []
     names = set(os.listdir(folder))
     for name, data in originals.items():
@@ -104,7 +109,7 @@ def check_decrypt(cli, folder, originals, containers, scratch):
         if name in names and not plain_ok:
             problems.append(f"{name}: an incomplete plain file was left")
     for name in names:
-        if name.endswith(".~tx"):
+        if name.endswith(".~tx") and not after_crash:
             problems.append(f"stray temporary {name}")
     return problems
 

@@ -1,0 +1,114 @@
+#!/usr/bin/env python3
+"""Traces the system calls of an encryption and a decryption and checks the
+order that makes a power loss harmless: the new file is flushed before it is
+renamed into place, the folder is flushed after the rename, and only then is
+the source overwritten or deleted.
+
+usage: flush_order.py CLI
+"""
+
+import os
+import re
+import subprocess
+import sys
+import tempfile
+
+from reliability_common import Cli
+
+CALL = re.compile(r'^(?:\[pid\s+\d+\]\s+)?(\d+\s+)?(\w+)\((.*)\)\s+=\s+(-?\d+)')
+
+
+def trace(cli, args, log):
+    command = ["strace", "-f", "-o", log, "-e",
+               "trace=openat,write,pwrite64,fsync,rename,renameat2,unlink,unlinkat", cli.binary] + args
+    result = subprocess.run(command, env=cli.env, capture_output=True, stdin=subprocess.DEVNULL)
+    if result.returncode != 0:
+        raise SystemExit(f"traced run failed: {result.stderr.decode()}")
+    calls = []
+    with open(log) as f:
+        for line in f:
+            parts = line.split(None, 1)
+            match = CALL.match(parts[1] if parts and parts[0].isdigit() else line)
+            if match:
+                calls.append((match.group(2), match.group(3), int(match.group(4))))
+    return calls
+
+
+def index_of(calls, predicate, what):
+    for i, call in enumerate(calls):
+        if predicate(*call):
+            return i
+    raise SystemExit(f"not found in the trace: {what}")
+
+
+def opened_fd(calls, fragment, flag):
+    i = index_of(calls, lambda name, args, ret: name == "openat" and fragment in args and flag in args,
+                 f"open of {fragment} with {flag}")
+    return i, calls[i][2]
+
+
+def check(order, failures, label):
+    names = [name for name, _ in order]
+    if os.environ.get("FLUSH_ORDER_VERBOSE"):
+        print(label, order)
+    positions = [pos for _, pos in order]
+    if positions != sorted(positions):
+        failures.append(f"{label}: expected the order {' < '.join(names)}, got positions {positions}")
+
+
+def main():
+    cli_path = sys.argv[1]
+    failures = []
+    with tempfile.TemporaryDirectory() as root:
+        cli = Cli(cli_path, root)
+        folder = os.path.join(root, "files")
+        os.makedirs(folder)
+        with open(os.path.join(folder, "letter.txt"), "wb") as out:
+            out.write(os.urandom(100_000))
+
+        calls = trace(cli, ["encrypt", "--password-file", cli.password_file,
+                            os.path.join(folder, "letter.txt")], os.path.join(root, "enc.log"))
+        tmp_open, tmp_fd = opened_fd(calls, "letter.~tx", "O_EXCL")
+        tmp_sync = index_of(calls[tmp_open:], lambda n, a, r: n == "fsync" and a == str(tmp_fd),
+                            "fsync of the new container") + tmp_open
+        rename = index_of(calls, lambda n, a, r: n == "renameat2" and "letter.~tx" in a and "letter.vld" in a,
+                          "rename of the container into place")
+        dir_open = index_of(calls[rename:], lambda n, a, r: n == "openat" and "O_DIRECTORY" in a,
+                            "open of the folder") + rename
+        dir_fd = calls[dir_open][2]
+        dir_sync = index_of(calls[dir_open:], lambda n, a, r: n == "fsync" and a == str(dir_fd),
+                            "fsync of the folder") + dir_open
+        wipe_open, wipe_fd = opened_fd(calls, "letter.txt", "O_WRONLY")
+        overwrite = index_of(calls[wipe_open:], lambda n, a, r: n == "pwrite64" and a.startswith(f"{wipe_fd},"),
+                             "overwrite of the source") + wipe_open
+        unlink = index_of(calls, lambda n, a, r: n in ("unlink", "unlinkat") and ".~Z~" in a,
+                          "removal of the wiped source")
+        check([("container flushed", tmp_sync), ("renamed into place", rename),
+               ("folder flushed", dir_sync), ("source overwritten", overwrite),
+               ("source removed", unlink)], failures, "encrypt")
+
+        calls = trace(cli, ["decrypt", "--password-file", cli.password_file,
+                            os.path.join(folder, "letter.vld")], os.path.join(root, "dec.log"))
+        tx_open, tx_fd = opened_fd(calls, "letter.~tx", "O_CREAT")
+        tx_sync = index_of(calls[tx_open:], lambda n, a, r: n == "fsync" and a == str(tx_fd),
+                           "fsync of the decrypted file") + tx_open
+        rename = index_of(calls, lambda n, a, r: n == "renameat2" and "letter.~tx" in a and "letter.txt" in a,
+                          "rename of the decrypted file")
+        dir_open = index_of(calls[rename:], lambda n, a, r: n == "openat" and "O_DIRECTORY" in a,
+                            "open of the folder") + rename
+        dir_fd = calls[dir_open][2]
+        dir_sync = index_of(calls[dir_open:], lambda n, a, r: n == "fsync" and a == str(dir_fd),
+                            "fsync of the folder") + dir_open
+        unlink = index_of(calls, lambda n, a, r: n in ("unlink", "unlinkat") and "letter.vld" in a,
+                          "removal of the container")
+        check([("plain file flushed", tx_sync), ("renamed into place", rename),
+               ("folder flushed", dir_sync), ("container removed", unlink)], failures, "decrypt")
+
+    for failure in failures:
+        print("FAIL", failure)
+    print(f"{0 if failures else 1} passed, {1 if failures else 0} failed")
+    return 1 if failures else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
