@@ -38,6 +38,7 @@ run() {
 
 d="$work"
 run encrypt "rm -f $d/*.vld" "exec $cli encrypt --keep --password-file $d/pw $d/data.bin"
+run encrypt-no-verify "rm -f $d/*.vld" "exec $cli encrypt --keep --no-verify --password-file $d/pw $d/data.bin"
 run openssl-enc "rm -f $d/out" "exec openssl enc -aes-128-ctr -K 000102030405060708090a0b0c0d0e0f -iv 0 -in $d/data.bin -out $d/out"
 run cat "rm -f $d/out" "cat $d/data.bin > $d/out"
 run cat+fsync "rm -f $d/out" "dd if=$d/data.bin of=$d/out bs=1M conv=fsync status=none"
@@ -57,6 +58,8 @@ echo
 echo "| command | time | peak memory | peer | peer time | ratio |"
 echo "|---|---|---|---|---|---|"
 row encrypt openssl-enc
+row encrypt-no-verify openssl-enc
+row encrypt encrypt-no-verify
 row encrypt cat
 row encrypt cat+fsync
 row decrypt openssl-enc
