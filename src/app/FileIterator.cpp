@@ -146,7 +146,7 @@ void TFileIterator::WalkFolder(std::string folder) {
     const bool details = (options_ & fiDetails) != 0;
     // The entry type from the listing saves a look-up when it is plain.
     bool is_folder = entry->d_type == DT_DIR;
-    bool known = entry->d_type == DT_DIR || entry->d_type == DT_REG;
+    const bool known = entry->d_type == DT_DIR || entry->d_type == DT_REG;
     struct stat st {};
     bool have_stat = false;
     if (!known || details) {
