@@ -90,10 +90,15 @@ std::size_t ReadSome(const UniqueFd& fd, std::span<std::uint8_t> buffer) {
   return total;
 }
 
-void WriteAll(const UniqueFd& fd, std::span<const std::uint8_t> bytes) {
+namespace {
+
+// Calls write_some(done) until every byte is written; a call that writes
+// nothing counts as a full disk.
+template <typename WriteSome>
+void WriteLoop(const UniqueFd& fd, std::size_t size, WriteSome write_some) {
   std::size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = ::write(fd.get(), bytes.data() + done, bytes.size() - done);
+  while (done < size) {
+    const ssize_t n = write_some(done);
     if (n < 0) {
       if (errno == EINTR) continue;
       ThrowFileError(fd.path(), "Cannot write");
@@ -106,21 +111,19 @@ void WriteAll(const UniqueFd& fd, std::span<const std::uint8_t> bytes) {
   }
 }
 
+}  // namespace
+
+void WriteAll(const UniqueFd& fd, std::span<const std::uint8_t> bytes) {
+  WriteLoop(fd, bytes.size(), [&](std::size_t done) {
+    return ::write(fd.get(), bytes.data() + done, bytes.size() - done);
+  });
+}
+
 void WriteAllAt(const UniqueFd& fd, std::span<const std::uint8_t> bytes, std::uint64_t offset) {
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = ::pwrite(fd.get(), bytes.data() + done, bytes.size() - done,
-                               static_cast<off_t>(offset + done));
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      ThrowFileError(fd.path(), "Cannot write");
-    }
-    if (n == 0) {
-      errno = ENOSPC;
-      ThrowFileError(fd.path(), "Cannot write");
-    }
-    done += static_cast<std::size_t>(n);
-  }
+  WriteLoop(fd, bytes.size(), [&](std::size_t done) {
+    return ::pwrite(fd.get(), bytes.data() + done, bytes.size() - done,
+                    static_cast<off_t>(offset + done));
+  });
 }
 
 void SyncFile(const UniqueFd& fd) {

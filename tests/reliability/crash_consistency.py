@@ -16,7 +16,7 @@ import sys
 import tempfile
 import time
 
-from reliability_common import (Cli, check_decrypt, check_encrypt, check_wipe, container_name,
+from reliability_common import (Cli, report, check_decrypt, check_encrypt, check_wipe, container_name,
                                 fresh_folder, read)
 
 
@@ -73,11 +73,7 @@ def main():
                 problems = check_wipe(folder, originals)
             failures += [f"trial {trial} {operation} killed after {delay * 1000:.0f} ms: {p}"
                          for p in problems]
-    print(f"seed {args.seed}: {args.trials} trials, {killed} killed mid-run")
-    for failure in failures:
-        print("FAIL", failure)
-    print(f"{0 if failures else 1} passed, {1 if failures else 0} failed")
-    return 1 if failures else 0
+    return report(failures, f"seed {args.seed}: {args.trials} trials, {killed} killed mid-run")
 
 
 def prepare(operation, root, cli, originals, containers):

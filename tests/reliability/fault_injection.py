@@ -14,7 +14,7 @@ import random
 import sys
 import tempfile
 
-from reliability_common import (Cli, check_decrypt, check_encrypt, check_wipe, container_name,
+from reliability_common import (Cli, report, check_decrypt, check_encrypt, check_wipe, container_name,
                                 fresh_folder, read, sample_files)
 
 ERRNOS = ["ENOSPC", "EIO", "EACCES"]
@@ -64,17 +64,17 @@ def main():
             for call, corrupt in kinds:
                 for n in range(1, 500):
                     folder, paths = prepare(operation)
-                    report = os.path.join(root, "hit")
-                    if os.path.exists(report):
-                        os.remove(report)
+                    hit_file = os.path.join(root, "hit")
+                    if os.path.exists(hit_file):
+                        os.remove(hit_file)
                     env = {"LD_PRELOAD": args.shim, "FAULT_CALL": call, "FAULT_N": str(n),
                            "FAULT_ERRNO": ERRNOS[n % 3], "FAULT_ONLY": folder + "/",
-                           "FAULT_REPORT": report}
+                           "FAULT_REPORT": hit_file}
                     if corrupt:
                         env["FAULT_CORRUPT"] = "1"
                     result = cli.run(commands[operation](paths), env)
                     runs += 1
-                    hit = os.path.exists(report)
+                    hit = os.path.exists(hit_file)
                     label = f"{operation} {call}{' corrupt' if corrupt else ''} #{n} {env['FAULT_ERRNO']}"
                     if result.returncode != 0 and b"veilstore-cli:" not in result.stderr:
                         failures.append(f"{label}: failed without saying why")
@@ -87,11 +87,7 @@ def main():
                     failures += [f"{label}: {p}" for p in problems]
                     if not hit:
                         break
-    print(f"{runs} runs with an injected fault")
-    for failure in failures:
-        print("FAIL", failure)
-    print(f"{0 if failures else 1} passed, {1 if failures else 0} failed")
-    return 1 if failures else 0
+    return report(failures, f"{runs} runs with an injected fault")
 
 
 if __name__ == "__main__":

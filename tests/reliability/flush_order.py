@@ -13,7 +13,7 @@ import subprocess
 import sys
 import tempfile
 
-from reliability_common import Cli
+from reliability_common import Cli, report
 
 CALL = re.compile(r'^(?:\[pid\s+\d+\]\s+)?(\d+\s+)?(\w+)\((.*)\)\s+=\s+(-?\d+)')
 
@@ -47,6 +47,18 @@ def opened_fd(calls, fragment, flag):
     return i, calls[i][2]
 
 
+def renamed_and_flushed(calls, old, new):
+    """Positions of the rename of old to new and of the next flush of a folder."""
+    rename = index_of(calls, lambda n, a, r: n == "renameat2" and old in a and new in a,
+                      f"rename of {old} to {new}")
+    dir_open = index_of(calls[rename:], lambda n, a, r: n == "openat" and "O_DIRECTORY" in a,
+                        "open of the folder") + rename
+    dir_fd = calls[dir_open][2]
+    dir_sync = index_of(calls[dir_open:], lambda n, a, r: n == "fsync" and a == str(dir_fd),
+                        "fsync of the folder") + dir_open
+    return rename, dir_sync
+
+
 def check(order, failures, label):
     names = [name for name, _ in order]
     if os.environ.get("FLUSH_ORDER_VERBOSE"):
@@ -71,13 +83,7 @@ def main():
         tmp_open, tmp_fd = opened_fd(calls, "letter.~tx", "O_EXCL")
         tmp_sync = index_of(calls[tmp_open:], lambda n, a, r: n == "fsync" and a == str(tmp_fd),
                             "fsync of the new container") + tmp_open
-        rename = index_of(calls, lambda n, a, r: n == "renameat2" and "letter.~tx" in a and "letter.vld" in a,
-                          "rename of the container into place")
-        dir_open = index_of(calls[rename:], lambda n, a, r: n == "openat" and "O_DIRECTORY" in a,
-                            "open of the folder") + rename
-        dir_fd = calls[dir_open][2]
-        dir_sync = index_of(calls[dir_open:], lambda n, a, r: n == "fsync" and a == str(dir_fd),
-                            "fsync of the folder") + dir_open
+        rename, dir_sync = renamed_and_flushed(calls, "letter.~tx", "letter.vld")
         wipe_open, wipe_fd = opened_fd(calls, "letter.txt", "O_WRONLY")
         overwrite = index_of(calls[wipe_open:], lambda n, a, r: n == "pwrite64" and a.startswith(f"{wipe_fd},"),
                              "overwrite of the source") + wipe_open
@@ -92,22 +98,13 @@ def main():
         tx_open, tx_fd = opened_fd(calls, "letter.~tx", "O_CREAT")
         tx_sync = index_of(calls[tx_open:], lambda n, a, r: n == "fsync" and a == str(tx_fd),
                            "fsync of the decrypted file") + tx_open
-        rename = index_of(calls, lambda n, a, r: n == "renameat2" and "letter.~tx" in a and "letter.txt" in a,
-                          "rename of the decrypted file")
-        dir_open = index_of(calls[rename:], lambda n, a, r: n == "openat" and "O_DIRECTORY" in a,
-                            "open of the folder") + rename
-        dir_fd = calls[dir_open][2]
-        dir_sync = index_of(calls[dir_open:], lambda n, a, r: n == "fsync" and a == str(dir_fd),
-                            "fsync of the folder") + dir_open
+        rename, dir_sync = renamed_and_flushed(calls, "letter.~tx", "letter.txt")
         unlink = index_of(calls, lambda n, a, r: n in ("unlink", "unlinkat") and "letter.vld" in a,
                           "removal of the container")
         check([("plain file flushed", tx_sync), ("renamed into place", rename),
                ("folder flushed", dir_sync), ("container removed", unlink)], failures, "decrypt")
 
-    for failure in failures:
-        print("FAIL", failure)
-    print(f"{0 if failures else 1} passed, {1 if failures else 0} failed")
-    return 1 if failures else 0
+    return report(failures, "flush order of encrypt and decrypt traced")
 
 
 if __name__ == "__main__":

@@ -132,3 +132,12 @@ def fresh_folder(root, originals):
         with open(os.path.join(folder, name), "wb") as out:
             out.write(data)
     return folder
+
+
+def report(failures, summary):
+    """Prints the failures and the closing line; returns the exit status."""
+    print(summary)
+    for failure in failures:
+        print("FAIL", failure)
+    print(f"{0 if failures else 1} passed, {1 if failures else 0} failed")
+    return 1 if failures else 0
