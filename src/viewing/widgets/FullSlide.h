@@ -7,6 +7,9 @@
 
 namespace vls {
 
+class TGIFImage;
+class TPMultiMedia;
+
 // Set by a key or a click on the full-screen form; the waits of the slide
 // show and of the full-screen view end on it.
 extern bool SlideStop;
@@ -15,12 +18,18 @@ class TFullSlide : public QWidget {
   Q_OBJECT
  public:
   explicit TFullSlide(QWidget* parent = nullptr);
-  // Covers the primary screen.
+  // Covers the primary screen, the picture control with it.
   void FormShow();
+
+  // The picture control lies over the GIF control, both filling the form.
+  TPMultiMedia* MultiMedia1 = nullptr;
+  TGIFImage* GIFImage1 = nullptr;
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 };
 
 }  // namespace vls
