@@ -56,10 +56,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   for (const auto& entry : fs::directory_iterator(root)) {
     const auto name = entry.path().filename().string();
-    if (name != "box" && name != "windows") std::abort();  // escaped the folder
+    if (name != "box" && name != "windows")
+      std::abort();  // escaped the folder
   }
   std::error_code ignored;
-  for (const auto& entry : fs::directory_iterator(root / "box")) fs::remove_all(entry, ignored);
+  for (const auto& entry : fs::directory_iterator(root / "box"))
+    fs::remove_all(entry, ignored);
   fs::remove_all(root / "windows", ignored);
   return 0;
 }

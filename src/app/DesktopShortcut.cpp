@@ -16,7 +16,8 @@ QString CreateDesktopShortcut(const QString& desktopFolder, const QString& progr
   }
   const QString path = QDir(desktopFolder).filePath("Veilstore.desktop");
   QSaveFile file(path);
-  if (!file.open(QIODevice::WriteOnly)) return "Cannot write " + path;
+  if (!file.open(QIODevice::WriteOnly))
+    return "Cannot write " + path;
   const QString text = QString(
                            "[Desktop Entry]\n"
                            "Type=Application\n"
@@ -27,14 +28,16 @@ QString CreateDesktopShortcut(const QString& desktopFolder, const QString& progr
                            "Terminal=false\n")
                            .arg(programPath);
   file.write(text.toUtf8());
-  if (!file.commit()) return "Cannot write " + path;
+  if (!file.commit())
+    return "Cannot write " + path;
   QFile::setPermissions(path, QFile::permissions(path) | QFileDevice::ExeOwner);
   return QString();
 }
 
 QString PlaceDesktopShortcutOnce(const QString& programPath) {
   QSettings& settings = ProgramSettings();
-  if (settings.value("Shortcut/Placed", false).toBool()) return QString();
+  if (settings.value("Shortcut/Placed", false).toBool())
+    return QString();
   // A session without a desktop folder has no desktop to place it on.
   const QString desktop = QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
   const QString home = QStandardPaths::writableLocation(QStandardPaths::HomeLocation);

@@ -22,14 +22,16 @@ std::vector<FilterEntry> FilterList::Parse(const std::string& text) {
   }
   std::vector<FilterEntry> entries;
   for (std::size_t i = 0; i < parts.size(); i += 2) {
-    if (parts[i].empty() && i + 1 >= parts.size()) break;
+    if (parts[i].empty() && i + 1 >= parts.size())
+      break;
     entries.push_back({parts[i], i + 1 < parts.size() ? parts[i + 1] : std::string("*.*")});
   }
   return entries;
 }
 
 bool FilterList::SetText(const std::string& text) {
-  if (!entries_.empty() && EqualNoCase(text, text_)) return false;
+  if (!entries_.empty() && EqualNoCase(text, text_))
+    return false;
   text_ = text;
   entries_ = Parse(text);
   selected_ = entries_.empty() ? -1 : 0;
@@ -47,13 +49,15 @@ void FilterList::Select(int index) {
 }
 
 std::string FilterList::SelectedMask() const {
-  if (entries_.empty()) return "*.*";
+  if (entries_.empty())
+    return "*.*";
   const int index = selected_ < 0 ? static_cast<int>(entries_.size()) - 1 : selected_;
   return entries_[static_cast<std::size_t>(index)].mask;
 }
 
 std::string FilterList::SelectedDescription() const {
-  if (selected_ < 0 || entries_.empty()) return std::string();
+  if (selected_ < 0 || entries_.empty())
+    return std::string();
   return entries_[static_cast<std::size_t>(selected_)].description;
 }
 
@@ -62,13 +66,16 @@ std::vector<std::string> FilterList::SplitMask(const std::string& mask) {
   std::string::size_type start = 0;
   for (;;) {
     const auto semicolon = mask.find(';', start);
-    std::string piece = mask.substr(start, semicolon == std::string::npos ? std::string::npos
-                                                                           : semicolon - start);
-    if (!piece.empty()) patterns.push_back(piece);
-    if (semicolon == std::string::npos) break;
+    std::string piece =
+        mask.substr(start, semicolon == std::string::npos ? std::string::npos : semicolon - start);
+    if (!piece.empty())
+      patterns.push_back(piece);
+    if (semicolon == std::string::npos)
+      break;
     start = semicolon + 1;
   }
-  if (patterns.empty()) patterns.push_back("*.*");
+  if (patterns.empty())
+    patterns.push_back("*.*");
   return patterns;
 }
 

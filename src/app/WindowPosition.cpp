@@ -18,7 +18,8 @@ std::optional<int> ParseCoordinate(const QString& text) {
   } else {
     value = trimmed.toInt(&ok, 10);
   }
-  if (!ok) return std::nullopt;
+  if (!ok)
+    return std::nullopt;
   return value;
 }
 
@@ -27,7 +28,8 @@ std::optional<QPoint> LoadWindowPosition(QSettings& settings, const QString& gro
   const auto left = ParseCoordinate(settings.value("Left").toString());
   const auto top = ParseCoordinate(settings.value("Top").toString());
   settings.endGroup();
-  if (!left || !top) return std::nullopt;
+  if (!left || !top)
+    return std::nullopt;
   return QPoint(*left, *top);
 }
 

@@ -27,9 +27,11 @@ void BuildKeystream() {
   std::size_t i = 0;
   for (std::size_t p = 0; p < cache.shift.size(); ++p) {
     t -= 1;
-    if (t == 0) t = KeySum;
+    if (t == 0)
+      t = KeySum;
     i += 1;
-    if (i == k + 1) i = 1;
+    if (i == k + 1)
+      i = 1;
     // d is t when t is even and -t when t is odd (a negative odd t too).
     const std::int32_t d = (t & 1) == 0 ? t : -t;
     const std::uint32_t key_byte = k == 0 ? 0u : KeyString[i - 1];
@@ -43,8 +45,7 @@ void BuildKeystream() {
 }  // namespace
 
 const std::array<std::uint8_t, kWorkBufferSize>& Keystream() {
-  if (!cache.valid || cache.key_generation != KeyString.generation() ||
-      cache.key_sum != KeySum) {
+  if (!cache.valid || cache.key_generation != KeyString.generation() || cache.key_sum != KeySum) {
     BuildKeystream();
   }
   return cache.shift;
@@ -52,7 +53,8 @@ const std::array<std::uint8_t, kWorkBufferSize>& Keystream() {
 
 void ComputeKeySum() {
   std::uint32_t sum = 0;
-  for (std::size_t i = 0; i < KeyString.size(); ++i) sum += KeyString[i];
+  for (std::size_t i = 0; i < KeyString.size(); ++i)
+    sum += KeyString[i];
   KeySum = static_cast<std::uint8_t>(sum % 255);
 }
 
@@ -60,22 +62,28 @@ void EncodeSegment(std::span<std::uint8_t> segment) {
   const std::size_t count = std::min<std::size_t>(segment.size(), kWorkBufferSize);
   const std::uint8_t* __restrict shift = Keystream().data();
   std::uint8_t* __restrict data = segment.data();
-  for (std::size_t p = 0; p < count; ++p) data[p] = static_cast<std::uint8_t>(data[p] + shift[p]);
+  for (std::size_t p = 0; p < count; ++p)
+    data[p] = static_cast<std::uint8_t>(data[p] + shift[p]);
 }
 
 void DecodeSegment(std::span<std::uint8_t> segment) {
   const std::size_t count = std::min<std::size_t>(segment.size(), kWorkBufferSize);
   const std::uint8_t* __restrict shift = Keystream().data();
   std::uint8_t* __restrict data = segment.data();
-  for (std::size_t p = 0; p < count; ++p) data[p] = static_cast<std::uint8_t>(data[p] - shift[p]);
+  for (std::size_t p = 0; p < count; ++p)
+    data[p] = static_cast<std::uint8_t>(data[p] - shift[p]);
 }
 
 void EncodeBuffer(std::int32_t n) {
-  if (n > 0) EncodeSegment(std::span(WorkBuffer).first(static_cast<std::size_t>(std::min(n, kWorkBufferSize))));
+  if (n > 0)
+    EncodeSegment(
+        std::span(WorkBuffer).first(static_cast<std::size_t>(std::min(n, kWorkBufferSize))));
 }
 
 void DecodeBuffer(std::int32_t n) {
-  if (n > 0) DecodeSegment(std::span(WorkBuffer).first(static_cast<std::size_t>(std::min(n, kWorkBufferSize))));
+  if (n > 0)
+    DecodeSegment(
+        std::span(WorkBuffer).first(static_cast<std::size_t>(std::min(n, kWorkBufferSize))));
 }
 
 std::uint64_t Digest(std::uint64_t state, std::span<const std::uint8_t> bytes) {
@@ -93,7 +101,8 @@ std::uint64_t Digest(std::uint64_t state, std::span<const std::uint8_t> bytes) {
     }
   }
   std::uint64_t h = lane[0] ^ (lane[1] << 1) ^ (lane[2] << 2) ^ (lane[3] << 3);
-  for (; i < bytes.size(); ++i) h = (h ^ bytes[i]) * kPrime;
+  for (; i < bytes.size(); ++i)
+    h = (h ^ bytes[i]) * kPrime;
   h ^= bytes.size();
   h *= kPrime;
   return h ^ (h >> 31);

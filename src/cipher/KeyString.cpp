@@ -6,7 +6,9 @@
 
 namespace vls {
 
-void SecureZero(void* data, std::size_t size) noexcept { ::explicit_bzero(data, size); }
+void SecureZero(void* data, std::size_t size) noexcept {
+  ::explicit_bzero(data, size);
+}
 
 void KeyStringSlot::Set(std::string_view bytes) {
   Clear();

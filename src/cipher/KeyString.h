@@ -25,9 +25,7 @@ class KeyStringSlot {
   bool empty() const { return length_ == 0; }
   std::size_t size() const { return length_; }
   std::uint8_t operator[](std::size_t i) const { return bytes_[i]; }
-  std::string_view view() const {
-    return {reinterpret_cast<const char*>(bytes_.data()), length_};
-  }
+  std::string_view view() const { return {reinterpret_cast<const char*>(bytes_.data()), length_}; }
   // Changes whenever the key is set or cleared, so derived tables know when
   // they are stale.
   std::uint64_t generation() const { return generation_; }

@@ -52,7 +52,8 @@ bool Parse(const std::vector<std::string>& arguments, Options& options, Console&
     console.err << "veilstore-cli: " << why << "\n" << kUsage;
     return false;
   };
-  if (arguments.empty()) return fail("no command given");
+  if (arguments.empty())
+    return fail("no command given");
   options.command = arguments[0];
   if (options.command != "encrypt" && options.command != "decrypt" && options.command != "wipe") {
     return fail("unknown command " + options.command);
@@ -71,7 +72,8 @@ bool Parse(const std::vector<std::string>& arguments, Options& options, Console&
     } else if (a == "--yes" && options.command != "encrypt") {
       options.yes = true;
     } else if (a == "--password-file" && options.command != "wipe") {
-      if (++i == arguments.size()) return fail("--password-file needs a file");
+      if (++i == arguments.size())
+        return fail("--password-file needs a file");
       options.password_file = arguments[i];
     } else if (a.rfind("--password-file=", 0) == 0 && options.command != "wipe") {
       options.password_file = a.substr(16);
@@ -79,7 +81,8 @@ bool Parse(const std::vector<std::string>& arguments, Options& options, Console&
       return fail("unknown option " + a + " for " + options.command);
     }
   }
-  if (options.paths.empty()) return fail("no files given");
+  if (options.paths.empty())
+    return fail("no files given");
   return true;
 }
 
@@ -90,7 +93,8 @@ struct KeyGuard {
 
 bool SetKeyFrom(Console& console, const Options& options, bool confirm) {
   auto password = ObtainPassword(console, options.password_file, confirm);
-  if (!password) return false;
+  if (!password)
+    return false;
   KeyString.Set(ToAnsi(*password));
   SecureZero(password->data(), password->size());
   return true;
@@ -102,7 +106,8 @@ std::string Progress(const char* verb, std::size_t i, std::size_t n, const std::
 
 int Encrypt(const Options& options, Console& console) {
   KeyGuard guard;
-  if (!SetKeyFrom(console, options, true)) return kExitUsage;
+  if (!SetKeyFrom(console, options, true))
+    return kExitUsage;
   if (KeyString.view().find('\\') != std::string_view::npos) {
     console.err << "veilstore-cli: the password may not contain \"\\\": an encrypted file "
                    "could not be read back\n";
@@ -118,7 +123,8 @@ int Encrypt(const Options& options, Console& console) {
     const std::string& path = options.paths[i];
     console.out << Progress("Encrypting", i + 1, n, path) << std::endl;
     try {
-      if (!CryptFile(path, kModeEncrypt, false, context)) return kExitFailure;
+      if (!CryptFile(path, kModeEncrypt, false, context))
+        return kExitFailure;
     } catch (const std::exception& error) {
       feedback.ShowError(error.what());
       return kExitFailure;
@@ -129,7 +135,8 @@ int Encrypt(const Options& options, Console& console) {
 
 int Decrypt(const Options& options, Console& console) {
   KeyGuard guard;
-  if (!SetKeyFrom(console, options, false)) return kExitUsage;
+  if (!SetKeyFrom(console, options, false))
+    return kExitUsage;
   TerminalFeedback feedback(console, options.yes ? kAnswerYes : kAnswerNo);
   KernelVolumeFacts volumes;
   const CryptContext context{feedback, volumes, CryptPurpose::Batch};
@@ -168,7 +175,8 @@ int Wipe(const Options& options, Console& console) {
                      "(use --yes)\n";
       return kExitUsage;
     }
-    if (feedback.Ask("DELETE THE FILES ?") != kAnswerYes) return kExitOk;
+    if (feedback.Ask("DELETE THE FILES ?") != kAnswerYes)
+      return kExitOk;
   }
   int wiped = 0;
   const std::size_t n = options.paths.size();
@@ -190,7 +198,8 @@ int Wipe(const Options& options, Console& console) {
 
 int RunCli(const std::vector<std::string>& arguments, Console& console) {
   for (const auto& a : arguments) {
-    if (a == "--") break;
+    if (a == "--")
+      break;
     if (a == "--help" || a == "-h") {
       console.out << kUsage;
       return kExitOk;
@@ -201,10 +210,13 @@ int RunCli(const std::vector<std::string>& arguments, Console& console) {
     }
   }
   Options options;
-  if (!Parse(arguments, options, console)) return kExitUsage;
+  if (!Parse(arguments, options, console))
+    return kExitUsage;
   InitFolders();
-  if (options.command == "encrypt") return Encrypt(options, console);
-  if (options.command == "decrypt") return Decrypt(options, console);
+  if (options.command == "encrypt")
+    return Encrypt(options, console);
+  if (options.command == "decrypt")
+    return Decrypt(options, console);
   return Wipe(options, console);
 }
 

@@ -29,8 +29,12 @@ std::string ReadLineWithoutEcho(const std::string& prompt) {
 }  // namespace
 
 Console ProcessConsole() {
-  return Console{std::cin, std::cout, std::cerr, ::isatty(STDIN_FILENO) == 1,
-                 ::isatty(STDERR_FILENO) == 1, ReadLineWithoutEcho};
+  return Console{std::cin,
+                 std::cout,
+                 std::cerr,
+                 ::isatty(STDIN_FILENO) == 1,
+                 ::isatty(STDERR_FILENO) == 1,
+                 ReadLineWithoutEcho};
 }
 
 }  // namespace vls::cli

@@ -13,7 +13,8 @@ namespace {
 std::string FirstLine(std::istream& in) {
   std::string line;
   std::getline(in, line);
-  if (!line.empty() && line.back() == '\r') line.pop_back();
+  if (!line.empty() && line.back() == '\r')
+    line.pop_back();
   return line;
 }
 
@@ -27,7 +28,8 @@ constexpr int kAttempts = 3;
 }  // namespace
 
 std::string PasswordProblem(const std::string& utf8) {
-  if (!IsValidUtf8(utf8)) return "the password is not valid UTF-8 text";
+  if (!IsValidUtf8(utf8))
+    return "the password is not valid UTF-8 text";
   const std::size_t length = CharacterCount(utf8);
   if (length < kMinPasswordLength || length > kMaxPasswordLength) {
     return "the password must be 5 to 30 characters long";

@@ -6,7 +6,8 @@
 namespace vls::cli {
 
 void TerminalFeedback::SetGaugePosition(int position) {
-  if (!console_.progress_bar || position == drawn_) return;
+  if (!console_.progress_bar || position == drawn_)
+    return;
   if (position <= 0) {
     ClearBar();
     return;
@@ -20,20 +21,26 @@ void TerminalFeedback::SetGaugePosition(int position) {
 }
 
 void TerminalFeedback::ClearBar() {
-  if (drawn_ > 0) console_.err << "\r" << std::string(48, ' ') << "\r" << std::flush;
+  if (drawn_ > 0)
+    console_.err << "\r" << std::string(48, ' ') << "\r" << std::flush;
   drawn_ = -1;
 }
 
 int TerminalFeedback::Ask(const std::string& question) {
   ClearBar();
-  if (!console_.interactive) return default_answer_;
+  if (!console_.interactive)
+    return default_answer_;
   for (;;) {
     console_.err << question << " [y]es, [n]o, [c]ancel: " << std::flush;
     std::string answer;
-    if (!std::getline(console_.in, answer)) return kAnswerCancel;
-    if (answer == "y" || answer == "Y" || answer == "yes" || answer == "YES") return kAnswerYes;
-    if (answer == "n" || answer == "N" || answer == "no" || answer == "NO") return kAnswerNo;
-    if (answer == "c" || answer == "C" || answer.empty()) return kAnswerCancel;
+    if (!std::getline(console_.in, answer))
+      return kAnswerCancel;
+    if (answer == "y" || answer == "Y" || answer == "yes" || answer == "YES")
+      return kAnswerYes;
+    if (answer == "n" || answer == "N" || answer == "no" || answer == "NO")
+      return kAnswerNo;
+    if (answer == "c" || answer == "C" || answer.empty())
+      return kAnswerCancel;
   }
 }
 

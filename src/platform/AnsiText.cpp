@@ -36,10 +36,12 @@ std::optional<std::vector<char32_t>> DecodeUtf8(std::string_view s) {
     } else {
       return std::nullopt;
     }
-    if (i + static_cast<std::size_t>(extra) >= s.size()) return std::nullopt;
+    if (i + static_cast<std::size_t>(extra) >= s.size())
+      return std::nullopt;
     for (int k = 1; k <= extra; ++k) {
       const auto cc = static_cast<unsigned char>(s[i + static_cast<std::size_t>(k)]);
-      if ((cc & 0xC0) != 0x80) return std::nullopt;
+      if ((cc & 0xC0) != 0x80)
+        return std::nullopt;
       cp = cp << 6 | (cc & 0x3F);
     }
     if ((extra == 2 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) ||
@@ -71,16 +73,20 @@ void AppendUtf8(std::string& out, char32_t cp) {
 }
 
 std::optional<unsigned char> To1252(char32_t cp) {
-  if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) return static_cast<unsigned char>(cp);
+  if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF))
+    return static_cast<unsigned char>(cp);
   for (std::size_t i = 0; i < kHigh1252.size(); ++i) {
-    if (kHigh1252[i] != 0 && kHigh1252[i] == cp) return static_cast<unsigned char>(0x80 + i);
+    if (kHigh1252[i] != 0 && kHigh1252[i] == cp)
+      return static_cast<unsigned char>(0x80 + i);
   }
   return std::nullopt;
 }
 
 }  // namespace
 
-bool IsValidUtf8(std::string_view bytes) { return DecodeUtf8(bytes).has_value(); }
+bool IsValidUtf8(std::string_view bytes) {
+  return DecodeUtf8(bytes).has_value();
+}
 
 std::size_t CharacterCount(std::string_view utf8) {
   const auto decoded = DecodeUtf8(utf8);
@@ -89,25 +95,29 @@ std::size_t CharacterCount(std::string_view utf8) {
 
 std::string ToAnsi(std::string_view utf8) {
   const auto decoded = DecodeUtf8(utf8);
-  if (!decoded) return std::string(utf8);
+  if (!decoded)
+    return std::string(utf8);
   std::string out;
   out.reserve(decoded->size());
   for (const char32_t cp : *decoded) {
     const auto byte = To1252(cp);
-    if (!byte) return std::string(utf8);
+    if (!byte)
+      return std::string(utf8);
     out.push_back(static_cast<char>(*byte));
   }
   return out;
 }
 
 std::string FromAnsi(std::string_view bytes) {
-  if (IsValidUtf8(bytes)) return std::string(bytes);
+  if (IsValidUtf8(bytes))
+    return std::string(bytes);
   std::string out;
   out.reserve(bytes.size() * 2);
   for (const char ch : bytes) {
     const auto c = static_cast<unsigned char>(ch);
     char32_t cp = c;
-    if (c >= 0x80 && c < 0xA0) cp = kHigh1252[c - 0x80] != 0 ? kHigh1252[c - 0x80] : c;
+    if (c >= 0x80 && c < 0xA0)
+      cp = kHigh1252[c - 0x80] != 0 ? kHigh1252[c - 0x80] : c;
     AppendUtf8(out, cp);
   }
   return out;

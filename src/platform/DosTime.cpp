@@ -10,7 +10,8 @@ DosDateTime ToDosDateTime(std::time_t moment) {
     return (1u << 5 | 1u) << 16;  // 1980-01-01 00:00:00
   }
   int year = local.tm_year - 80;
-  if (year > 127) year = 127;
+  if (year > 127)
+    year = 127;
   const auto date = static_cast<std::uint32_t>(year << 9 | (local.tm_mon + 1) << 5 | local.tm_mday);
   const auto time =
       static_cast<std::uint32_t>(local.tm_hour << 11 | local.tm_min << 5 | local.tm_sec / 2);
@@ -33,14 +34,16 @@ std::time_t FromDosDateTime(DosDateTime dos) {
 
 DosDateTime GetFileDosDateTime(const UniqueFd& fd) {
   struct stat st {};
-  if (::fstat(fd.get(), &st) != 0) ThrowFileError(fd.path(), "Cannot read the time of");
+  if (::fstat(fd.get(), &st) != 0)
+    ThrowFileError(fd.path(), "Cannot read the time of");
   return ToDosDateTime(st.st_mtim.tv_sec);
 }
 
 void SetFileDosDateTime(const UniqueFd& fd, DosDateTime dos) {
   const std::time_t moment = FromDosDateTime(dos);
   const struct timespec times[2] = {{moment, 0}, {moment, 0}};
-  if (::futimens(fd.get(), times) != 0) ThrowFileError(fd.path(), "Cannot set the time of");
+  if (::futimens(fd.get(), times) != 0)
+    ThrowFileError(fd.path(), "Cannot set the time of");
 }
 
 }  // namespace vls

@@ -15,7 +15,8 @@ UniqueFd::UniqueFd(UniqueFd&& other) noexcept
 
 UniqueFd& UniqueFd::operator=(UniqueFd&& other) noexcept {
   if (this != &other) {
-    if (fd_ >= 0) ::close(fd_);
+    if (fd_ >= 0)
+      ::close(fd_);
     fd_ = std::exchange(other.fd_, -1);
     path_ = std::move(other.path_);
   }
@@ -23,13 +24,16 @@ UniqueFd& UniqueFd::operator=(UniqueFd&& other) noexcept {
 }
 
 UniqueFd::~UniqueFd() {
-  if (fd_ >= 0) ::close(fd_);
+  if (fd_ >= 0)
+    ::close(fd_);
 }
 
 void UniqueFd::Close() {
-  if (fd_ < 0) return;
+  if (fd_ < 0)
+    return;
   const int fd = std::exchange(fd_, -1);
-  if (::close(fd) != 0 && errno != EINTR) ThrowFileError(path_, "Cannot close");
+  if (::close(fd) != 0 && errno != EINTR)
+    ThrowFileError(path_, "Cannot close");
 }
 
 namespace {
@@ -39,10 +43,12 @@ UniqueFd OpenChecked(const std::string& path, int flags, mode_t mode, const char
   do {
     fd = ::open(path.c_str(), flags | O_CLOEXEC, mode);
   } while (fd < 0 && errno == EINTR);
-  if (fd < 0) ThrowFileError(path, what);
+  if (fd < 0)
+    ThrowFileError(path, what);
   UniqueFd result(fd, path);
   struct stat st {};
-  if (::fstat(fd, &st) != 0) ThrowFileError(path, what);
+  if (::fstat(fd, &st) != 0)
+    ThrowFileError(path, what);
   if (!S_ISREG(st.st_mode)) {
     errno = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
     ThrowFileError(path, "Not a regular file:");
@@ -70,7 +76,8 @@ UniqueFd CreateNewForWriting(const std::string& path) {
 
 std::uint64_t FileSize(const UniqueFd& fd) {
   struct stat st {};
-  if (::fstat(fd.get(), &st) != 0) ThrowFileError(fd.path(), "Cannot read the size of");
+  if (::fstat(fd.get(), &st) != 0)
+    ThrowFileError(fd.path(), "Cannot read the size of");
   return static_cast<std::uint64_t>(st.st_size);
 }
 
@@ -81,10 +88,12 @@ std::size_t ReadSome(const UniqueFd& fd, std::span<std::uint8_t> buffer) {
   while (total < buffer.size()) {
     const ssize_t n = ::read(fd.get(), buffer.data() + total, buffer.size() - total);
     if (n < 0) {
-      if (errno == EINTR) continue;
+      if (errno == EINTR)
+        continue;
       ThrowFileError(fd.path(), "Cannot read");
     }
-    if (n == 0) break;
+    if (n == 0)
+      break;
     total += static_cast<std::size_t>(n);
   }
   return total;
@@ -100,7 +109,8 @@ void WriteLoop(const UniqueFd& fd, std::size_t size, WriteSome write_some) {
   while (done < size) {
     const ssize_t n = write_some(done);
     if (n < 0) {
-      if (errno == EINTR) continue;
+      if (errno == EINTR)
+        continue;
       ThrowFileError(fd.path(), "Cannot write");
     }
     if (n == 0) {
@@ -127,12 +137,14 @@ void WriteAllAt(const UniqueFd& fd, std::span<const std::uint8_t> bytes, std::ui
 }
 
 void SyncFile(const UniqueFd& fd) {
-  if (::fsync(fd.get()) != 0) ThrowFileError(fd.path(), "Cannot flush to disk");
+  if (::fsync(fd.get()) != 0)
+    ThrowFileError(fd.path(), "Cannot flush to disk");
 }
 
 void SyncFolder(const std::string& folder) {
   const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) ThrowFileError(folder, "Cannot open folder");
+  if (fd < 0)
+    ThrowFileError(folder, "Cannot open folder");
   const int rc = ::fsync(fd);
   const int saved = errno;
   ::close(fd);
@@ -144,11 +156,14 @@ void SyncFolder(const std::string& folder) {
 }
 
 void RenameNoReplace(const std::string& from, const std::string& to) {
-  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return;
-  if (errno != EINVAL && errno != ENOSYS) ThrowFileError(from, "Cannot rename");
+  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
+    return;
+  if (errno != EINVAL && errno != ENOSYS)
+    ThrowFileError(from, "Cannot rename");
   // The file system cannot rename without replacing: a hard link fails when
   // the target exists, and the old name is removed only after it succeeded.
-  if (::link(from.c_str(), to.c_str()) != 0) ThrowFileError(from, "Cannot rename");
+  if (::link(from.c_str(), to.c_str()) != 0)
+    ThrowFileError(from, "Cannot rename");
   if (::unlink(from.c_str()) != 0) {
     const int saved = errno;
     ::unlink(to.c_str());
@@ -158,11 +173,13 @@ void RenameNoReplace(const std::string& from, const std::string& to) {
 }
 
 void RenameReplace(const std::string& from, const std::string& to) {
-  if (::rename(from.c_str(), to.c_str()) != 0) ThrowFileError(from, "Cannot rename");
+  if (::rename(from.c_str(), to.c_str()) != 0)
+    ThrowFileError(from, "Cannot rename");
 }
 
 void RemoveFile(const std::string& path) {
-  if (::unlink(path.c_str()) != 0) ThrowFileError(path, "Cannot delete");
+  if (::unlink(path.c_str()) != 0)
+    ThrowFileError(path, "Cannot delete");
 }
 
 bool TryRemoveFile(const std::string& path) noexcept {
@@ -186,8 +203,10 @@ std::string FileNameOf(const std::string& path) {
 
 std::string FolderForSync(const std::string& path) {
   std::string folder = FolderOf(path);
-  if (folder.empty()) return ".";
-  if (folder.size() > 1) folder.pop_back();
+  if (folder.empty())
+    return ".";
+  if (folder.size() > 1)
+    folder.pop_back();
   return folder;
 }
 

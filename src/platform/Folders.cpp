@@ -33,7 +33,8 @@ std::string DefaultWindowsFolder() {
   std::string data = Env("XDG_DATA_HOME");
   if (data.empty() || data[0] != '/') {
     std::string home = Env("HOME");
-    if (home.empty()) home = "/tmp";
+    if (home.empty())
+      home = "/tmp";
     data = home + "/.local/share";
   }
   return data + "/veilstore";
@@ -55,7 +56,8 @@ void EnsurePrivateFolder(const std::string& folder) {
   }
   MakeFolder(folder, 0700);
   struct stat st {};
-  if (::lstat(folder.c_str(), &st) != 0) ThrowFileError(folder, "Cannot open folder");
+  if (::lstat(folder.c_str(), &st) != 0)
+    ThrowFileError(folder, "Cannot open folder");
   if (!S_ISDIR(st.st_mode) || st.st_uid != ::getuid()) {
     errno = EACCES;
     ThrowFileError(folder, "Not a private folder of this user:");

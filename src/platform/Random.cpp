@@ -25,7 +25,8 @@ void FillSecureRandom(std::span<std::uint8_t> bytes) {
   while (done < bytes.size()) {
     const ssize_t n = ::getrandom(bytes.data() + done, bytes.size() - done, 0);
     if (n < 0) {
-      if (errno == EINTR) continue;
+      if (errno == EINTR)
+        continue;
       throw std::system_error(errno, std::generic_category(), "getrandom");
     }
     done += static_cast<std::size_t>(n);

@@ -20,7 +20,8 @@ struct KeyDropper {
 std::string BatchStatusLine(const std::string& verb, std::size_t i, std::size_t n,
                             const std::string& path, bool trailing_blanks) {
   std::string line = verb + " " + std::to_string(i) + "/" + std::to_string(n) + " " + path;
-  if (trailing_blanks) line += std::string(15, ' ');
+  if (trailing_blanks)
+    line += std::string(15, ' ');
   return line;
 }
 
@@ -35,7 +36,8 @@ void BatchDrivers::EndRun() {
 void BatchDrivers::EncryptAll() {
   KeyDropper drop_key_at_end;
   window_.RequestEncryptionKey();
-  if (KeyString.empty()) return;
+  if (KeyString.empty())
+    return;
 
   window_.BringToFront();
   window_.SetBusy(true);
@@ -53,7 +55,8 @@ void BatchDrivers::EncryptAll() {
       // after its container was written: say which and why, then stop.
       feedback_.ShowError(std::string(error.what()));
     }
-    if (!done) break;
+    if (!done)
+      break;
   }
   EndRun();
 }
@@ -62,7 +65,8 @@ void BatchDrivers::DecryptAll() {
   KeyDropper drop_key_at_end;
   window_.RequestDecryptionKey();
   window_.BringToFront();
-  if (KeyString.empty()) return;
+  if (KeyString.empty())
+    return;
 
   window_.DisableListButtons();
   window_.SetBusy(true);
@@ -74,7 +78,8 @@ void BatchDrivers::DecryptAll() {
     const std::string path = window_.RowPath(i);
     window_.SetStatusLine(BatchStatusLine("Decrypting", i + 1, n, path, true), true);
     try {
-      if (CryptFile(path, kModeDecrypt, false, context)) ++decrypted;
+      if (CryptFile(path, kModeDecrypt, false, context))
+        ++decrypted;
     } catch (const std::exception& error) {
       feedback_.ShowError(std::string(error.what()));
     }
@@ -90,7 +95,8 @@ void BatchDrivers::DecryptAll() {
 }
 
 void BatchDrivers::WipeAll() {
-  if (feedback_.Ask("DELETE THE FILES ?") != kAnswerYes) return;
+  if (feedback_.Ask("DELETE THE FILES ?") != kAnswerYes)
+    return;
   window_.DisableListButtons();
   window_.SetBusy(true);
   const std::size_t n = window_.RowCount();
@@ -108,7 +114,8 @@ void BatchDrivers::WipeAll() {
   }
   window_.SetStatusLine(std::string(), false);
   // Only files that are really gone count as wiped; the others are named.
-  if (!failures.empty()) feedback_.ShowError("These files could not be wiped:" + failures);
+  if (!failures.empty())
+    feedback_.ShowError("These files could not be wiped:" + failures);
   feedback_.ShowInformation(std::to_string(wiped) + " files wiped.");
   window_.ClearList();
   window_.RereadFolder();

@@ -30,7 +30,8 @@ const std::string kErrorPrefix = "Error during encryption of ";
 bool verify_containers = true;
 
 std::string CutTo255(std::string text) {
-  if (text.size() > 255) text.resize(255);
+  if (text.size() > 255)
+    text.resize(255);
   return text;
 }
 
@@ -81,7 +82,8 @@ class ProgressGauge {
 struct TempRule {
   bool to_temp = false;
   std::string Apply(const std::string& path) const {
-    if (!to_temp) return path;
+    if (!to_temp)
+      return path;
     InitFolders();
     EnsurePrivateFolder(TempFolder);
     return TempFolder + kPathSeparator + FileNameOf(path);
@@ -138,9 +140,11 @@ std::uint64_t TransferSegments(const UniqueFd& source, const UniqueFd& target, i
   std::uint64_t digest = kDigestSeed;
   for (;;) {
     const std::size_t n = ReadSome(source, chunk.span());
-    if (n == 0) break;
+    if (n == 0)
+      break;
     const auto bytes = chunk.span().first(n);
-    if (mode == kModeEncrypt) digest = Digest(digest, bytes);
+    if (mode == kModeEncrypt)
+      digest = Digest(digest, bytes);
     for (std::size_t offset = 0; offset < n; offset += kSegment) {
       const auto segment = bytes.subspan(offset, std::min(kSegment, n - offset));
       if (mode == kModeEncrypt) {
@@ -150,7 +154,8 @@ std::uint64_t TransferSegments(const UniqueFd& source, const UniqueFd& target, i
       }
       gauge.Sent(segment.size());
     }
-    if (mode == kModeDecrypt) digest = Digest(digest, bytes);
+    if (mode == kModeDecrypt)
+      digest = Digest(digest, bytes);
     WriteAll(target, bytes);
   }
   return digest;
@@ -165,7 +170,8 @@ std::uint64_t PlainDigestOf(const std::string& path, bool container, std::uint64
     errno = EIO;
     ThrowFileError(path, "Does not read back as written:");
   };
-  if (FileSize(file) != (container ? kHeaderSize : 0) + plain_size) mismatch();
+  if (FileSize(file) != (container ? kHeaderSize : 0) + plain_size)
+    mismatch();
   if (container) {
     const std::size_t n = ReadSome(file, std::span(WorkBuffer).first(kHeaderSize));
     DecodeBuffer(static_cast<std::int32_t>(n));
@@ -179,7 +185,8 @@ std::uint64_t PlainDigestOf(const std::string& path, bool container, std::uint64
   std::uint64_t digest = kDigestSeed;
   for (;;) {
     const std::size_t got = ReadSome(file, chunk.span());
-    if (got == 0) break;
+    if (got == 0)
+      break;
     const auto bytes = chunk.span().first(got);
     if (container) {
       for (std::size_t offset = 0; offset < got; offset += kSegment) {
@@ -210,7 +217,8 @@ std::string PlaceContainer(const std::string& temporary, std::string container) 
   try {
     RenameNoReplace(temporary, container);
   } catch (const FileError& error) {
-    if (error.code().value() != EEXIST) throw;
+    if (error.code().value() != EEXIST)
+      throw;
     container = UniqueName(container);
     RenameNoReplace(temporary, container);
   }
@@ -219,7 +227,8 @@ std::string PlaceContainer(const std::string& temporary, std::string container) 
 
 mode_t PermissionsOf(const UniqueFd& fd) {
   struct stat st {};
-  if (::fstat(fd.get(), &st) != 0) ThrowFileError(fd.path(), "Cannot read the permissions of");
+  if (::fstat(fd.get(), &st) != 0)
+    ThrowFileError(fd.path(), "Cannot read the permissions of");
   return st.st_mode & 0666;
 }
 
@@ -233,7 +242,8 @@ bool PlaceDecryptedFile(const std::string& temporary, const std::string& final_p
   } catch (const FileError& error) {
     const std::string name = FileNameOf(final_path);
     if (error.code().value() == EEXIST) {
-      if (feedback.Ask(CutTo255(name + " exists. Replace?")) != kAnswerYes) return false;
+      if (feedback.Ask(CutTo255(name + " exists. Replace?")) != kAnswerYes)
+        return false;
       try {
         RenameReplace(temporary, final_path);
         return true;
@@ -247,7 +257,9 @@ bool PlaceDecryptedFile(const std::string& temporary, const std::string& final_p
 
 }  // namespace
 
-void SetVerifyContainers(bool on) { verify_containers = on; }
+void SetVerifyContainers(bool on) {
+  verify_containers = on;
+}
 
 std::string UnstorableReason(const std::string& stored_name, const std::string& key) {
   if (key.find('\\') != std::string::npos) {
@@ -262,8 +274,7 @@ std::string UnstorableReason(const std::string& stored_name, const std::string& 
   return std::string();
 }
 
-std::string SafeStoredName(const std::string& stored_name_utf8,
-                           const std::string& container_path) {
+std::string SafeStoredName(const std::string& stored_name_utf8, const std::string& container_path) {
   std::string name = FileNameOf(stored_name_utf8);
   if (name.empty() || name == "." || name == ".." || name.find('\0') != std::string::npos) {
     name = FileNameOf(StripExtension(container_path));
@@ -296,11 +307,13 @@ bool CryptFile(const std::string& SourcePath, int Mode, bool KeepSource,
     }
     container = StripExtension(SourcePath) +
                 (IsPictureExtension(ExtensionOf(source_name)) ? ".vlp" : ".vld");
-    if (PathExists(container)) container = UniqueName(container);
+    if (PathExists(container))
+      container = UniqueName(container);
     // The container is written under a temporary name and renamed into place
     // once it is complete and checked, so a crash never leaves a partial one.
     target = StripExtension(container) + ".~tx";
-    if (PathExists(target)) target = UniqueName(target);
+    if (PathExists(target))
+      target = UniqueName(target);
   } else {
     target = StripExtension(SourcePath) + ".~tx";
     temp_rule.to_temp = context.volumes.FileSystemOf(target) == "CDFS" ||
@@ -308,7 +321,8 @@ bool CryptFile(const std::string& SourcePath, int Mode, bool KeepSource,
                         context.purpose == CryptPurpose::SlideShow;
     target = temp_rule.Apply(target);
     // A container that is itself named *.~tx must not be taken for a stale temporary.
-    if (target == SourcePath) target = UniqueName(target);
+    if (target == SourcePath)
+      target = UniqueName(target);
   }
 
   ProgressGauge gauge(feedback, size);
@@ -316,7 +330,8 @@ bool CryptFile(const std::string& SourcePath, int Mode, bool KeepSource,
   bool created = false;
   try {
     const DosDateTime time = GetFileDosDateTime(source);
-    if (Mode == kModeDecrypt) TryRemoveFile(target);  // a stale temporary is overwritten
+    if (Mode == kModeDecrypt)
+      TryRemoveFile(target);  // a stale temporary is overwritten
     UniqueFd output = Mode == kModeEncrypt ? CreateNewForWriting(target) : CreateForWriting(target);
     created = true;
     if (Mode == kModeEncrypt) {
@@ -337,13 +352,16 @@ bool CryptFile(const std::string& SourcePath, int Mode, bool KeepSource,
     output.Close();
     source.Close();
     // The source goes after an encryption (wipe) or a batch decryption (delete).
-    const std::uint64_t plain_size = Mode == kModeEncrypt ? size : size - std::min(size, kHeaderSize);
+    const std::uint64_t plain_size =
+        Mode == kModeEncrypt ? size : size - std::min(size, kHeaderSize);
     if (!WrongKey && verify_containers && (Mode == kModeEncrypt || !KeepSource)) {
       VerifyTransfer(SourcePath, target, Mode, plain_size, plain_digest);
     }
-    if (Mode == kModeEncrypt) container = PlaceContainer(target, container);
+    if (Mode == kModeEncrypt)
+      container = PlaceContainer(target, container);
   } catch (const std::exception&) {
-    if (created) TryRemoveFile(target);
+    if (created)
+      TryRemoveFile(target);
     feedback.SetGaugePosition(0);
     feedback.ShowError(kErrorPrefix + SourcePath);
     return false;
@@ -359,7 +377,8 @@ bool CryptFile(const std::string& SourcePath, int Mode, bool KeepSource,
   if (Mode == kModeEncrypt) {
     // The container's name reaches the disk before the source is wiped.
     SyncFolder(FolderForSync(container));
-    if (!KeepOriginals) WipeFile(SourcePath, feedback);
+    if (!KeepOriginals)
+      WipeFile(SourcePath, feedback);
     return true;
   }
 
@@ -367,12 +386,14 @@ bool CryptFile(const std::string& SourcePath, int Mode, bool KeepSource,
   std::string final_path;
   if (context.purpose == CryptPurpose::Viewer) {
     final_path = temp_rule.Apply(source_folder + kViewerPlainBase + ExtensionOf(stored_name));
-    if (PathExists(final_path)) WipeFile(final_path, feedback);
+    if (PathExists(final_path))
+      WipeFile(final_path, feedback);
   } else {
     final_path = temp_rule.Apply(source_folder + stored_name);
     // A container that stores its own name must never be replaced by its plain
     // file (and that file then deleted as "the container").
-    if (final_path == SourcePath) final_path = UniqueName(final_path);
+    if (final_path == SourcePath)
+      final_path = UniqueName(final_path);
   }
   PlainNamePath = CutTo255(source_folder + stored_name);
   DecryptedPath = final_path;

@@ -36,7 +36,8 @@ struct CryptContext {
 // be stored, or a failed transfer (reported through the feedback; the source
 // is then untouched and no output is left). Throws FileError when the source
 // cannot be opened, and whatever the wipe of the source throws.
-bool CryptFile(const std::string& SourcePath, int Mode, bool KeepSource, const CryptContext& context);
+bool CryptFile(const std::string& SourcePath, int Mode, bool KeepSource,
+               const CryptContext& context);
 
 // Whether a transfer is checked before its source is wiped or deleted: the
 // source read again and the output read back must both hold the plain bytes

@@ -10,9 +10,11 @@ namespace vls {
 namespace {
 std::string::size_type ExtensionStart(const std::string& path) {
   const auto dot = path.rfind('.');
-  if (dot == std::string::npos) return std::string::npos;
+  if (dot == std::string::npos)
+    return std::string::npos;
   const auto separator = path.rfind(kPathSeparator);
-  if (separator != std::string::npos && dot < separator) return std::string::npos;
+  if (separator != std::string::npos && dot < separator)
+    return std::string::npos;
   return dot;
 }
 }  // namespace
@@ -32,23 +34,26 @@ std::string UniqueName(const std::string& path) {
   const std::string extension = ExtensionOf(path);
   for (unsigned long n = 1;; ++n) {
     std::string candidate = base + "~" + std::to_string(n) + extension;
-    if (!PathExists(candidate)) return candidate;
+    if (!PathExists(candidate))
+      return candidate;
   }
 }
 
 std::string UpperAscii(std::string text) {
   for (char& c : text) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    if (c >= 'a' && c <= 'z')
+      c = static_cast<char>(c - 'a' + 'A');
   }
   return text;
 }
 
 bool IsPictureExtension(const std::string& extension) {
   static constexpr std::array<std::string_view, 7> kPictures = {".BMP", ".JPG", ".GIF", ".PNG",
-                                                                 ".PCX", ".TIF", ".WMF"};
+                                                                ".PCX", ".TIF", ".WMF"};
   const std::string upper = UpperAscii(extension);
   for (const auto picture : kPictures) {
-    if (upper == picture) return true;
+    if (upper == picture)
+      return true;
   }
   return false;
 }

@@ -14,8 +14,10 @@ std::string WindowsFolder;
 std::string TempFolder;
 
 void InitFolders() {
-  if (WindowsFolder.empty()) WindowsFolder = DefaultWindowsFolder();
-  if (TempFolder.empty()) TempFolder = DefaultTempFolder(WindowsFolder);
+  if (WindowsFolder.empty())
+    WindowsFolder = DefaultWindowsFolder();
+  if (TempFolder.empty())
+    TempFolder = DefaultTempFolder(WindowsFolder);
 }
 
 void ResetProtectState() {

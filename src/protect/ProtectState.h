@@ -14,7 +14,7 @@ extern std::string DecryptedPath;    // where the latest decryption put the plai
 extern std::string PlainNamePath;    // source folder + stored name (at most 255 bytes)
 
 // Read by CryptFile.
-extern bool KeepOriginals;       // keep plain sources after encryption
+extern bool KeepOriginals;         // keep plain sources after encryption
 extern std::string WindowsFolder;  // the program's per-user data folder
 extern std::string TempFolder;     // private folder for short-lived plain copies
 

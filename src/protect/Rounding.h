@@ -10,7 +10,8 @@ namespace vls {
 inline std::uint64_t WipeBlockCount(std::uint64_t size) {
   std::uint64_t quotient = size / 4096;
   const std::uint64_t rest = size % 4096;
-  if (rest > 2048 || (rest == 2048 && (quotient & 1) == 1)) ++quotient;
+  if (rest > 2048 || (rest == 2048 && (quotient & 1) == 1))
+    ++quotient;
   return quotient + 1;
 }
 
@@ -18,7 +19,8 @@ inline std::uint64_t WipeBlockCount(std::uint64_t size) {
 inline std::uint64_t ProgressStep(std::uint64_t size) {
   std::uint64_t quotient = size / 20;
   const std::uint64_t rest = size % 20;
-  if (rest > 10 || (rest == 10 && (quotient & 1) == 1)) ++quotient;
+  if (rest > 10 || (rest == 10 && (quotient & 1) == 1))
+    ++quotient;
   return quotient;
 }
 

@@ -11,9 +11,11 @@ std::string KernelVolumeFacts::FileSystemOf(const std::string& path) {
   constexpr long kUdfMagic = 0x15013346;
   struct statfs facts {};
   // The output may not exist yet: ask for the folder that will hold it.
-  if (::statfs(FolderForSync(path).c_str(), &facts) != 0) return std::string();
+  if (::statfs(FolderForSync(path).c_str(), &facts) != 0)
+    return std::string();
   const long type = static_cast<long>(facts.f_type);
-  if (type == kIso9660Magic || type == kUdfMagic) return "CDFS";
+  if (type == kIso9660Magic || type == kUdfMagic)
+    return "CDFS";
   return "LOCAL";
 }
 

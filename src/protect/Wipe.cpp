@@ -22,7 +22,8 @@ constexpr int kRenameAttempts = 8;
 void FillWorkBufferWithNoise() {
   auto& generator = ProcessRandom();
   std::uniform_int_distribution<int> fill(1, 253);
-  for (auto& byte : WorkBuffer) byte = static_cast<std::uint8_t>(fill(generator));
+  for (auto& byte : WorkBuffer)
+    byte = static_cast<std::uint8_t>(fill(generator));
 }
 
 // Overwrites the whole file, and a little more, with the fill block.
@@ -72,7 +73,8 @@ void WipeFile(const std::string& path, Feedback& feedback) {
   feedback.SetGaugeColor(GaugeColor::Red);
   feedback.SetGaugePosition(0);
   const std::string name = FileNameOf(path);
-  if (StripExtension(name) != kViewerPlainBase) feedback.SetStatus(name);
+  if (StripExtension(name) != kViewerPlainBase)
+    feedback.SetStatus(name);
 
   // Overwrite in place: truncating first would free the old blocks and write
   // the noise elsewhere, leaving the contents on the disk.
@@ -86,7 +88,8 @@ void WipeFile(const std::string& path, Feedback& feedback) {
       RenameNoReplace(path, wiped);
       break;
     } catch (const FileError& error) {
-      if (error.code().value() != EEXIST || attempt == kRenameAttempts) throw;
+      if (error.code().value() != EEXIST || attempt == kRenameAttempts)
+        throw;
       wiped = WipeName(path);
     }
   }

@@ -20,9 +20,11 @@ std::vector<std::uint8_t> ReferenceEncode(std::vector<std::uint8_t> bytes, const
   std::size_t i = 0;
   for (auto& byte : bytes) {
     t -= 1;
-    if (t == 0) t = key_sum;
+    if (t == 0)
+      t = key_sum;
     i += 1;
-    if (i == key.size() + 1) i = 1;
+    if (i == key.size() + 1)
+      i = 1;
     const std::int32_t d = (t & 1) == 0 ? t : -t;
     byte = static_cast<std::uint8_t>(byte + static_cast<unsigned char>(key[i - 1]) + d);
   }
@@ -46,8 +48,8 @@ TEST_F(CipherTest, KeySumIsTheByteSumModulo255WithUnsignedBytes) {
 }
 
 TEST_F(CipherTest, MatchesTheReferenceForManyKeysAndLengths) {
-  const std::vector<std::string> keys = {"secret", "abcde", "\xe9t\xe9\xe9t\xe9", "Zz9!~pass",
-                                         std::string(30, '\x80'), "x"};
+  const std::vector<std::string> keys = {
+      "secret", "abcde", "\xe9t\xe9\xe9t\xe9", "Zz9!~pass", std::string(30, '\x80'), "x"};
   for (const auto& key : keys) {
     SetKeyBytes(key);
     for (int n : {0, 1, 2, 254, 255, 4095, 4096}) {
@@ -113,12 +115,14 @@ TEST_F(CipherTest, LeavesBytesAtAndBeyondNUntouchedAndNZeroOrLessDoesNothing) {
   SetKeyBytes("untouched");
   WorkBuffer.fill(0x5A);
   EncodeBuffer(10);
-  for (std::size_t p = 10; p < WorkBuffer.size(); ++p) ASSERT_EQ(WorkBuffer[p], 0x5A);
+  for (std::size_t p = 10; p < WorkBuffer.size(); ++p)
+    ASSERT_EQ(WorkBuffer[p], 0x5A);
   WorkBuffer.fill(0x5A);
   EncodeBuffer(0);
   EncodeBuffer(-3);
   DecodeBuffer(0);
-  for (auto b : WorkBuffer) ASSERT_EQ(b, 0x5A);
+  for (auto b : WorkBuffer)
+    ASSERT_EQ(b, 0x5A);
 }
 
 TEST_F(CipherTest, ANewKeyTakesEffectAndDropZeroesTheKey) {
@@ -141,7 +145,8 @@ TEST(KeyStringSlotTest, CutsAt255AndClearZeroesTheStorage) {
   EXPECT_EQ(slot.size(), 255u);
   const auto* storage = reinterpret_cast<const unsigned char*>(slot.view().data());
   slot.Clear();
-  for (std::size_t i = 0; i < KeyStringSlot::kCapacity; ++i) ASSERT_EQ(storage[i], 0) << i;
+  for (std::size_t i = 0; i < KeyStringSlot::kCapacity; ++i)
+    ASSERT_EQ(storage[i], 0) << i;
 }
 
 }  // namespace

@@ -69,11 +69,11 @@ TEST_F(CliTest, UsageErrorsTouchNothing) {
 TEST_F(CliTest, EncryptsAndDecryptsWithProgressLinesAndSummary) {
   WriteFile(dir / "a.txt", "alpha");
   WriteFile(dir / "b.JPG", "bravo");
-  ASSERT_EQ(Run({"encrypt", "--password-file", "-", dir / "a.txt", dir / "b.JPG"},
-                "good password\n"),
-            kExitOk);
-  EXPECT_EQ(out.str(), "Encrypting 1/2 " + (dir / "a.txt") + "\nEncrypting 2/2 " +
-                           (dir / "b.JPG") + "\n");
+  ASSERT_EQ(
+      Run({"encrypt", "--password-file", "-", dir / "a.txt", dir / "b.JPG"}, "good password\n"),
+      kExitOk);
+  EXPECT_EQ(out.str(),
+            "Encrypting 1/2 " + (dir / "a.txt") + "\nEncrypting 2/2 " + (dir / "b.JPG") + "\n");
   EXPECT_FALSE(Exists(dir / "a.txt"));
   EXPECT_TRUE(KeyString.empty()) << "the key is dropped when the command ends";
 
@@ -82,9 +82,9 @@ TEST_F(CliTest, EncryptsAndDecryptsWithProgressLinesAndSummary) {
   ASSERT_EQ(Run({"encrypt", "--keep", "--password-file", dir / "wrong", dir / "c.txt"}), kExitOk);
   EXPECT_TRUE(Exists(dir / "c.txt"));
   ::remove((dir / "c.txt").c_str());
-  EXPECT_EQ(Run({"decrypt", "--password-file", dir / "pw", dir / "a.vld", dir / "b.vlp",
-                 dir / "c.vld"}),
-            kExitFailure);
+  EXPECT_EQ(
+      Run({"decrypt", "--password-file", dir / "pw", dir / "a.vld", dir / "b.vlp", dir / "c.vld"}),
+      kExitFailure);
   EXPECT_NE(out.str().find("2 files decrypted, 1 files with wrong key.\n"), std::string::npos);
   EXPECT_EQ(ReadFile(dir / "a.txt"), "alpha");
   EXPECT_EQ(ReadFile(dir / "b.JPG"), "bravo");
@@ -94,9 +94,9 @@ TEST_F(CliTest, EncryptsAndDecryptsWithProgressLinesAndSummary) {
 
 TEST_F(CliTest, EncryptionStopsAtTheFirstFailure) {
   WriteFile(dir / "second.txt", "untouched");
-  EXPECT_EQ(Run({"encrypt", "--password-file", dir / "pw", dir / "missing.txt",
-                 dir / "second.txt"}),
-            kExitFailure);
+  EXPECT_EQ(
+      Run({"encrypt", "--password-file", dir / "pw", dir / "missing.txt", dir / "second.txt"}),
+      kExitFailure);
   EXPECT_NE(err.str().find("missing.txt"), std::string::npos);
   EXPECT_EQ(ReadFile(dir / "second.txt"), "untouched");
   EXPECT_FALSE(Exists(dir / "second.vld"));

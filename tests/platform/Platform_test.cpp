@@ -17,7 +17,7 @@ namespace {
 
 TEST(AnsiTextTest, UsesWindows1252WhenItCanAndUtf8Otherwise) {
   EXPECT_EQ(ToAnsi("caf\xc3\xa9"), "caf\xe9");
-  EXPECT_EQ(ToAnsi("\xe2\x82\xac 5"), "\x80 5");  // euro sign
+  EXPECT_EQ(ToAnsi("\xe2\x82\xac 5"), "\x80 5");                              // euro sign
   EXPECT_EQ(ToAnsi("\xe6\x97\xa5\xe6\x9c\xac"), "\xe6\x97\xa5\xe6\x9c\xac");  // no 1252 form
   EXPECT_EQ(ToAnsi("plain"), "plain");
   EXPECT_EQ(FromAnsi("caf\xe9"), "caf\xc3\xa9");

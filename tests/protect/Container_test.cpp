@@ -4,10 +4,10 @@
 #include "protect/Container.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <utime.h>
 
 #include "cipher/Cipher.h"
@@ -26,23 +26,27 @@ using test::WriteFile;
 // An independent transcription of the keystream, for checking stored bytes.
 std::string Encipher(std::string bytes, const std::string& key) {
   int sum = 0;
-  for (unsigned char c : key) sum += c;
+  for (unsigned char c : key)
+    sum += c;
   const int key_sum = sum % 255;
   int t = key_sum;
   std::size_t i = 0;
   for (auto& byte : bytes) {
     t -= 1;
-    if (t == 0) t = key_sum;
+    if (t == 0)
+      t = key_sum;
     i = i % key.size() + 1;
     const int d = (t & 1) == 0 ? t : -t;
-    byte = static_cast<char>(static_cast<unsigned char>(byte) + static_cast<unsigned char>(key[i - 1]) + d);
+    byte = static_cast<char>(static_cast<unsigned char>(byte) +
+                             static_cast<unsigned char>(key[i - 1]) + d);
   }
   return bytes;
 }
 
 std::string Decipher(std::string bytes, const std::string& key) {
   const std::string shift = Encipher(std::string(bytes.size(), '\0'), key);
-  for (std::size_t p = 0; p < bytes.size(); ++p) bytes[p] = static_cast<char>(bytes[p] - shift[p]);
+  for (std::size_t p = 0; p < bytes.size(); ++p)
+    bytes[p] = static_cast<char>(bytes[p] - shift[p]);
   return bytes;
 }
 
@@ -119,12 +123,13 @@ TEST_F(ContainerTest, ReadsContainersWrittenByHandWithAnyFiller) {
 }
 
 TEST_F(ContainerTest, KeySumZeroKeysWork) {
-  key = std::string("\xff\xff\xff\xff\xff", 5);  // sums to 5 * 255
+  key = std::string("\xff\xff\xff\xff\xff", 5);              // sums to 5 * 255
   test::SetKey("\xc3\xbf\xc3\xbf\xc3\xbf\xc3\xbf\xc3\xbf");  // five U+00FF, stored as 0xFF
   WriteFile(Docs("zero.txt"), test::SampleBytes(5000));
   ASSERT_TRUE(Encrypt(Docs("zero.txt")));
   const std::string stored = ReadFile(Docs("zero.vld"));
-  EXPECT_EQ(Decipher(stored.substr(kHeaderSize, 4096), key), test::SampleBytes(5000).substr(0, 4096));
+  EXPECT_EQ(Decipher(stored.substr(kHeaderSize, 4096), key),
+            test::SampleBytes(5000).substr(0, 4096));
 }
 
 TEST_F(ContainerTest, NamesPicturesAndDataAndAvoidsTakenNames) {
@@ -146,7 +151,9 @@ TEST_F(ContainerTest, NamesPicturesAndDataAndAvoidsTakenNames) {
 
 TEST_F(ContainerTest, CarriesTheFileTimeAsALocalDosDateTime) {
   WriteFile(Docs("dated.txt"), "x");
-  struct utimbuf times {1600000001, 1600000001};  // odd second: DOS keeps even ones
+  struct utimbuf times {
+    1600000001, 1600000001
+  };  // odd second: DOS keeps even ones
   ::utime(Docs("dated.txt").c_str(), &times);
   ASSERT_TRUE(Encrypt(Docs("dated.txt")));
   struct stat st {};
@@ -199,10 +206,12 @@ TEST_F(ContainerTest, ViewerAndCdVolumesDecryptIntoThePrivateTempFolder) {
   EXPECT_TRUE(feedback.questions.empty());
 
   test::FixedVolumeFacts cd("CDFS");
-  ASSERT_TRUE(CryptFile(Docs("next.vlp"), kModeDecrypt, true, {feedback, cd, CryptPurpose::Launcher}));
+  ASSERT_TRUE(
+      CryptFile(Docs("next.vlp"), kModeDecrypt, true, {feedback, cd, CryptPurpose::Launcher}));
   EXPECT_EQ(DecryptedPath, TempFolder + "/next.JPG");
   test::FixedVolumeFacts cd_lower("cdfs");  // the file-system name is matched exactly
-  ASSERT_TRUE(CryptFile(Docs("next.vlp"), kModeDecrypt, true, {feedback, cd_lower, CryptPurpose::Launcher}));
+  ASSERT_TRUE(CryptFile(Docs("next.vlp"), kModeDecrypt, true,
+                        {feedback, cd_lower, CryptPurpose::Launcher}));
   EXPECT_EQ(DecryptedPath, Docs("next.JPG"));
 }
 
@@ -246,7 +255,8 @@ TEST_F(ContainerTest, StoredNamesCannotEscapeTheFolder) {
 TEST_F(ContainerTest, AContainerIsNeverReplacedByItsOwnPlainFile) {
   // The stored name equals the container's name, and the container is called *.~tx.
   WriteContainer(Docs("same.vld"), "same.vld|Pass word\\", "inner");
-  ASSERT_TRUE(CryptFile(Docs("same.vld"), kModeDecrypt, true, {feedback, volumes, CryptPurpose::Launcher}));
+  ASSERT_TRUE(
+      CryptFile(Docs("same.vld"), kModeDecrypt, true, {feedback, volumes, CryptPurpose::Launcher}));
   EXPECT_EQ(ReadFile(DecryptedPath), "inner");
   EXPECT_NE(DecryptedPath, Docs("same.vld"));
   EXPECT_NE(ReadFile(Docs("same.vld")), "inner");
@@ -258,7 +268,9 @@ TEST_F(ContainerTest, AContainerIsNeverReplacedByItsOwnPlainFile) {
 
 TEST_F(ContainerTest, RefusesFilesWhoseContainerCouldNotBeReadBack) {
   const std::vector<std::pair<std::string, std::string>> cases = {
-      {"a|b.txt", "Pass word"}, {"a\\b.txt", "Pass word"}, {"ok.txt", "back\\slash"},
+      {"a|b.txt", "Pass word"},
+      {"a\\b.txt", "Pass word"},
+      {"ok.txt", "back\\slash"},
       {std::string(250, 'n'), "Pass word"}};
   for (const auto& [name, password] : cases) {
     test::SetKey(password);
@@ -310,7 +322,8 @@ TEST_F(ContainerTest, AFailedWriteKeepsTheSourceAndLeavesNoOutput) {
     FileSizeLimit limit(100000);
     EXPECT_FALSE(Encrypt(Docs("big.txt")));
   }
-  EXPECT_EQ(feedback.errors, std::vector<std::string>{"Error during encryption of " + Docs("big.txt")});
+  EXPECT_EQ(feedback.errors,
+            std::vector<std::string>{"Error during encryption of " + Docs("big.txt")});
   EXPECT_EQ(ReadFile(Docs("big.txt")), plain);
   EXPECT_FALSE(Exists(Docs("big.vld")));
 

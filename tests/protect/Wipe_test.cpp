@@ -39,8 +39,8 @@ TEST(WipeNameTest, OneCapitalPerCharacterOfTheNameWithoutExtension) {
   EXPECT_TRUE(std::regex_match(WipeName("/d/report.doc"), std::regex("/d/[A-Z]{6}\\.~Z~")));
   EXPECT_TRUE(std::regex_match(WipeName("/d/README"), std::regex("/d/[A-Z]{6}\\.~Z~")));
   EXPECT_TRUE(std::regex_match(WipeName("/d/caf\xc3\xa9.txt"), std::regex("/d/[A-Z]{4}\\.~Z~")));
-  EXPECT_TRUE(std::regex_match(WipeName("/d/" + std::string(300, 'x')),
-                               std::regex("/d/[A-Z]{255}\\.~Z~")));
+  EXPECT_TRUE(
+      std::regex_match(WipeName("/d/" + std::string(300, 'x')), std::regex("/d/[A-Z]{255}\\.~Z~")));
 }
 
 class WipeFileTest : public ::testing::Test {
@@ -65,7 +65,8 @@ TEST_F(WipeFileTest, FillsWithBytesFrom1To253) {
   test::WriteFile(path, "x");
   WipeFile(path, feedback);
   int histogram[256] = {};
-  for (auto b : WorkBuffer) ++histogram[b];
+  for (auto b : WorkBuffer)
+    ++histogram[b];
   EXPECT_EQ(histogram[0], 0);
   EXPECT_EQ(histogram[254], 0);
   EXPECT_EQ(histogram[255], 0);

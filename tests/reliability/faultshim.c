@@ -24,7 +24,9 @@
 static long counter;
 static int watched_fd[1024];
 
-static const char* call_name(void) { return getenv("FAULT_CALL"); }
+static const char* call_name(void) {
+  return getenv("FAULT_CALL");
+}
 
 static int path_counts(const char* path) {
   const char* only = getenv("FAULT_ONLY");
@@ -32,13 +34,15 @@ static int path_counts(const char* path) {
 }
 
 static int fd_counts(int fd) {
-  if (getenv("FAULT_ONLY") == NULL) return fd > 2;
+  if (getenv("FAULT_ONLY") == NULL)
+    return fd > 2;
   return fd >= 0 && fd < 1024 && watched_fd[fd];
 }
 
 static void report(void) {
   const char* file = getenv("FAULT_REPORT");
-  if (file == NULL) return;
+  if (file == NULL)
+    return;
   FILE* out = fopen(file, "w");
   if (out != NULL) {
     fputs("hit\n", out);
@@ -48,25 +52,31 @@ static void report(void) {
 
 static int fault_errno(void) {
   const char* name = getenv("FAULT_ERRNO");
-  if (name == NULL) return EIO;
-  if (strcmp(name, "ENOSPC") == 0) return ENOSPC;
-  if (strcmp(name, "EACCES") == 0) return EACCES;
+  if (name == NULL)
+    return EIO;
+  if (strcmp(name, "ENOSPC") == 0)
+    return ENOSPC;
+  if (strcmp(name, "EACCES") == 0)
+    return EACCES;
   return EIO;
 }
 
 /* True when this call is the one that must fail. */
 static int should_fail(const char* call, int counts) {
   const char* chosen = call_name();
-  if (chosen == NULL || strcmp(chosen, call) != 0 || !counts) return 0;
+  if (chosen == NULL || strcmp(chosen, call) != 0 || !counts)
+    return 0;
   const char* n = getenv("FAULT_N");
-  if (++counter != (n ? atol(n) : 1)) return 0;
+  if (++counter != (n ? atol(n) : 1))
+    return 0;
   report();
   return 1;
 }
 
-#define REAL(name)                          \
-  static __typeof__(name)* real_##name;     \
-  if (real_##name == NULL) real_##name = (__typeof__(name)*)dlsym(RTLD_NEXT, #name)
+#define REAL(name)                      \
+  static __typeof__(name)* real_##name; \
+  if (real_##name == NULL)              \
+  real_##name = (__typeof__(name)*)dlsym(RTLD_NEXT, #name)
 
 int open(const char* path, int flags, ...) {
   REAL(open);
@@ -82,7 +92,8 @@ int open(const char* path, int flags, ...) {
     return -1;
   }
   int fd = real_open(path, flags, mode);
-  if (fd >= 0 && fd < 1024) watched_fd[fd] = path_counts(path) && getenv("FAULT_ONLY") != NULL;
+  if (fd >= 0 && fd < 1024)
+    watched_fd[fd] = path_counts(path) && getenv("FAULT_ONLY") != NULL;
   return fd;
 }
 
@@ -93,7 +104,8 @@ ssize_t read(int fd, void* buffer, size_t count) {
   if (should_fail("read", fd_counts(fd))) {
     if (getenv("FAULT_CORRUPT") != NULL) {
       ssize_t n = real_read(fd, buffer, count);
-      if (n > 0) ((unsigned char*)buffer)[n / 2] ^= 0x5A;
+      if (n > 0)
+        ((unsigned char*)buffer)[n / 2] ^= 0x5A;
       return n;
     }
     errno = fault_errno();

@@ -15,7 +15,8 @@ namespace vls::test {
 
 TempDir::TempDir() {
   std::string pattern = (std::filesystem::temp_directory_path() / "vls-test-XXXXXX").string();
-  if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+  if (::mkdtemp(pattern.data()) == nullptr)
+    throw std::runtime_error("mkdtemp failed");
   path_ = pattern;
 }
 
@@ -46,12 +47,14 @@ std::vector<std::string> TempDir::List() const {
 void WriteFile(const std::string& path, const std::string& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  if (!out) throw std::runtime_error("cannot write " + path);
+  if (!out)
+    throw std::runtime_error("cannot write " + path);
 }
 
 std::string ReadFile(const std::string& path) {
   std::ifstream in(path, std::ios::binary);
-  if (!in) throw std::runtime_error("cannot read " + path);
+  if (!in)
+    throw std::runtime_error("cannot read " + path);
   std::ostringstream buffer;
   buffer << in.rdbuf();
   return buffer.str();
@@ -66,18 +69,22 @@ bool Exists(const std::string& path) {
 std::string SampleBytes(std::size_t size, unsigned seed) {
   std::mt19937 generator(seed);
   std::string bytes(size, '\0');
-  for (auto& c : bytes) c = static_cast<char>(generator() & 0xFF);
+  for (auto& c : bytes)
+    c = static_cast<char>(generator() & 0xFF);
   return bytes;
 }
 
 int RecordingFeedback::Ask(const std::string& question) {
   questions.push_back(question);
-  if (answers.empty()) return kAnswerCancel;
+  if (answers.empty())
+    return kAnswerCancel;
   const int answer = answers.front();
   answers.erase(answers.begin());
   return answer;
 }
 
-void SetKey(const std::string& utf8) { KeyString.Set(ToAnsi(utf8)); }
+void SetKey(const std::string& utf8) {
+  KeyString.Set(ToAnsi(utf8));
+}
 
 }  // namespace vls::test

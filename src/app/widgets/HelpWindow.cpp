@@ -28,7 +28,8 @@ QString HelpFolder() {
   const QStringList candidates = {program + "/../share/veilstore/help",
                                   program + "/../../share/help", ":/help"};
   for (const QString& folder : candidates) {
-    if (QFileInfo::exists(folder + "/index.html")) return QDir::cleanPath(folder);
+    if (QFileInfo::exists(folder + "/index.html"))
+      return QDir::cleanPath(folder);
   }
   return QString();
 }
@@ -37,7 +38,8 @@ void ShowHelp(QWidget* parent, int context) {
   const QString folder = HelpFolder();
   const QString page = folder + "/" + HelpTopicOf(context);
   if (folder.isEmpty() || !QFileInfo::exists(page)) {
-    ShowMessage(parent, MessageKind::Error, "The help file " + HelpTopicOf(context) + " was not found.");
+    ShowMessage(parent, MessageKind::Error,
+                "The help file " + HelpTopicOf(context) + " was not found.");
     return;
   }
   static QPointer<QDialog> window;

@@ -10,7 +10,9 @@ MessageSink& Sink() {
 }
 }  // namespace
 
-void SetMessageSink(MessageSink sink) { Sink() = std::move(sink); }
+void SetMessageSink(MessageSink sink) {
+  Sink() = std::move(sink);
+}
 
 void ShowMessage(QWidget* parent, MessageKind kind, const QString& text) {
   if (Sink()) {

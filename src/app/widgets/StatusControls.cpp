@@ -9,7 +9,8 @@ LedLamp::LedLamp(QColor color, QWidget* parent) : QWidget(parent), color_(color)
 }
 
 void LedLamp::setOn(bool on) {
-  if (on_ == on) return;
+  if (on_ == on)
+    return;
   on_ = on;
   update();
 }
@@ -44,7 +45,8 @@ BarGauge::BarGauge(int maximum, QColor bar, QColor background, QWidget* parent)
 }
 
 void BarGauge::setBarColor(QColor bar) {
-  if (bar == bar_) return;
+  if (bar == bar_)
+    return;
   bar_ = bar;
   ApplyColors();
 }

@@ -9,8 +9,12 @@
 
 namespace vls {
 
-void WindowBatch::RequestEncryptionKey() { vls::RequestEncryptionKey(&window_); }
-void WindowBatch::RequestDecryptionKey() { vls::RequestDecryptionKey(&window_); }
+void WindowBatch::RequestEncryptionKey() {
+  vls::RequestEncryptionKey(&window_);
+}
+void WindowBatch::RequestDecryptionKey() {
+  vls::RequestDecryptionKey(&window_);
+}
 
 void WindowBatch::BringToFront() {
   window_.raise();
@@ -21,7 +25,8 @@ void WindowBatch::SetBusy(bool busy) {
   window_.Gauge1->setValue(0);
   window_.Gauge1->setVisible(busy);
   window_.SetBusy(busy);
-  if (busy) window_.repaint();
+  if (busy)
+    window_.repaint();
 }
 
 void WindowBatch::DisableListButtons() {
@@ -32,7 +37,8 @@ void WindowBatch::DisableListButtons() {
 
 void WindowBatch::SetStatusLine(const std::string& text, bool repaint_now) {
   window_.HintLb->setText(PathText(text));
-  if (repaint_now) window_.HintLb->repaint();
+  if (repaint_now)
+    window_.HintLb->repaint();
 }
 
 std::size_t WindowBatch::RowCount() const {
@@ -43,8 +49,12 @@ std::string WindowBatch::RowPath(std::size_t i) const {
   return window_.filesModel->PathAt(static_cast<int>(i));
 }
 
-void WindowBatch::ClearList() { window_.filesModel->Clear(); }
+void WindowBatch::ClearList() {
+  window_.filesModel->Clear();
+}
 
-void WindowBatch::RereadFolder() { window_.RereadFileList(); }
+void WindowBatch::RereadFolder() {
+  window_.RereadFileList();
+}
 
 }  // namespace vls

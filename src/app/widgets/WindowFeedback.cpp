@@ -10,7 +10,8 @@
 namespace vls {
 
 void WindowFeedback::SetGaugeColor(GaugeColor color) {
-  if (color == GaugeColor::Red) window_.Gauge1->setBarColor(Qt::red);
+  if (color == GaugeColor::Red)
+    window_.Gauge1->setBarColor(Qt::red);
 }
 
 void WindowFeedback::SetGaugePosition(int position) {
@@ -22,7 +23,9 @@ void WindowFeedback::SetStatus(const std::string& text) {
   window_.HintLb->setText(QString::fromStdString(text));
 }
 
-int WindowFeedback::Ask(const std::string& question) { return vls::Ask(question); }
+int WindowFeedback::Ask(const std::string& question) {
+  return vls::Ask(question);
+}
 
 void WindowFeedback::ShowInformation(const std::string& text) {
   ShowMessage(&window_, MessageKind::Information, QString::fromStdString(text));

@@ -41,18 +41,24 @@ void TFullSlide::resizeEvent(QResizeEvent*) {
 }
 
 bool TFullSlide::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::MouseButtonPress) SlideStop = true;
+  if (event->type() == QEvent::MouseButtonPress)
+    SlideStop = true;
   return QWidget::eventFilter(watched, event);
 }
 
 void TFullSlide::FormShow() {
-  if (QScreen* screen = QGuiApplication::primaryScreen()) setGeometry(screen->geometry());
+  if (QScreen* screen = QGuiApplication::primaryScreen())
+    setGeometry(screen->geometry());
   show();
   raise();
   activateWindow();
 }
 
-void TFullSlide::keyPressEvent(QKeyEvent*) { SlideStop = true; }
-void TFullSlide::mousePressEvent(QMouseEvent*) { SlideStop = true; }
+void TFullSlide::keyPressEvent(QKeyEvent*) {
+  SlideStop = true;
+}
+void TFullSlide::mousePressEvent(QMouseEvent*) {
+  SlideStop = true;
+}
 
 }  // namespace vls
