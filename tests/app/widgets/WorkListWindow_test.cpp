@@ -86,7 +86,14 @@ class WorkListWindowTest : public QObject {
     window.Btn_AddClick();
     SelectInFileList(window, {"a.txt", "b.txt", "c.txt"});
     window.Btn_AddClick();
-    QCOMPARE(Rows(window), QStringList({"b.txt", "a.txt", "c.txt"}));
+    // b.txt stays first; the other two follow in the file list's own order.
+    QStringList listed;
+    const QModelIndex root = window.FileListBox1->rootIndex();
+    for (int row = 0; row < window.fileModel->rowCount(root); ++row) {
+      const QString name = window.fileModel->fileName(window.fileModel->index(row, 0, root));
+      if (name != "b.txt") listed << name;
+    }
+    QCOMPARE(Rows(window), QStringList({"b.txt"}) + listed);
     QVERIFY(!window.ButtOk->isHidden());
     QVERIFY(window.Btn_Clear->isEnabled());
     QCOMPARE(window.HintLb->text(), QString("3 File(s) 12 Byte(s)"));
