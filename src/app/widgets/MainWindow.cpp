@@ -168,10 +168,9 @@ TFmainVLS::TFmainVLS(QStringList arguments, QWidget* parent)
   connect(TransparentButton1, &QPushButton::clicked, this, [this] { ButHelpClick(); });
   connect(View_Butthelp, &QPushButton::clicked, this, [this] { View_ButthelpClick(); });
   connect(Launch_butthelp, &QPushButton::clicked, this, [this] { Launch_butthelpClick(); });
-  connect(PreviewCheck, &QCheckBox::toggled, this, [this](bool on) {
-    Viewer1->setVisible(on);
-    if (on) Viewer1->raise();
-  });
+  connect(PreviewCheck, &QCheckBox::toggled, this, [this] { PreviewCheckClick(); });
+  connect(FileListBox1, &QListView::clicked, this, [this] { FileList1Click(); });
+  connect(View_Delete, &QPushButton::clicked, this, [this] { View_DeleteClick(); });
 
   SetUpWorkList();
   file_drag_ = new TFileDrag(this);
@@ -387,6 +386,7 @@ QWidget* TFmainVLS::BuildStatusBar() {
 void TFmainVLS::FormCreate() {
   HintLb->clear();
   InitFolders();  // WindowsFolder and TempFolder of this user
+  WipeLeftoversOfEarlierRuns();
   if (const QString failure = PlaceDesktopShortcutOnce(QCoreApplication::applicationFilePath());
       !failure.isEmpty()) {
     // Told once the window is up; the start-up steps after it go on.
@@ -425,12 +425,12 @@ void TFmainVLS::FormActivate() {
     const QSignalBlocker blocker(TabNotebook1);
     TabNotebook1->setCurrentIndex(kPageViewer);
     SetFilterText("EnCrypted Pics(*.VLP)|*.VLP");
-    if (ViewEncryptedPicture) ViewEncryptedPicture(path);
+    ViewEncryptedPicture(path, ViewTarget::Viewer);
   } else if (extension == "VLD") {
     const QSignalBlocker blocker(TabNotebook1);
     TabNotebook1->setCurrentIndex(kPageLauncher);
     SetFilterText("EnCrypted Data(*.VLD)|*.VLD");
-    if (LaunchEncryptedFile) LaunchEncryptedFile(path);
+    LaunchEncryptedFile(path);
   }
 }
 
@@ -600,6 +600,10 @@ int TFmainVLS::CurrentPage() const { return TabNotebook1->currentIndex(); }
 void TFmainVLS::SetBusy(bool busy) {
   LedBusy->setOn(busy);
   LedReady->setOn(!busy);
+  // The hourglass is pushed once and taken off once, however often a long
+  // operation says busy or ready, so no other cursor is ever taken off.
+  if (busy == busy_) return;
+  busy_ = busy;
   if (busy) {
     QApplication::setOverrideCursor(Qt::WaitCursor);
   } else {

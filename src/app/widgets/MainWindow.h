@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <QTimer>
 #include <QWidget>
+#include <cstdint>
 #include <functional>
 #include <memory>
 
@@ -44,6 +45,22 @@ inline constexpr int kPageLauncher = 2;
 
 // The filter list the window starts with.
 extern const char* const DefaultFilterText;
+
+// Where ViewEncryptedPicture shows a picture: the "&Viewer" page or the
+// full-screen form.
+enum class ViewTarget { Viewer, FullScreen };
+
+// The full-screen form's picture controls as a view reaches them. Without
+// one, a view for the full-screen target decrypts, shows nothing and wipes.
+class FullScreenView {
+ public:
+  virtual ~FullScreenView() = default;
+  // The file was missing: an empty picture, and the form shown.
+  virtual void ShowMissing() = 0;
+  // Loads the plain copy (a GIF also into the animated control) and shows the
+  // form; the copy is wiped once this returns.
+  virtual void ShowPicture(const QString& plain_copy, bool gif) = 0;
+};
 
 class TFmainVLS : public QWidget, public KeyWindow {
   Q_OBJECT
@@ -111,10 +128,25 @@ class TFmainVLS : public QWidget, public KeyWindow {
   QString DefaultFilter;
   bool FirstActivation = false;
 
-  // Where the viewer and the launcher plug in; the command-line file and the
-  // drops on their pages call these.
-  std::function<void(const QString&)> ViewEncryptedPicture;
-  std::function<void(const QString&)> LaunchEncryptedFile;
+  // The secure viewer (MainWindowViewer.cpp). A click in the file list, on
+  // every page.
+  void FileList1Click();
+  // Decrypts the container into a plain copy in TempFolder, shows it and
+  // wipes the copy. False when the file is missing or the password dialog was
+  // cancelled, true in every other case.
+  bool ViewEncryptedPicture(const QString& path, ViewTarget target = ViewTarget::Viewer);
+  // The status line: stored name, width x height and byte size of the picture.
+  void ShowPictureInfo();
+  void View_DeleteClick();
+  void PreviewCheckClick();
+  // The path last handed to ViewEncryptedPicture.
+  const QString& CurrentViewerFile() const { return viewer_file_; }
+  void SetFullScreenView(FullScreenView* view) { full_screen_ = view; }
+
+  // The secure launcher (MainWindowLauncher.cpp): restores the container
+  // beside itself and offers to open it with its associated program.
+  void LaunchEncryptedFile(const QString& path);
+  void OpenWithAssociatedProgram(const QString& file);
 
  protected:
   bool event(QEvent* event) override;
@@ -130,6 +162,12 @@ class TFmainVLS : public QWidget, public KeyWindow {
   void RestorePosition();
   void SavePosition();
   void ShowFolderInTree(const QString& folder);
+  // Wipes the plain copies an earlier run left in TempFolder.
+  void WipeLeftoversOfEarlierRuns();
+  // The viewer's steps (MainWindowViewer.cpp).
+  void ShowPlainCopy(const QString& plain_copy, ViewTarget target);
+  void PreviewPicture(const QString& path);
+  void WipePlainCopy(const std::string& path);
 
   QStringList arguments_;
   std::unique_ptr<WindowFeedback> feedback_;
@@ -149,6 +187,14 @@ class TFmainVLS : public QWidget, public KeyWindow {
   QString mask_ = "*.*";
   QString folder_;
   bool closing_ = false;
+  bool busy_ = false;
+  QString viewer_file_;
+  // Bytes of the latest plain copy, for the information line when no
+  // picture could be shown.
+  std::int64_t plain_copy_size_ = 0;
+  // A view or launch is running (a picture load processes pending events).
+  bool viewing_ = false;
+  FullScreenView* full_screen_ = nullptr;
 
  public:
   // Components under their names (objectName is the same).

@@ -135,13 +135,13 @@ void TFmainVLS::FileDrag1Drop(const QStringList& paths) {
       if (QFileInfo(path).suffix().compare(wanted, Qt::CaseInsensitive) != 0) continue;
       if (page == kPageViewer) {
         keys_.Use();
-        if (ViewEncryptedPicture) ViewEncryptedPicture(path);
-      } else if (LaunchEncryptedFile) {
+        ViewEncryptedPicture(path, ViewTarget::Viewer);
+      } else {
         LaunchEncryptedFile(path);
       }
     }
   }
-  QApplication::restoreOverrideCursor();
+  SetBusy(false);
   FileListBox1->setEnabled(true);
   FileListBox1->setFocus();
 }

@@ -138,27 +138,15 @@ class WorkListWindowTest : public QObject {
     QCOMPARE(window.filesModel->Count(), 0);
   }
 
-  void dropsFollowThePage() {
+  // Drops on the viewer and launcher pages: ViewerWindow_test, LauncherWindow_test.
+  void dropsOnTheFirstPageFollowTheMode() {
     QTemporaryDir dir;
     Touch(dir.filePath("x.jpg"));
     Touch(dir.filePath("y.vlp"));
     TFmainVLS window({});
-    QStringList viewed, launched;
-    window.ViewEncryptedPicture = [&](const QString& path) { viewed << path; };
-    window.LaunchEncryptedFile = [&](const QString& path) { launched << path; };
     QTest::mouseClick(window.RadioDecrypt, Qt::LeftButton);
     window.FileDrag1Drop({dir.filePath("x.jpg"), dir.filePath("y.vlp")});
     QCOMPARE(Rows(window), QStringList({"y.vlp"}));
-
-    window.TabNotebook1->setCurrentIndex(kPageViewer);
-    QStringList seven;
-    for (int i = 0; i < 7; ++i) seven << QString("/p/%1.VLP").arg(i);
-    window.FileDrag1Drop(seven);
-    QCOMPARE(viewed, seven.mid(0, 5));
-
-    window.TabNotebook1->setCurrentIndex(kPageLauncher);
-    window.FileDrag1Drop({"/p/a.vlp", "/p/b.vld"});
-    QCOMPARE(launched, QStringList({"/p/b.vld"}));
   }
 
   void encryptAndDecryptBatchesRunOnTheFilesOnDisk() {

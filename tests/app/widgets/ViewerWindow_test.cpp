@@ -1,0 +1,452 @@
+// The secure viewer through the real window, over containers made by
+// CryptFile: what a click shows, that no plain copy outlives a view, the key
+// asked once, wrong keys, tiny and animated pictures, Delete into the trash,
+// drops, the preview of plain pictures and the start-up clean-up.
+
+#include <QApplication>
+#include <QBuffer>
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QImage>
+#include <QLabel>
+#include <QListView>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+#include "app/WorkList.h"
+#include "app/widgets/MainWindow.h"
+#include "app/widgets/MessageBoxes.h"
+#include "app/widgets/StatusControls.h"
+#include "cipher/Cipher.h"
+#include "imaging/widgets/GIFImage.h"
+#include "imaging/widgets/PMultiMedia.h"
+#include "protect/Container.h"
+#include "protect/ProtectState.h"
+#include "protect/widgets/Ask.h"
+#include "support/TestSupport.h"
+#include "viewing/widgets/PasswordDialogs.h"
+
+using namespace vls;
+
+namespace {
+
+const QString kKey = "open sesame";
+
+QByteArray ReadAll(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void WriteAll(const QString& path, const QByteArray& bytes) {
+  QFile file(path);
+  QVERIFY(file.open(QIODevice::WriteOnly));
+  file.write(bytes);
+}
+
+// A picture with enough detail that it does not compress to almost nothing.
+QByteArray Picture(int width, int height, const char* format) {
+  QImage image(width, height, QImage::Format_RGB32);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x)
+      image.setPixel(x, y, qRgb(x * 7 % 256, y * 13 % 256, (x ^ y) % 256));
+  }
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  image.save(&buffer, format);
+  return bytes;
+}
+
+QByteArray TestData(const QString& relative) {
+  return ReadAll(VLS_TEST_DATA_DIR "/" + relative);
+}
+
+QStringList Entries(const QString& folder) {
+  return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name);
+}
+
+}  // namespace
+
+class ViewerWindowTest : public QObject {
+  Q_OBJECT
+
+ private:
+  QTemporaryDir xdg_;
+  QStringList messages_;
+
+  // Stores bytes as the plain file name in folder and encrypts it there with
+  // key; returns the container's path (the plain file is wiped).
+  static QString MakeContainer(const QString& folder, const QString& name, const QByteArray& bytes,
+                               const QString& key = kKey) {
+    const QString plain = QDir(folder).filePath(name);
+    WriteAll(plain, bytes);
+    test::SetKey(key.toStdString());
+    KeepOriginals = false;
+    SilentFeedback feedback;
+    test::FixedVolumeFacts volumes;
+    const bool made =
+        CryptFile(PathBytes(plain), kModeEncrypt, false, {feedback, volumes, CryptPurpose::Batch});
+    DropKey();
+    if (!made)
+      qFatal("could not encrypt %s", qPrintable(plain));
+    return QDir(folder).filePath(QFileInfo(name).completeBaseName() +
+                                 (IsPictureName(name) ? ".vlp" : ".vld"));
+  }
+
+  static bool IsPictureName(const QString& name) {
+    static const QStringList kTypes = {"bmp", "jpg", "gif", "png", "pcx", "tif", "wmf"};
+    return kTypes.contains(QFileInfo(name).suffix().toLower());
+  }
+
+  // The window on the "&Viewer" page, showing folder.
+  // Shows the folder in the file list and waits until it lists the given
+  // number of files. The file model reads folders on its own thread and now
+  // and then drops a first listing made while it is still reading the
+  // program's folder, so the folder is read again when it stays short.
+  static bool ListFolder(TFmainVLS& window, const QString& folder, int files) {
+    window.SetFileListFolder(folder);
+    for (int attempt = 0; attempt < 4; ++attempt) {
+      if (QTest::qWaitFor(
+              [&] { return window.fileModel->rowCount(window.FileListBox1->rootIndex()) == files; },
+              2500)) {
+        return true;
+      }
+      window.RereadFileList();
+    }
+    return false;
+  }
+
+  static void OpenViewer(TFmainVLS& window, const QString& folder, int page = kPageViewer) {
+    // Every file the page's mask lets through is listed before anything is clicked.
+    window.TabNotebook1->setCurrentIndex(page);
+    const QStringList masks = page == kPageViewer ? QStringList("*.vlp") : QStringList("*");
+    QVERIFY(ListFolder(window, folder, QDir(folder).entryList(masks, QDir::Files).size()));
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+  }
+
+  // Clicks the file in the file list once it is listed there.
+  static bool ClickFile(TFmainVLS& window, const QString& path) {
+    QListView* list = window.findChild<QListView*>("FileListBox1");
+    QModelIndex index;
+    const bool listed = QTest::qWaitFor(
+        [&] {
+          index = window.fileModel->index(path);
+          return index.isValid() && !list->isRowHidden(index.row()) &&
+                 !list->visualRect(index).isEmpty();
+        },
+        10000);
+    if (!listed)
+      return false;
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(index).center());
+    return true;
+  }
+
+  static QString TempFolderText() { return PathText(TempFolder); }
+
+  template <typename T>
+  static T* Find(QWidget& window, const char* name) {
+    T* widget = window.findChild<T*>(name);
+    if (widget == nullptr)
+      qFatal("no widget %s", name);
+    return widget;
+  }
+
+  static bool PaneEmpty(TFmainVLS& window) {
+    return window.View_PMultiMedia1->Picture().isNull() && window.View_PMultiMedia1->isVisible() &&
+           window.GIFImage1->isHidden();
+  }
+
+  static bool ButtonsEnabled(TFmainVLS& window, bool remove, bool maximize, bool full) {
+    return Find<QPushButton>(window, "View_Delete")->isEnabled() == remove &&
+           Find<QPushButton>(window, "View_Maximize")->isEnabled() == maximize &&
+           Find<QPushButton>(window, "View_FullScreen")->isEnabled() == full;
+  }
+
+ private slots:
+  void initTestCase() {
+    for (const char* sub : {"home", "config", "data", "dirs", "runtime"}) {
+      QVERIFY(QDir().mkpath(xdg_.filePath(sub)));
+    }
+    QFile::setPermissions(xdg_.filePath("runtime"),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    qputenv("HOME", xdg_.filePath("home").toUtf8());
+    qputenv("XDG_CONFIG_HOME", xdg_.filePath("config").toUtf8());
+    qputenv("XDG_DATA_HOME", xdg_.filePath("data").toUtf8());
+    qputenv("XDG_DATA_DIRS", xdg_.filePath("dirs").toUtf8());
+    qputenv("XDG_RUNTIME_DIR", xdg_.filePath("runtime").toUtf8());
+    SetMessageSink([this](MessageKind, const QString& text) { messages_ << text; });
+  }
+
+  void init() {
+    messages_.clear();
+    ResetProtectState();
+    DropKey();
+    ClearNextPasswordAnswer();
+    TAsk::ClearNextAnswer();
+  }
+
+  void aViewShowsThePictureAndLeavesNoPlainCopy() {
+    QTemporaryDir folder;
+    const QByteArray jpeg = Picture(640, 480, "JPG");
+    const QString beach = MakeContainer(folder.path(), "beach.jpg", jpeg);
+    const QString bricks =
+        MakeContainer(folder.path(), "bricks.bmp", TestData("pictures/bmpsuite/pal8.bmp"));
+    TFmainVLS window({});
+    OpenViewer(window, folder.path());
+
+    SetNextPasswordAnswer(kKey);
+    QVERIFY(ClickFile(window, beach));
+    QCOMPARE(window.View_PMultiMedia1->PictureWidth(), 640);
+    QVERIFY(window.View_PMultiMedia1->isVisible());
+    QCOMPARE(Find<QLabel>(window, "HintLb")->text(),
+             QString("beach.jpg 640x480 %1 bytes").arg(jpeg.size()));
+    QVERIFY(ButtonsEnabled(window, true, true, true));
+    QVERIFY(Find<LedLamp>(window, "LedReady")->isOn());
+    QVERIFY(QApplication::overrideCursor() == nullptr);
+    QVERIFY(window.FileListBox1->isEnabled());
+    // The key is armed: its button and gauge show, full.
+    QVERIFY(window.ButKeyOff->isVisible());
+    QCOMPARE(window.GaugeKey->value(), 6);
+    QVERIFY(messages_.isEmpty());
+    // Neither the temporary folder nor the container's folder holds the plain picture.
+    QCOMPARE(Entries(TempFolderText()), QStringList());
+    QCOMPARE(Entries(folder.path()), QStringList({"beach.vlp", "bricks.vlp"}));
+
+    // The armed key opens the next file without asking: a dialog would be cancelled.
+    SetNextPasswordCancel();
+    QVERIFY(ClickFile(window, bricks));
+    QCOMPARE(window.HintLb->text(), QString("bricks.bmp 127x64 9254 bytes"));
+    QCOMPARE(window.CurrentViewerFile(), bricks);
+    ClearNextPasswordAnswer();
+    QCOMPARE(Entries(TempFolderText()), QStringList());
+  }
+
+  void aWrongKeyIsToldAndTheNextClickAsksAgain() {
+    QTemporaryDir folder;
+    const QString path =
+        MakeContainer(folder.path(), "bricks.bmp", TestData("pictures/bmpsuite/pal8.bmp"));
+    TFmainVLS window({});
+    OpenViewer(window, folder.path());
+    SetNextPasswordAnswer("not the key");
+    QVERIFY(ClickFile(window, path));
+    QCOMPARE(messages_, QStringList("BAD KEY! " + path));
+    QVERIFY(KeyString.empty());
+    QVERIFY(PaneEmpty(window));
+    QVERIFY(ButtonsEnabled(window, false, false, false));
+    QCOMPARE(window.HintLb->text(), QString());
+    QCOMPARE(Entries(folder.path()), QStringList("bricks.vlp"));
+    QCOMPARE(Entries(TempFolderText()), QStringList());
+
+    SetNextPasswordAnswer(kKey);
+    QVERIFY(ClickFile(window, path));
+    QVERIFY(!window.View_PMultiMedia1->Picture().isNull());
+    QCOMPARE(messages_.size(), 1);
+  }
+
+  void aCancelledPasswordShowsNothing() {
+    QTemporaryDir folder;
+    const QString path =
+        MakeContainer(folder.path(), "bricks.bmp", TestData("pictures/bmpsuite/pal8.bmp"));
+    TFmainVLS window({});
+    OpenViewer(window, folder.path());
+    SetNextPasswordCancel();
+    QVERIFY(!window.ViewEncryptedPicture(path));
+    QVERIFY(PaneEmpty(window));
+    QVERIFY(messages_.isEmpty());
+    QVERIFY(window.LedReady->isOn());
+  }
+
+  void plainCopiesOf800BytesOrFewerHoldNoData() {
+    QTemporaryDir folder;
+    // A PNG with trailing bytes after its end: 801 bytes that still decode.
+    QByteArray png = Picture(8, 8, "PNG");
+    QVERIFY(png.size() < 800);
+    const QString small = MakeContainer(folder.path(), "small.png", png.leftJustified(800, '\0'));
+    const QString shown = MakeContainer(folder.path(), "shown.png", png.leftJustified(801, '\0'));
+    TFmainVLS window({});
+    OpenViewer(window, folder.path());
+
+    SetNextPasswordAnswer(kKey);
+    QVERIFY(window.ViewEncryptedPicture(small));
+    QCOMPARE(messages_, QStringList("File contains no data"));
+    QVERIFY(PaneEmpty(window));
+    QVERIFY(ButtonsEnabled(window, false, false, false));
+    QCOMPARE(window.HintLb->text(), QString("small.png 0x0 800 bytes"));
+    QCOMPARE(Entries(TempFolderText()), QStringList());
+    QVERIFY(!KeyString.empty());  // the key is right, so it stays armed
+
+    messages_.clear();
+    QVERIFY(window.ViewEncryptedPicture(shown));
+    QVERIFY(messages_.isEmpty());
+    QCOMPARE(window.HintLb->text(), QString("shown.png 8x8 801 bytes"));
+    QVERIFY(ButtonsEnabled(window, true, true, true));
+    QCOMPARE(Entries(TempFolderText()), QStringList());
+  }
+
+  void gifsAnimateOnlyWithSeveralFrames() {
+    QTemporaryDir folder;
+    const QString animated =
+        MakeContainer(folder.path(), "redblue.gif", TestData("gif/wuffs/animated-red-blue.gif"));
+    const QString still =
+        MakeContainer(folder.path(), "hippo.gif", TestData("gif/wuffs/hippopotamus.regular.gif"));
+    TFmainVLS window({});
+    OpenViewer(window, folder.path());
+
+    SetNextPasswordAnswer(kKey);
+    QVERIFY(ClickFile(window, animated));
+    auto* gif = Find<TGIFImage>(window, "GIFImage1");
+    QVERIFY(gif->isVisible());
+    QVERIFY(window.View_PMultiMedia1->isHidden());
+    QVERIFY(gif->IsAnimated());
+    QVERIFY(ButtonsEnabled(window, true, false, false));
+    QCOMPARE(window.HintLb->text(), QString("redblue.gif 64x48 2913 bytes"));
+    QTRY_VERIFY(gif->CurrentFrame() > 1);  // it plays from memory, the copy being gone
+    QCOMPARE(Entries(TempFolderText()), QStringList());
+
+    QVERIFY(ClickFile(window, still));
+    QVERIFY(gif->isHidden());
+    QVERIFY(window.View_PMultiMedia1->isVisible());
+    QCOMPARE(window.View_PMultiMedia1->PictureWidth(), 36);
+    QVERIFY(ButtonsEnabled(window, true, true, true));
+    QCOMPARE(Entries(TempFolderText()), QStringList());
+  }
+
+  void aStoredNameOfAnotherTypeShowsNothingAndIsWiped() {
+    QTemporaryDir folder;
+    const QString data = MakeContainer(folder.path(), "notes.txt", QByteArray(5000, 'n'));
+    const QString renamed = folder.filePath("notes.vlp");
+    QVERIFY(QFile::rename(data, renamed));
+    TFmainVLS window({});
+    OpenViewer(window, folder.path());
+    SetNextPasswordAnswer(kKey);
+    QVERIFY(ClickFile(window, renamed));
+    QVERIFY(messages_.isEmpty());
+    QVERIFY(PaneEmpty(window));
+    QVERIFY(!KeyString.empty());
+    QCOMPARE(Entries(TempFolderText()), QStringList());
+    QCOMPARE(Entries(folder.path()), QStringList("notes.vlp"));
+  }
+
+  void deleteMovesTheContainerToTheTrash() {
+    QTemporaryDir folder;
+    const QString path =
+        MakeContainer(folder.path(), "bricks.bmp", TestData("pictures/bmpsuite/pal8.bmp"));
+    TFmainVLS window({});
+    OpenViewer(window, folder.path());
+    SetNextPasswordAnswer(kKey);
+    QVERIFY(ClickFile(window, path));
+
+    TAsk::SetNextAnswer(kAnswerNo);
+    QTest::mouseClick(Find<QPushButton>(window, "View_Delete"), Qt::LeftButton);
+    QCOMPARE(AskQuestion, QString("DELETE bricks.vlp ?"));
+    QVERIFY(QFile::exists(path));
+    QVERIFY(!window.View_PMultiMedia1->Picture().isNull());
+
+    TAsk::SetNextAnswer(kAnswerYes);
+    QTest::mouseClick(window.View_Delete, Qt::LeftButton);
+    QVERIFY(!QFile::exists(path));
+    QCOMPARE(ReadAll(xdg_.filePath("data/Trash/files/bricks.vlp")).size(), 255 + 9254);
+    QCOMPARE(window.HintLb->text(), QString("FILE DELETED"));
+    QVERIFY(PaneEmpty(window));
+    QVERIFY(ButtonsEnabled(window, false, false, false));
+    QVERIFY(messages_.isEmpty());
+  }
+
+  void aContainerDeletedBehindTheListsBackIsReported() {
+    QTemporaryDir folder;
+    const QString path =
+        MakeContainer(folder.path(), "bricks.bmp", TestData("pictures/bmpsuite/pal8.bmp"));
+    TFmainVLS window({});
+    OpenViewer(window, folder.path());
+    QListView* list = window.FileListBox1;
+    QModelIndex index;
+    QVERIFY(QTest::qWaitFor([&] {
+      index = window.fileModel->index(path);
+      return index.isValid() && !list->visualRect(index).isEmpty();
+    }));
+    const QPoint where = list->visualRect(index).center();
+    // Gone before the list hears of it; no key is asked for a missing file.
+    QVERIFY(QFile::remove(path));
+    SetNextPasswordAnswer(kKey);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, where);
+    QCOMPARE(window.HintLb->text(), QString("FILE DELETED"));
+    QVERIFY(PaneEmpty(window));
+    QVERIFY(KeyString.empty());
+    QVERIFY(messages_.isEmpty());
+    QVERIFY(!window.ViewEncryptedPicture(path));
+  }
+
+  void dropsOnTheViewerShowAtMostFiveContainers() {
+    QTemporaryDir folder;
+    QStringList dropped;
+    const QByteArray bmp = TestData("pictures/bmpsuite/pal8.bmp");
+    for (int i = 0; i < 7; ++i) {
+      dropped << MakeContainer(folder.path(), QString("p%1.bmp").arg(i), bmp);
+    }
+    dropped.insert(1, folder.filePath("ignored.txt"));
+    WriteAll(dropped[1], "not a container");
+    TFmainVLS window({});
+    OpenViewer(window, folder.path());
+    SetNextPasswordAnswer(kKey);
+    window.FileDrag1Drop(dropped);
+    // The first five paths hold four containers; the last one shown is p3.
+    QCOMPARE(window.CurrentViewerFile(), dropped[4]);
+    QCOMPARE(window.HintLb->text(), QString("p3.bmp 127x64 9254 bytes"));
+    QVERIFY(messages_.isEmpty());
+    QCOMPARE(Entries(TempFolderText()), QStringList());
+    QVERIFY(QApplication::overrideCursor() == nullptr);
+  }
+
+  void theFirstPagePreviewsPlainPictures() {
+    QTemporaryDir folder;
+    WriteAll(folder.filePath("photo.JPG"), Picture(64, 48, "JPG"));
+    WriteAll(folder.filePath("notes.txt"), "text");
+    WriteAll(folder.filePath("empty.png"), "");
+    TFmainVLS window({});
+    OpenViewer(window, folder.path(), kPageCrypt);
+    Find<QCheckBox>(window, "PreviewCheck")->setChecked(true);
+    auto* preview = Find<TPMultiMedia>(window, "Preview");
+    QVERIFY(Find<QWidget>(window, "Viewer1")->isVisible());
+
+    QVERIFY(ClickFile(window, folder.filePath("photo.JPG")));
+    QCOMPARE(preview->PictureWidth(), 64);
+    QVERIFY(window.Gauge1->isHidden());
+    QVERIFY(window.LedReady->isOn());
+    QVERIFY(ClickFile(window, folder.filePath("notes.txt")));
+    QVERIFY(preview->Picture().isNull());
+    QVERIFY(ClickFile(window, folder.filePath("empty.png")));
+    QCOMPARE(messages_, QStringList("File contains no data"));
+    QVERIFY(preview->Picture().isNull());
+
+    // Unchecking hides the panel and drops the picture.
+    QVERIFY(ClickFile(window, folder.filePath("photo.JPG")));
+    window.PreviewCheck->setChecked(false);
+    QVERIFY(window.Viewer1->isHidden());
+    QVERIFY(preview->Picture().isNull());
+  }
+
+  void startUpWipesPlainCopiesOfAnEarlierRun() {
+    InitFolders();
+    QVERIFY(QDir().mkpath(TempFolderText()));
+    const QDir temp(TempFolderText());
+    for (const char* name : {"ar~te.jpg", "ar~te", "beach.~tx", "letter.doc"}) {
+      WriteAll(temp.filePath(name), "plain picture bytes");
+    }
+    ResetProtectState();
+    TFmainVLS window({});
+    QCOMPARE(Entries(TempFolderText()), QStringList("letter.doc"));
+    QVERIFY(messages_.isEmpty());
+    QVERIFY(QFile::remove(temp.filePath("letter.doc")));
+  }
+};
+
+QTEST_MAIN(ViewerWindowTest)
+#include "ViewerWindow_test.moc"
