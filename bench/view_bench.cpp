@@ -64,7 +64,8 @@ void BM_ClickToPicture(benchmark::State& state) {
   for (auto _ : state) {
     vls::KeyString.Set(kKey);
     window.ViewEncryptedPicture(files.container, vls::ViewTarget::Viewer);
-    if (window.View_PMultiMedia1->PictureWidth() != 6000) state.SkipWithError("no picture");
+    if (window.View_PMultiMedia1->PictureWidth() != 6000)
+      state.SkipWithError("no picture");
   }
   state.counters["jpeg_bytes"] = static_cast<double>(files.jpeg_bytes);
 }

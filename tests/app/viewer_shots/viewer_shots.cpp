@@ -53,26 +53,30 @@ int main(int argc, char** argv) {
   QTemporaryDir folder;
   MakeContainer(folder.path(), "pictures/libtiffpic/flower-rgb-contig-08.tif", "flower.tif");
   MakeContainer(folder.path(), "gif/wuffs/bricks-dither.gif", "bricks.gif");
-  const QString shown = gif ? MakeContainer(folder.path(), "gif/wuffs/muybridge.gif", "horse.gif")
-                            : MakeContainer(folder.path(), "pictures/bmpsuite/rgb24.bmp", "rgb.bmp");
+  const QString shown =
+      gif ? MakeContainer(folder.path(), "gif/wuffs/muybridge.gif", "horse.gif")
+          : MakeContainer(folder.path(), "pictures/bmpsuite/rgb24.bmp", "rgb.bmp");
 
   vls::TFmainVLS window({});
   window.TabNotebook1->setCurrentIndex(vls::kPageViewer);
   window.SetFileListFolder(folder.path());
   if (!QTest::qWaitFor(
-          [&] { return window.fileModel->rowCount(window.FileListBox1->rootIndex()) == 3; }, 5000)) {
+          [&] { return window.fileModel->rowCount(window.FileListBox1->rootIndex()) == 3; },
+          5000)) {
     window.RereadFileList();
   }
   window.move(20, 20);
   window.resize(640, 440);
   window.show();
-  if (!QTest::qWaitForWindowExposed(&window)) return 1;
+  if (!QTest::qWaitForWindowExposed(&window))
+    return 1;
   window.FileListBox1->setCurrentIndex(window.fileModel->index(shown));
   vls::SetNextPasswordAnswer("open sesame");
   window.FileList1Click();
   QTest::qWait(gif ? 700 : 300);  // a few frames into the animation
   const QPixmap capture = window.screen()->grabWindow(window.winId());
-  if (!capture.save(QString::fromLocal8Bit(argv[2]))) return 1;
+  if (!capture.save(QString::fromLocal8Bit(argv[2])))
+    return 1;
   std::printf("%s: %s\n", argv[2], qPrintable(window.HintLb->text()));
   return 0;
 }
