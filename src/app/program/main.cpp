@@ -51,7 +51,8 @@ int main(int argc, char** argv) {
   vls::TFPass FPass(&FmainVLS);
 
   FirstPaintProbe probe(clock);
-  if (qEnvironmentVariableIsSet("VEILSTORE_STARTUP_PROBE")) FmainVLS.installEventFilter(&probe);
+  if (qEnvironmentVariableIsSet("VEILSTORE_STARTUP_PROBE"))
+    FmainVLS.installEventFilter(&probe);
   FmainVLS.show();
   return application.exec();
 }

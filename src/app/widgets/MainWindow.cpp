@@ -23,17 +23,17 @@
 
 #include "app/DesktopShortcut.h"
 #include "app/WindowPosition.h"
+#include "app/widgets/FileDrag.h"
 #include "app/widgets/HelpWindow.h"
 #include "app/widgets/MessageBoxes.h"
 #include "app/widgets/StatusControls.h"
-#include "app/widgets/FileDrag.h"
 #include "app/widgets/WindowBatch.h"
 #include "app/widgets/WindowFeedback.h"
-#include "protect/Batch.h"
 #include "cipher/Cipher.h"
 #include "imaging/picture/PictureState.h"
 #include "imaging/widgets/GIFImage.h"
 #include "imaging/widgets/PMultiMedia.h"
+#include "protect/Batch.h"
 #include "protect/ProtectState.h"
 #include "viewing/widgets/KeyIndicators.h"
 
@@ -58,7 +58,8 @@ T* Named(T* widget, const char* name) {
 
 QPushButton* Button(const QString& text, const char* name, const QString& hint = QString()) {
   auto* button = Named(new QPushButton(text), name);
-  if (!hint.isEmpty()) button->setToolTip(hint);
+  if (!hint.isEmpty())
+    button->setToolTip(hint);
   button->setMinimumWidth(76);
   return button;
 }
@@ -90,7 +91,8 @@ class WindowPictureMessages : public PictureMessages {
 };
 
 TFmainVLS::TFmainVLS(QStringList arguments, QWidget* parent)
-    : QWidget(parent), arguments_(std::move(arguments)),
+    : QWidget(parent),
+      arguments_(std::move(arguments)),
       feedback_(std::make_unique<WindowFeedback>(*this)),
       picture_messages_(std::make_unique<WindowPictureMessages>(this)) {
   setObjectName("FmainVLS");
@@ -114,7 +116,8 @@ TFmainVLS::TFmainVLS(QStringList arguments, QWidget* parent)
   folderModel->setRootPath("/");
   PTShellTree1 = Named(new QTreeView, "PTShellTree1");
   PTShellTree1->setModel(folderModel);
-  for (int column = 1; column < folderModel->columnCount(); ++column) PTShellTree1->hideColumn(column);
+  for (int column = 1; column < folderModel->columnCount(); ++column)
+    PTShellTree1->hideColumn(column);
   PTShellTree1->setHeaderHidden(true);
   PTShellTree1->setRootIsDecorated(false);
 
@@ -182,7 +185,8 @@ TFmainVLS::TFmainVLS(QStringList arguments, QWidget* parent)
 }
 
 TFmainVLS::~TFmainVLS() {
-  if (!closing_) FormClose();
+  if (!closing_)
+    FormClose();
 }
 
 void TFmainVLS::BuildTopBar(QWidget* parent) {
@@ -234,7 +238,8 @@ QWidget* TFmainVLS::BuildCryptPage() {
   RadioWipe = Named(new QRadioButton("&Wipe"), "RadioWipe");
   RadioSlide = Named(new QRadioButton("&Slide Show"), "RadioSlide");
   RadioEncrypt->setChecked(true);
-  for (auto* radio : {RadioEncrypt, RadioDecrypt, RadioWipe, RadioSlide}) modes->addWidget(radio);
+  for (auto* radio : {RadioEncrypt, RadioDecrypt, RadioWipe, RadioSlide})
+    modes->addWidget(radio);
   modes->addStretch(1);
   layout->addLayout(modes);
 
@@ -261,7 +266,8 @@ QWidget* TFmainVLS::BuildCryptPage() {
   Btn_Remove = Button("&Remove", "Btn_Remove", "Remove a File from the list");
   Btn_Clear->setEnabled(false);
   Btn_Remove->setEnabled(false);
-  for (auto* button : {ButtHelp, Btn_Clear, Add, AddALL, Btn_Remove}) column->addWidget(button);
+  for (auto* button : {ButtHelp, Btn_Clear, Add, AddALL, Btn_Remove})
+    column->addWidget(button);
   column->addStretch(1);
   middle->addLayout(column);
   layout->addLayout(middle, 1);
@@ -309,7 +315,8 @@ QWidget* TFmainVLS::BuildViewerPage() {
   View_Delete = Button("&Delete", "View_Delete", "Delete Picture");
   View_Maximize = Button("&Window", "View_Maximize", "Put Image in a Window");
   View_FullScreen = Button("&Full", "View_FullScreen", "Full Screen");
-  for (auto* button : {View_Delete, View_Maximize, View_FullScreen}) button->setEnabled(false);
+  for (auto* button : {View_Delete, View_Maximize, View_FullScreen})
+    button->setEnabled(false);
   for (auto* button : {View_Butthelp, View_Delete, View_Maximize, View_FullScreen}) {
     column->addWidget(button);
   }
@@ -348,8 +355,8 @@ QWidget* TFmainVLS::BuildLauncherPage() {
   column->addWidget(GaugeKey2, 0, Qt::AlignHCenter);
   middle->addLayout(column);
   layout->addLayout(middle, 1);
-  DRLabel1 = Named(new BlinkLabel("Click on an encrypted file to launch it. (.VLP or .VLD)"),
-                   "DRLabel1");
+  DRLabel1 =
+      Named(new BlinkLabel("Click on an encrypted file to launch it. (.VLP or .VLD)"), "DRLabel1");
   layout->addWidget(DRLabel1);
   return page;
 }
@@ -399,7 +406,8 @@ void TFmainVLS::FormCreate() {
   // Picture loads report their progress on Gauge1 and keep the window alive;
   // once the program is closing they are told to stop.
   ProgressHook = [this](int percent) {
-    if (closing_) return 0;
+    if (closing_)
+      return 0;
     Gauge1->setValue(percent);
     QCoreApplication::processEvents();
     return 1;
@@ -411,14 +419,17 @@ void TFmainVLS::FormCreate() {
 }
 
 bool TFmainVLS::event(QEvent* event) {
-  if (event->type() == QEvent::WindowActivate) FormActivate();
+  if (event->type() == QEvent::WindowActivate)
+    FormActivate();
   return QWidget::event(event);
 }
 
 void TFmainVLS::FormActivate() {
-  if (FirstActivation) return;
+  if (FirstActivation)
+    return;
   FirstActivation = true;
-  if (arguments_.isEmpty()) return;
+  if (arguments_.isEmpty())
+    return;
   const QString path = arguments_.first();
   const QString extension = QFileInfo(path).suffix().toUpper();
   if (extension == "VLP") {
@@ -483,8 +494,12 @@ void TFmainVLS::SetKeyTimerEnabled(bool enabled) {
   }
 }
 
-bool TFmainVLS::IsEncryptPageCurrent() const { return CurrentPage() == kPageCrypt; }
-void TFmainVLS::ClearStatusLine() { HintLb->clear(); }
+bool TFmainVLS::IsEncryptPageCurrent() const {
+  return CurrentPage() == kPageCrypt;
+}
+void TFmainVLS::ClearStatusLine() {
+  HintLb->clear();
+}
 
 void TFmainVLS::DisableViewerButtons() {
   View_Maximize->setEnabled(false);
@@ -498,14 +513,17 @@ void TFmainVLS::ClearViewerPicture() {
   GIFImage1->hide();
 }
 
-void TFmainVLS::RepaintWindow() { repaint(); }
+void TFmainVLS::RepaintWindow() {
+  repaint();
+}
 
 void TFmainVLS::TabNotebook1Click() {
   PageReset();
   const int page = CurrentPage();
   if (page == kPageCrypt) {
     Timer1->stop();
-    if (PreviewCheck->isChecked()) Viewer1->show();
+    if (PreviewCheck->isChecked())
+      Viewer1->show();
     if (RadioEncrypt->isChecked() || RadioWipe->isChecked()) {
       SetFilterText(DefaultFilter);
       PreviewCheck->show();
@@ -536,7 +554,8 @@ void TFmainVLS::TabNotebook1Click() {
 }
 
 void TFmainVLS::SetFilterText(const QString& text) {
-  if (!filter_.SetText(text.toStdString())) return;
+  if (!filter_.SetText(text.toStdString()))
+    return;
   FilterComboBox1->clear();
   for (const auto& entry : filter_.entries()) {
     FilterComboBox1->addItem(QString::fromStdString(entry.description));
@@ -546,7 +565,8 @@ void TFmainVLS::SetFilterText(const QString& text) {
 }
 
 void TFmainVLS::FilterComboBox1Change() {
-  if (filter_.selected() < 0) filter_.Select(-1);
+  if (filter_.selected() < 0)
+    filter_.Select(-1);
   SetFileListMask(QString::fromStdString(filter_.SelectedMask()));
 }
 
@@ -560,10 +580,13 @@ void TFmainVLS::SetFileListMask(const QString& mask) {
   fileModel->setNameFilters(patterns);
 }
 
-QString TFmainVLS::FileListFolder() const { return folder_; }
+QString TFmainVLS::FileListFolder() const {
+  return folder_;
+}
 
 void TFmainVLS::SetFileListFolder(const QString& folder) {
-  if (folder.isEmpty() || folder.compare(folder_, Qt::CaseInsensitive) == 0) return;
+  if (folder.isEmpty() || folder.compare(folder_, Qt::CaseInsensitive) == 0)
+    return;
   folder_ = folder;
   FileListBox1->setRootIndex(fileModel->setRootPath(folder));
 }
@@ -577,7 +600,8 @@ void TFmainVLS::RereadFileList() {
 
 void TFmainVLS::ShowFolderInTree(const QString& folder) {
   const QModelIndex index = folderModel->index(folder);
-  if (!index.isValid()) return;
+  if (!index.isValid())
+    return;
   PTShellTree1->setCurrentIndex(index);
   SetFileListFolder(folder);
   PTShellTree1->scrollTo(index);
@@ -585,24 +609,29 @@ void TFmainVLS::ShowFolderInTree(const QString& folder) {
 
 void TFmainVLS::PTShellTree1Change() {
   const QModelIndex index = PTShellTree1->currentIndex();
-  if (!index.isValid()) return;
+  if (!index.isValid())
+    return;
   SetFileListFolder(folderModel->filePath(index));
 }
 
 void TFmainVLS::UpOneLevelBtnClick() {
   const QModelIndex index = PTShellTree1->currentIndex();
-  if (!index.isValid() || !index.parent().isValid()) return;
+  if (!index.isValid() || !index.parent().isValid())
+    return;
   PTShellTree1->setCurrentIndex(index.parent());
 }
 
-int TFmainVLS::CurrentPage() const { return TabNotebook1->currentIndex(); }
+int TFmainVLS::CurrentPage() const {
+  return TabNotebook1->currentIndex();
+}
 
 void TFmainVLS::SetBusy(bool busy) {
   LedBusy->setOn(busy);
   LedReady->setOn(!busy);
   // The hourglass is pushed once and taken off once, however often a long
   // operation says busy or ready, so no other cursor is ever taken off.
-  if (busy == busy_) return;
+  if (busy == busy_)
+    return;
   busy_ = busy;
   if (busy) {
     QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -611,12 +640,19 @@ void TFmainVLS::SetBusy(bool busy) {
   }
 }
 
-void TFmainVLS::ButHelpClick() { ShowHelp(this, 1000); }
-void TFmainVLS::View_ButthelpClick() { ShowHelp(this, 1080); }
-void TFmainVLS::Launch_butthelpClick() { ShowHelp(this, 1090); }
+void TFmainVLS::ButHelpClick() {
+  ShowHelp(this, 1000);
+}
+void TFmainVLS::View_ButthelpClick() {
+  ShowHelp(this, 1080);
+}
+void TFmainVLS::Launch_butthelpClick() {
+  ShowHelp(this, 1090);
+}
 
 void TFmainVLS::RestorePosition() {
-  if (const auto position = LoadWindowPosition(ProgramSettings(), "FmainVLS")) move(*position);
+  if (const auto position = LoadWindowPosition(ProgramSettings(), "FmainVLS"))
+    move(*position);
 }
 
 void TFmainVLS::SavePosition() {

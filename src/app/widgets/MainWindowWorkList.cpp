@@ -17,7 +17,6 @@
 #include "app/widgets/WindowFeedback.h"
 #include "cipher/Cipher.h"
 #include "protect/Batch.h"
-#include "protect/PathNames.h"
 #include "protect/widgets/Ask.h"
 
 namespace vls {
@@ -37,9 +36,12 @@ void TFmainVLS::SetUpWorkList() {
 }
 
 WorkMode TFmainVLS::CurrentMode() const {
-  if (RadioEncrypt->isChecked()) return WorkMode::Encrypt;
-  if (RadioDecrypt->isChecked()) return WorkMode::Decrypt;
-  if (RadioWipe->isChecked()) return WorkMode::Wipe;
+  if (RadioEncrypt->isChecked())
+    return WorkMode::Encrypt;
+  if (RadioDecrypt->isChecked())
+    return WorkMode::Decrypt;
+  if (RadioWipe->isChecked())
+    return WorkMode::Wipe;
   return WorkMode::SlideShow;
 }
 
@@ -58,7 +60,8 @@ void TFmainVLS::AfterListChange() {
 
 void TFmainVLS::Btn_AddClick() {
   const QString folder = FileListFolder();
-  if (folder.isEmpty()) return;
+  if (folder.isEmpty())
+    return;
   QModelIndexList selected = FileListBox1->selectionModel()->selectedIndexes();
   std::sort(selected.begin(), selected.end(),
             [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
@@ -67,9 +70,7 @@ void TFmainVLS::Btn_AddClick() {
     TWorkList::Batch quiet(*filesModel);
     for (const QModelIndex& index : selected) {
       const QString path = QDir(folder).filePath(fileModel->fileName(index));
-      const std::string extension = UpperAscii(ExtensionOf(PathBytes(path)));
-      if (mode == WorkMode::Encrypt && (extension == ".VLP" || extension == ".VLD")) continue;
-      filesModel->AddEntry(path, mode);
+      if (AcceptForAdd(mode, PathBytes(path))) filesModel->AddEntry(path, mode);
     }
   }
   AfterListChange();
@@ -77,9 +78,11 @@ void TFmainVLS::Btn_AddClick() {
 
 void TFmainVLS::Btn_AddALLClick() {
   const QString folder = FileListFolder();
-  if (folder.isEmpty()) return;
+  if (folder.isEmpty())
+    return;
   const int answer = Ask(QString("Include Sub-Directories ?"));
-  if (answer == kAnswerCancel) return;
+  if (answer == kAnswerCancel)
+    return;
   const WorkMode mode = CurrentMode();
   const std::string filter = FilterComboBox1->currentText().toStdString();
   {
@@ -126,13 +129,15 @@ void TFmainVLS::FileDrag1Drop(const QStringList& paths) {
   if (page == kPageCrypt) {
     const WorkMode mode = CurrentMode();
     for (const QString& path : paths) {
-      if (AcceptForDrop(mode, PathBytes(path))) filesModel->AddEntry(path, mode);
+      if (AcceptForDrop(mode, PathBytes(path)))
+        filesModel->AddEntry(path, mode);
       UpdateListButtons();
     }
   } else {
     const QString wanted = page == kPageViewer ? "VLP" : "VLD";
     for (const QString& path : paths.mid(0, 5)) {
-      if (QFileInfo(path).suffix().compare(wanted, Qt::CaseInsensitive) != 0) continue;
+      if (QFileInfo(path).suffix().compare(wanted, Qt::CaseInsensitive) != 0)
+        continue;
       if (page == kPageViewer) {
         keys_.Use();
         ViewEncryptedPicture(path, ViewTarget::Viewer);
@@ -158,7 +163,8 @@ void TFmainVLS::ButtOkClick() {
       batch_->WipeAll();
       break;
     case WorkMode::SlideShow:
-      if (RunSlideShow) RunSlideShow();
+      if (RunSlideShow)
+        RunSlideShow();
       break;
   }
 }

@@ -42,7 +42,8 @@ class MainWindowTest : public QObject {
   template <typename T>
   static T* Find(QWidget& window, const char* name) {
     T* widget = window.findChild<T*>(name);
-    if (widget == nullptr) qFatal("no widget %s", name);
+    if (widget == nullptr)
+      qFatal("no widget %s", name);
     return widget;
   }
 
@@ -51,7 +52,8 @@ class MainWindowTest : public QObject {
     const QModelIndex root = window.FileListBox1->rootIndex();
     for (int row = 0; row < window.fileModel->rowCount(root); ++row) {
       const QModelIndex index = window.fileModel->index(row, 0, root);
-      if (!window.FileListBox1->isRowHidden(row)) names << window.fileModel->fileName(index);
+      if (!window.FileListBox1->isRowHidden(row))
+        names << window.fileModel->fileName(index);
     }
     names.sort();
     return names;
@@ -200,8 +202,10 @@ class MainWindowTest : public QObject {
         QCOMPARE(messages_.size(), 1);
         QVERIFY2(messages_[0].contains(c.opened), qPrintable(messages_[0]));
       }
-      if (c.page == kPageViewer) QCOMPARE(window.FileListMask(), QString("*.VLP"));
-      if (c.page == kPageLauncher) QCOMPARE(window.FileListMask(), QString("*.VLD"));
+      if (c.page == kPageViewer)
+        QCOMPARE(window.FileListMask(), QString("*.VLP"));
+      if (c.page == kPageLauncher)
+        QCOMPARE(window.FileListMask(), QString("*.VLD"));
     }
     DropKey();
   }
@@ -237,7 +241,8 @@ class MainWindowTest : public QObject {
       QVERIFY(messages_.isEmpty());
       QWidget* help = nullptr;
       for (QWidget* top : QApplication::topLevelWidgets()) {
-        if (top->objectName() == "HelpWindow" && top->isVisible()) help = top;
+        if (top->objectName() == "HelpWindow" && top->isVisible())
+          help = top;
       }
       QVERIFY(help != nullptr);
       help->close();

@@ -79,7 +79,8 @@ class WorkListWindowTest : public QObject {
 
   void addSkipsDuplicatesAndRemoveAndClearResetTheButtons() {
     QTemporaryDir dir;
-    for (const char* name : {"a.txt", "b.txt", "c.txt"}) Touch(dir.filePath(name));
+    for (const char* name : {"a.txt", "b.txt", "c.txt"})
+      Touch(dir.filePath(name));
     TFmainVLS window({});
     ShowFolder(window, dir.path(), 3);
     SelectInFileList(window, {"b.txt"});
@@ -91,7 +92,8 @@ class WorkListWindowTest : public QObject {
     const QModelIndex root = window.FileListBox1->rootIndex();
     for (int row = 0; row < window.fileModel->rowCount(root); ++row) {
       const QString name = window.fileModel->fileName(window.fileModel->index(row, 0, root));
-      if (name != "b.txt") listed << name;
+      if (name != "b.txt")
+        listed << name;
     }
     QCOMPARE(Rows(window), QStringList({"b.txt"}) + listed);
     QVERIFY(!window.ButtOk->isHidden());
@@ -115,7 +117,8 @@ class WorkListWindowTest : public QObject {
 
   void addAllFollowsTheModeRules() {
     QTemporaryDir dir;
-    for (const char* name : {"a.txt", "b.vlp", "c.AS1", "d.as1"}) Touch(dir.filePath(name));
+    for (const char* name : {"a.txt", "b.vlp", "c.AS1", "d.as1"})
+      Touch(dir.filePath(name));
     TFmainVLS window({});
     ShowFolder(window, dir.path(), 4);
     TAsk::SetNextAnswer(kAnswerNo);
