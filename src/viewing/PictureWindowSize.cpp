@@ -12,7 +12,8 @@ int FollowingHeight(int client_width, int picture_width, int picture_height, int
 }
 
 std::optional<ClientSize> OpeningClientSize(int w, int h, int screen_width, int screen_height) {
-  if (w <= 0 || h <= 0) return std::nullopt;
+  if (w <= 0 || h <= 0)
+    return std::nullopt;
   // Rounding to nearest with ties to even (the default rounding mode).
   auto scaled = [](double value) { return static_cast<int>(std::nearbyint(value)); };
   int width;

@@ -22,7 +22,7 @@ int FollowingHeight(int client_width, int picture_width, int picture_height, int
 // W x H screen; nothing for a picture without width or height. The height
 // always comes from the resize rule, which runs after every change of the
 // width, as in the window.
-std::optional<ClientSize> OpeningClientSize(int picture_width, int picture_height,
-                                            int screen_width, int screen_height);
+std::optional<ClientSize> OpeningClientSize(int picture_width, int picture_height, int screen_width,
+                                            int screen_height);
 
 }  // namespace vls

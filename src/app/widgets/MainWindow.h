@@ -3,6 +3,7 @@
 // "En&crypt/Decrypt", "&Viewer" and "&Launcher", with the status bar.
 
 #include <QFileSystemModel>
+#include <QPointer>
 #include <QStringList>
 #include <QTimer>
 #include <QWidget>
@@ -106,6 +107,12 @@ class TFmainVLS : public QWidget, public KeyWindow {
   void Btn_RemoveClick();
   void Btn_ClearClick();
   void FileDrag1Drop(const QStringList& paths);
+  // Picture windows: a copy of the viewer's picture in a resizable window.
+  void View_MaximizeClick();
+  void View_PMultiMedia1DblClick();
+  // The most recently opened picture window (null once it is closed).
+  QPointer<class TWindowView> WindowView;
+
   // "OK": runs the checked mode over the work list.
   void ButtOkClick();
   // Where the slide show plugs in.
@@ -150,6 +157,8 @@ class TFmainVLS : public QWidget, public KeyWindow {
 
  protected:
   bool event(QEvent* event) override;
+  // A double click on the viewer's GIF control opens a picture window.
+  bool eventFilter(QObject* watched, QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
 
  private:
@@ -180,6 +189,7 @@ class TFmainVLS : public QWidget, public KeyWindow {
   // hides and disables them when it is empty.
   void UpdateListButtons();
   void SetUpWorkList();
+  void SetUpPictureWindows();
   void AfterListChange();
   TDiskCaps disk_caps_;
   KeyLifetime keys_{*this};

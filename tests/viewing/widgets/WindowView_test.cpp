@@ -1,0 +1,87 @@
+// Picture windows: sized for the picture on opening, the height following
+// the width afterwards, several open at once, each freed on close; and the
+// main window's "&Window" and double-click rules.
+
+#include <QPointer>
+#include <QPushButton>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "app/widgets/MainWindow.h"
+#include "app/widgets/MessageBoxes.h"
+#include "imaging/widgets/PMultiMedia.h"
+#include "viewing/widgets/WindowView.h"
+
+using namespace vls;
+
+class WindowViewTest : public QObject {
+  Q_OBJECT
+
+ private:
+  QTemporaryDir home_;
+
+  static QImage Picture(int width, int height) {
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(Qt::darkCyan);
+    return image;
+  }
+
+ private slots:
+  void initTestCase() {
+    qputenv("HOME", home_.path().toUtf8());
+    qputenv("XDG_CONFIG_HOME", (home_.path() + "/config").toUtf8());
+    qputenv("XDG_DATA_HOME", (home_.path() + "/data").toUtf8());
+    SetMessageSink([](MessageKind, const QString&) {});
+  }
+
+  void opensForThePictureAndKeepsItsProportions() {
+    auto* window = new TWindowView;
+    QVERIFY(window->SizePictureWindow(Picture(400, 300)));
+    QCOMPARE(window->size(), QSize(400, 300));
+    QCOMPARE(window->windowTitle(), QString("MORVANE Veilstore 32-bit v 3.3 *Resizable Window*"));
+    QVERIFY(!(window->windowFlags() & Qt::WindowMaximizeButtonHint));
+    window->resize(600, 10);  // the user drags it wider: the height follows
+    QCOMPARE(window->size(), QSize(600, 450));
+    const int screen_height = window->screen()->geometry().height();
+    window->resize(screen_height * 2, 10);  // taller than the screen: screen less 50
+    QCOMPARE(window->height(), screen_height - 50);
+    QPointer<TWindowView> watch(window);
+    window->close();
+    QTRY_VERIFY(watch.isNull());
+  }
+
+  void aPictureWithoutSizeOpensNoWindow() {
+    TWindowView window;
+    QVERIFY(!window.SizePictureWindow(QImage()));
+    QVERIFY(!window.isVisible());
+  }
+
+  void doubleClicksOpenOneWindowPerPicture() {
+    TFmainVLS main({});
+    main.View_PMultiMedia1->SetPicture(Picture(200, 100));
+    main.View_Maximize->setEnabled(true);
+    main.View_PMultiMedia1DblClick();
+    QPointer<TWindowView> first = main.WindowView;
+    QVERIFY(!first.isNull());
+    QCOMPARE(first->MultiMedia1->Picture().size(), QSize(200, 100));
+    QVERIFY(!main.View_Maximize->isEnabled());
+    main.View_PMultiMedia1DblClick();
+    QCOMPARE(main.WindowView.data(), first.data());
+
+    // "&Window" opens any number; closing one leaves the others.
+    main.View_MaximizeClick();
+    QPointer<TWindowView> second = main.WindowView;
+    QVERIFY(second != first);
+    first->close();
+    QTRY_VERIFY(first.isNull());
+    QVERIFY(!second.isNull());
+    // The window keeps its copy when the viewer's picture goes.
+    main.View_PMultiMedia1->SetPicture(QImage());
+    QCOMPARE(second->MultiMedia1->Picture().size(), QSize(200, 100));
+    second->close();
+  }
+};
+
+QTEST_MAIN(WindowViewTest)
+#include "WindowView_test.moc"
