@@ -49,6 +49,7 @@ int main(int argc, char** argv) {
   vls::TAsk FAsk(&FmainVLS);
   vls::TFullSlide FullSlide(&FmainVLS);
   vls::TFPass FPass(&FmainVLS);
+  FmainVLS.SetFullSlide(&FullSlide);
 
   FirstPaintProbe probe(clock);
   if (qEnvironmentVariableIsSet("VEILSTORE_STARTUP_PROBE"))

@@ -115,8 +115,16 @@ class TFmainVLS : public QWidget, public KeyWindow {
 
   // "OK": runs the checked mode over the work list.
   void ButtOkClick();
-  // Where the slide show plugs in.
-  std::function<void()> RunSlideShow;
+  // The slide show over the work list, on the full-screen form.
+  void RunSlideShow();
+  // "&Full": the viewer's picture on the full-screen form until a key or click.
+  void View_FullScreenClick();
+  // The full-screen form the slide show and "&Full" use.
+  void SetFullSlide(class TFullSlide* form);
+  // Length of one wait of the slide show (100 ms) and of "&Full" (50 ms);
+  // tests shorten them.
+  int SlideWaitMs = 100;
+  int FullScreenWaitMs = 50;
   TFileDrag& FileDrag1() { return *file_drag_; }
 
   WindowFeedback& feedback() { return *feedback_; }
@@ -205,6 +213,10 @@ class TFmainVLS : public QWidget, public KeyWindow {
   // A view or launch is running (a picture load processes pending events).
   bool viewing_ = false;
   FullScreenView* full_screen_ = nullptr;
+  class TFullSlide* full_slide_ = nullptr;
+  std::unique_ptr<FullScreenView> full_slide_view_;
+  // Waits rounds * ms, processing events, until SlideStop; true when it was set.
+  bool WaitForSlideStop(int rounds, int ms);
 
  public:
   // Components under their names (objectName is the same).

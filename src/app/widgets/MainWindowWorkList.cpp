@@ -70,7 +70,8 @@ void TFmainVLS::Btn_AddClick() {
     TWorkList::Batch quiet(*filesModel);
     for (const QModelIndex& index : selected) {
       const QString path = QDir(folder).filePath(fileModel->fileName(index));
-      if (AcceptForAdd(mode, PathBytes(path))) filesModel->AddEntry(path, mode);
+      if (AcceptForAdd(mode, PathBytes(path)))
+        filesModel->AddEntry(path, mode);
     }
   }
   AfterListChange();
@@ -163,8 +164,7 @@ void TFmainVLS::ButtOkClick() {
       batch_->WipeAll();
       break;
     case WorkMode::SlideShow:
-      if (RunSlideShow)
-        RunSlideShow();
+      RunSlideShow();
       break;
   }
 }

@@ -1,0 +1,90 @@
+// The slide show over the work list and the "&Full" view, both on the
+// full-screen form.
+
+#include <QCoreApplication>
+#include <QPushButton>
+#include <QThread>
+
+#include "app/widgets/MainWindow.h"
+#include "cipher/Cipher.h"
+#include "imaging/widgets/GIFImage.h"
+#include "imaging/widgets/PMultiMedia.h"
+#include "viewing/widgets/FullSlide.h"
+
+namespace vls {
+namespace {
+
+// The full-screen form as the viewer fills it.
+class FullSlideView : public FullScreenView {
+ public:
+  explicit FullSlideView(TFullSlide& form) : form_(form) {}
+  void ShowMissing() override {
+    form_.GIFImage1->hide();
+    form_.MultiMedia1->SetMediaName(QString());
+    form_.MultiMedia1->show();
+    form_.FormShow();
+  }
+  void ShowPicture(const QString& plain_copy, bool gif) override {
+    // A GIF with several frames plays in the GIF control; anything else is a still.
+    const bool animated =
+        gif && form_.GIFImage1->SetFileName(plain_copy) && form_.GIFImage1->IsAnimated();
+    form_.MultiMedia1->SetMediaName(animated ? QString() : plain_copy);
+    form_.MultiMedia1->setVisible(!animated);
+    form_.GIFImage1->setVisible(animated);
+    form_.FormShow();
+  }
+
+ private:
+  TFullSlide& form_;
+};
+
+// The number of 100 ms waits a picture of the slide show stays for.
+constexpr int kSlideRounds = 51;
+
+}  // namespace
+
+void TFmainVLS::SetFullSlide(TFullSlide* form) {
+  full_slide_ = form;
+  full_slide_view_ = form ? std::make_unique<FullSlideView>(*form) : nullptr;
+  SetFullScreenView(full_slide_view_.get());
+  connect(View_FullScreen, &QPushButton::clicked, this, [this] { View_FullScreenClick(); });
+}
+
+bool TFmainVLS::WaitForSlideStop(int rounds, int ms) {
+  for (int round = 0; round < rounds && !SlideStop; ++round) {
+    QThread::msleep(static_cast<unsigned long>(ms));
+    QCoreApplication::processEvents();
+  }
+  return SlideStop;
+}
+
+void TFmainVLS::RunSlideShow() {
+  SlideStop = false;
+  for (int row = 0; row < filesModel->Count(); ++row) {
+    const QString path = PathText(filesModel->PathAt(row));
+    if (!ViewEncryptedPicture(path, ViewTarget::FullScreen))
+      continue;
+    if (WaitForSlideStop(kSlideRounds, SlideWaitMs)) {
+      SlideStop = false;
+      break;
+    }
+  }
+  if (full_slide_ != nullptr)
+    full_slide_->hide();
+  DropKey();
+}
+
+void TFmainVLS::View_FullScreenClick() {
+  if (full_slide_ == nullptr)
+    return;
+  SlideStop = false;
+  full_slide_->MultiMedia1->SetPicture(View_PMultiMedia1->Picture());
+  full_slide_->MultiMedia1->show();
+  full_slide_->GIFImage1->hide();
+  full_slide_->FormShow();
+  while (!WaitForSlideStop(1, FullScreenWaitMs)) {
+  }
+  full_slide_->hide();
+}
+
+}  // namespace vls

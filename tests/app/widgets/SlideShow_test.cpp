@@ -1,0 +1,122 @@
+// The slide show and "&Full" through the real window and full-screen form,
+// with the waits shortened: the password is asked once, missing rows are
+// skipped, a key press ends the show, and the key is gone at the end.
+
+#include <QDir>
+#include <QImage>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include "app/widgets/MainWindow.h"
+#include "app/widgets/MessageBoxes.h"
+#include "cipher/Cipher.h"
+#include "imaging/widgets/GIFImage.h"
+#include "imaging/widgets/PMultiMedia.h"
+#include "platform/AnsiText.h"
+#include "protect/Container.h"
+#include "protect/ProtectState.h"
+#include "viewing/widgets/FullSlide.h"
+#include "viewing/widgets/PasswordDialogs.h"
+
+using namespace vls;
+
+class SlideShowTest : public QObject {
+  Q_OBJECT
+
+ private:
+  QTemporaryDir home_;
+  QStringList messages_;
+
+  // Encrypts a small picture into NAME.vlp with the password, leaving only the container.
+  static QString EncryptedPicture(const QString& folder, const QString& name, QColor color) {
+    // Noisy enough to stay above the 800 bytes that count as no data.
+    QImage image(64, 48, QImage::Format_RGB32);
+    for (int y = 0; y < image.height(); ++y) {
+      for (int x = 0; x < image.width(); ++x) {
+        image.setPixel(x, y, color.rgb() ^ static_cast<QRgb>((x * 7919 + y * 104729) & 0x3F3F3F));
+      }
+    }
+    const QString plain = QDir(folder).filePath(name + ".png");
+    image.save(plain);
+    KeyString.Set(ToAnsi("slide password"));
+    SilentFeedback feedback;
+    KernelVolumeFacts volumes;
+    KeepOriginals = false;
+    CryptFile(plain.toStdString(), kModeEncrypt, false, {feedback, volumes, CryptPurpose::Batch});
+    DropKey();
+    return QDir(folder).filePath(name + ".vlp");
+  }
+
+ private slots:
+  void initTestCase() {
+    qputenv("HOME", home_.path().toUtf8());
+    qputenv("XDG_CONFIG_HOME", (home_.path() + "/config").toUtf8());
+    qputenv("XDG_DATA_HOME", (home_.path() + "/data").toUtf8());
+    qputenv("XDG_RUNTIME_DIR", (home_.path() + "/run").toUtf8());
+    QDir().mkpath(home_.path() + "/run");
+    SetMessageSink([this](MessageKind, const QString& text) { messages_ << text; });
+  }
+
+  void showsEveryRowAsksOnceAndEndsWithoutAKey() {
+    QTemporaryDir dir;
+    const QString a = EncryptedPicture(dir.path(), "a", Qt::red);
+    const QString b = EncryptedPicture(dir.path(), "b", Qt::green);
+    const QString c = EncryptedPicture(dir.path(), "c", Qt::blue);
+    TFmainVLS window({});
+    TFullSlide form(&window);
+    window.SetFullSlide(&form);
+    window.SlideWaitMs = 1;
+    QTest::mouseClick(window.RadioSlide, Qt::LeftButton);
+    window.FileDrag1Drop({a, dir.filePath("missing.vlp"), b, c});
+    QCOMPARE(window.filesModel->Count(), 4);
+    SetNextPasswordAnswer("slide password");
+    window.ButtOkClick();
+    QVERIFY(form.MultiMedia1->MediaName().endsWith("c.png"));
+    QVERIFY(!form.isVisible());
+    QVERIFY(KeyString.empty());
+    QVERIFY(messages_.isEmpty());
+    // No plain copy outlives the show.
+    QCOMPARE(QDir(QString::fromStdString(TempFolder)).entryList(QDir::Files), QStringList());
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList({"a.vlp", "b.vlp", "c.vlp"}));
+  }
+
+  void aKeyPressEndsTheShow() {
+    QTemporaryDir dir;
+    const QString a = EncryptedPicture(dir.path(), "a", Qt::red);
+    const QString b = EncryptedPicture(dir.path(), "b", Qt::green);
+    TFmainVLS window({});
+    TFullSlide form(&window);
+    window.SetFullSlide(&form);
+    window.SlideWaitMs = 20;
+    QTest::mouseClick(window.RadioSlide, Qt::LeftButton);
+    window.FileDrag1Drop({a, b});
+    SetNextPasswordAnswer("slide password");
+    QTimer::singleShot(30, &form, [&form] { QTest::keyClick(&form, Qt::Key_Escape); });
+    window.ButtOkClick();
+    QVERIFY(form.MultiMedia1->MediaName().endsWith("a.png"));
+    QVERIFY(!SlideStop);
+    QVERIFY(KeyString.empty());
+  }
+
+  void fullShowsTheViewersStillPicture() {
+    TFmainVLS window({});
+    TFullSlide form(&window);
+    window.SetFullSlide(&form);
+    window.FullScreenWaitMs = 1;
+    QImage picture(40, 30, QImage::Format_RGB32);
+    picture.fill(Qt::yellow);
+    window.View_PMultiMedia1->SetPicture(picture);
+    form.GIFImage1->show();  // as after a show that ended on an animation
+    QTimer::singleShot(20, &form, [] { SlideStop = true; });
+    window.View_FullScreenClick();
+    QCOMPARE(form.MultiMedia1->Picture().size(), QSize(40, 30));
+    QVERIFY(form.GIFImage1->isHidden());
+    QVERIFY(!form.isVisible());
+  }
+};
+
+QTEST_MAIN(SlideShowTest)
+#include "SlideShow_test.moc"
