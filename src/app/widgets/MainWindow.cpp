@@ -438,6 +438,9 @@ void TFmainVLS::FormActivate() {
     TabNotebook1->setCurrentIndex(kPageViewer);
     SetFilterText("EnCrypted Pics(*.VLP)|*.VLP");
     ViewEncryptedPicture(path, ViewTarget::Viewer);
+    // A still picture also opens in a picture window of its own.
+    if (View_Maximize->isEnabled())
+      View_MaximizeClick();
   } else if (extension == "VLD") {
     const QSignalBlocker blocker(TabNotebook1);
     TabNotebook1->setCurrentIndex(kPageLauncher);

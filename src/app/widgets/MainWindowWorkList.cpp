@@ -142,6 +142,13 @@ void TFmainVLS::FileDrag1Drop(const QStringList& paths) {
       if (page == kPageViewer) {
         keys_.Use();
         ViewEncryptedPicture(path, ViewTarget::Viewer);
+        // Several pictures dropped at once each get a picture window of their own.
+        if (paths.size() > 1 && !KeyString.empty()) {
+          View_MaximizeClick();
+          View_Maximize->setEnabled(false);
+          View_FullScreen->setEnabled(true);
+          View_Delete->setEnabled(true);
+        }
       } else {
         LaunchEncryptedFile(path);
       }

@@ -2,10 +2,12 @@
 // with the waits shortened: the password is asked once, missing rows are
 // skipped, a key press ends the show, and the key is gone at the end.
 
+#include <QApplication>
 #include <QDir>
 #include <QImage>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -20,6 +22,7 @@
 #include "protect/ProtectState.h"
 #include "viewing/widgets/FullSlide.h"
 #include "viewing/widgets/PasswordDialogs.h"
+#include "viewing/widgets/WindowView.h"
 
 using namespace vls;
 
@@ -99,6 +102,32 @@ class SlideShowTest : public QObject {
     QVERIFY(form.MultiMedia1->MediaName().endsWith("a.png"));
     QVERIFY(!SlideStop);
     QVERIFY(KeyString.empty());
+  }
+
+  void droppedPicturesAndTheCommandLinePictureOpenPictureWindows() {
+    QTemporaryDir dir;
+    const QString a = EncryptedPicture(dir.path(), "a", Qt::red);
+    const QString b = EncryptedPicture(dir.path(), "b", Qt::green);
+    {
+      TFmainVLS window({});
+      window.TabNotebook1->setCurrentIndex(kPageViewer);
+      SetNextPasswordAnswer("slide password");
+      window.FileDrag1Drop({a, b});
+      int open = 0;
+      for (QWidget* top : QApplication::topLevelWidgets()) {
+        if (qobject_cast<TWindowView*>(top) && top->isVisible())
+          ++open, top->close();
+      }
+      QCOMPARE(open, 2);
+      QVERIFY(!window.View_Maximize->isEnabled());
+      QVERIFY(window.View_FullScreen->isEnabled());
+    }
+    TFmainVLS started({a});
+    SetNextPasswordAnswer("slide password");
+    started.FormActivate();
+    QVERIFY(!started.WindowView.isNull());
+    QCOMPARE(started.WindowView->MultiMedia1->Picture().size(), QSize(64, 48));
+    started.WindowView->close();
   }
 
   void fullShowsTheViewersStillPicture() {
