@@ -62,6 +62,10 @@ void TFmainVLS::RunSlideShow() {
   SlideStop = false;
   for (int row = 0; row < filesModel->Count(); ++row) {
     const QString path = PathText(filesModel->PathAt(row));
+    // The password dialog must not open behind the form, which stays on top:
+    // the form steps aside while the key is asked and returns with the picture.
+    if (KeyString.empty() && full_slide_ != nullptr)
+      full_slide_->hide();
     if (!ViewEncryptedPicture(path, ViewTarget::FullScreen))
       continue;
     if (WaitForSlideStop(kSlideRounds, SlideWaitMs)) {

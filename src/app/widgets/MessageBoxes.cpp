@@ -1,5 +1,6 @@
 #include "app/widgets/MessageBoxes.h"
 
+#include <QApplication>
 #include <QMessageBox>
 
 namespace vls {
@@ -19,7 +20,10 @@ void ShowMessage(QWidget* parent, MessageKind kind, const QString& text) {
     Sink()(kind, text);
     return;
   }
-  QMessageBox box(parent);
+  // A message belongs over the window the user is looking at, so one raised
+  // during a full-screen show stays in front of it.
+  QWidget* active = QApplication::activeWindow();
+  QMessageBox box(active != nullptr ? active : parent);
   switch (kind) {
     case MessageKind::Information:
       box.setIcon(QMessageBox::Information);
