@@ -420,8 +420,13 @@ void TFmainVLS::FormCreate() {
 }
 
 bool TFmainVLS::event(QEvent* event) {
-  if (event->type() == QEvent::WindowActivate)
+  if (event->type() == QEvent::WindowActivate) {
     FormActivate();
+  } else if (event->type() == QEvent::Show && !FirstActivation) {
+    // Where no window manager activates the window (or focus stealing is
+    // prevented), the command-line file is still opened once it is shown.
+    QTimer::singleShot(0, this, [this] { FormActivate(); });
+  }
   return QWidget::event(event);
 }
 
