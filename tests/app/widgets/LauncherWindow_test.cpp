@@ -23,9 +23,11 @@
 #include "protect/ProtectState.h"
 #include "protect/widgets/Ask.h"
 #include "support/TestSupport.h"
+#include "support/WindowTestSupport.h"
 #include "viewing/widgets/PasswordDialogs.h"
 
 using namespace vls;
+using namespace vls::test;
 
 namespace {
 
@@ -35,11 +37,6 @@ const QString kReminder = "Dont't forget to re-encrypt the file.";
 QByteArray ReadAll(const QString& path) {
   QFile file(path);
   return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-bool WriteAll(const QString& path, const QByteArray& bytes) {
-  QFile file(path);
-  return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
 }
 
 QStringList Entries(const QString& folder) {
@@ -56,63 +53,12 @@ class LauncherWindowTest : public QObject {
   QStringList messages_;
   QString record_;  // what the recording program was given, one path a line
 
-  // Encrypts bytes stored as name in folder; returns the container's path.
-  static QString MakeContainer(const QString& folder, const QString& name, const QByteArray& bytes,
-                               const QString& extension) {
-    const QString plain = QDir(folder).filePath(name);
-    if (!WriteAll(plain, bytes))
-      qFatal("cannot write %s", qPrintable(plain));
-    test::SetKey(kKey.toStdString());
-    KeepOriginals = false;
-    SilentFeedback feedback;
-    test::FixedVolumeFacts volumes;
-    if (!CryptFile(PathBytes(plain), kModeEncrypt, false,
-                   {feedback, volumes, CryptPurpose::Batch})) {
-      qFatal("could not encrypt %s", qPrintable(plain));
-    }
-    DropKey();
-    return QDir(folder).filePath(QFileInfo(name).completeBaseName() + extension);
-  }
-
-  // Shows the folder in the file list and waits until it lists the given
-  // number of files. The file model reads folders on its own thread and now
-  // and then drops a first listing made while it is still reading the
-  // program's folder, so the folder is read again when it stays short.
-  static bool ListFolder(TFmainVLS& window, const QString& folder, int files) {
-    window.SetFileListFolder(folder);
-    for (int attempt = 0; attempt < 4; ++attempt) {
-      if (QTest::qWaitFor(
-              [&] { return window.fileModel->rowCount(window.FileListBox1->rootIndex()) == files; },
-              2500)) {
-        return true;
-      }
-      window.RereadFileList();
-    }
-    return false;
-  }
-
   static void OpenLauncher(TFmainVLS& window, const QString& folder) {
     window.TabNotebook1->setCurrentIndex(kPageLauncher);
     QVERIFY(
         ListFolder(window, folder, QDir(folder).entryList({"*.vld", "*.vlp"}, QDir::Files).size()));
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-  }
-
-  static bool ClickFile(TFmainVLS& window, const QString& path) {
-    QListView* list = window.findChild<QListView*>("FileListBox1");
-    QModelIndex index;
-    const bool listed = QTest::qWaitFor(
-        [&] {
-          index = window.fileModel->index(path);
-          return index.isValid() && !list->isRowHidden(index.row()) &&
-                 !list->visualRect(index).isEmpty();
-        },
-        10000);
-    if (!listed)
-      return false;
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(index).center());
-    return true;
   }
 
  private slots:
@@ -130,22 +76,22 @@ class LauncherWindowTest : public QObject {
     qputenv("GIO_USE_VFS", "local");
 
     // Three types known by name alone (the files GIO reads without a cache).
-    QVERIFY(WriteAll(root.filePath("data/mime/globs2"),
-                     "50:application/x-vls-letter:*.letter\n"
-                     "50:application/x-vls-orphan:*.orphan\n"
-                     "50:image/png:*.png\n"));
+    QVERIFY(WriteBytes(root.filePath("data/mime/globs2"),
+                       "50:application/x-vls-letter:*.letter\n"
+                       "50:application/x-vls-orphan:*.orphan\n"
+                       "50:image/png:*.png\n"));
     // The recording program, the default for letters and PNG pictures.
     record_ = root.filePath("record.txt");
     const QString script = root.filePath("recorder.sh");
-    QVERIFY(WriteAll(script, "#!/bin/sh\nprintf '%s\\n' \"$@\" >> '" + record_.toUtf8() + "'\n"));
+    QVERIFY(WriteBytes(script, "#!/bin/sh\nprintf '%s\\n' \"$@\" >> '" + record_.toUtf8() + "'\n"));
     QVERIFY(QFile::setPermissions(script, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-    QVERIFY(WriteAll(root.filePath("data/applications/vls-recorder.desktop"),
-                     "[Desktop Entry]\nType=Application\nName=Recorder\nExec=" + script.toUtf8() +
-                         " %f\nMimeType=application/x-vls-letter;image/png;\n"));
-    QVERIFY(WriteAll(root.filePath("config/mimeapps.list"),
-                     "[Default Applications]\n"
-                     "application/x-vls-letter=vls-recorder.desktop\n"
-                     "image/png=vls-recorder.desktop\n"));
+    QVERIFY(WriteBytes(root.filePath("data/applications/vls-recorder.desktop"),
+                       "[Desktop Entry]\nType=Application\nName=Recorder\nExec=" + script.toUtf8() +
+                           " %f\nMimeType=application/x-vls-letter;image/png;\n"));
+    QVERIFY(WriteBytes(root.filePath("config/mimeapps.list"),
+                       "[Default Applications]\n"
+                       "application/x-vls-letter=vls-recorder.desktop\n"
+                       "image/png=vls-recorder.desktop\n"));
     SetMessageSink([this](MessageKind, const QString& text) { messages_ << text; });
   }
 
@@ -161,7 +107,7 @@ class LauncherWindowTest : public QObject {
 
   void yesOpensTheRestoredFileAndDeletesTheContainer() {
     QTemporaryDir folder;
-    const QString container = MakeContainer(folder.path(), "report.letter", "dear ann", ".vld");
+    const QString container = MakeContainer(folder.path(), "report.letter", "dear ann", kKey);
     const QString restored = folder.filePath("report.letter");
     TFmainVLS window({});
     OpenLauncher(window, folder.path());
@@ -185,7 +131,7 @@ class LauncherWindowTest : public QObject {
 
   void noWipesTheRestoredFileAndKeepsTheContainer() {
     QTemporaryDir folder;
-    const QString container = MakeContainer(folder.path(), "report.letter", "dear ann", ".vld");
+    const QString container = MakeContainer(folder.path(), "report.letter", "dear ann", kKey);
     TFmainVLS window({});
     OpenLauncher(window, folder.path());
     SetNextPasswordAnswer(kKey);
@@ -207,7 +153,7 @@ class LauncherWindowTest : public QObject {
 
   void aTypeWithNoProgramAsksNothingAndKeepsBoth() {
     QTemporaryDir folder;
-    const QString container = MakeContainer(folder.path(), "data.orphan", "bytes", ".vld");
+    const QString container = MakeContainer(folder.path(), "data.orphan", "bytes", kKey);
     TFmainVLS window({});
     OpenLauncher(window, folder.path());
     SetNextPasswordAnswer(kKey);
@@ -221,7 +167,7 @@ class LauncherWindowTest : public QObject {
 
   void aWrongKeyHidesBothKeyIndicatorsAndStopsTheTimer() {
     QTemporaryDir folder;
-    const QString container = MakeContainer(folder.path(), "report.letter", "dear ann", ".vld");
+    const QString container = MakeContainer(folder.path(), "report.letter", "dear ann", kKey);
     TFmainVLS window({});
     OpenLauncher(window, folder.path());
     window.keys().ArmLauncher();  // as after an earlier launch with another key
@@ -244,8 +190,8 @@ class LauncherWindowTest : public QObject {
     image.fill(Qt::red);
     QVERIFY(image.save(folder.filePath("dot.png")));
     const QByteArray png = ReadAll(folder.filePath("dot.png"));
-    const QString picture = MakeContainer(folder.path(), "dot.png", png, ".vlp");
-    const QString letter = MakeContainer(folder.path(), "report.letter", "dear ann", ".vld");
+    const QString picture = MakeContainer(folder.path(), "dot.png", png, kKey);
+    const QString letter = MakeContainer(folder.path(), "report.letter", "dear ann", kKey);
     TFmainVLS window({});
     OpenLauncher(window, folder.path());
 

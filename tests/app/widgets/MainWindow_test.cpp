@@ -29,8 +29,10 @@
 #include "app/widgets/WindowFeedback.h"
 #include "cipher/Cipher.h"
 #include "protect/widgets/Ask.h"
+#include "support/WindowTestSupport.h"
 
 using namespace vls;
+using namespace vls::test;
 
 class MainWindowTest : public QObject {
   Q_OBJECT
@@ -38,14 +40,6 @@ class MainWindowTest : public QObject {
  private:
   QTemporaryDir home_;
   QStringList messages_;
-
-  template <typename T>
-  static T* Find(QWidget& window, const char* name) {
-    T* widget = window.findChild<T*>(name);
-    if (widget == nullptr)
-      qFatal("no widget %s", name);
-    return widget;
-  }
 
   static QStringList ShownNames(TFmainVLS& window) {
     QStringList names;

@@ -31,9 +31,11 @@
 #include "protect/ProtectState.h"
 #include "protect/widgets/Ask.h"
 #include "support/TestSupport.h"
+#include "support/WindowTestSupport.h"
 #include "viewing/widgets/PasswordDialogs.h"
 
 using namespace vls;
+using namespace vls::test;
 
 namespace {
 
@@ -42,12 +44,6 @@ const QString kKey = "open sesame";
 QByteArray ReadAll(const QString& path) {
   QFile file(path);
   return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void WriteAll(const QString& path, const QByteArray& bytes) {
-  QFile file(path);
-  QVERIFY(file.open(QIODevice::WriteOnly));
-  file.write(bytes);
 }
 
 // A picture with enough detail that it does not compress to almost nothing.
@@ -81,48 +77,7 @@ class ViewerWindowTest : public QObject {
   QTemporaryDir xdg_;
   QStringList messages_;
 
-  // Stores bytes as the plain file name in folder and encrypts it there with
-  // key; returns the container's path (the plain file is wiped).
-  static QString MakeContainer(const QString& folder, const QString& name, const QByteArray& bytes,
-                               const QString& key = kKey) {
-    const QString plain = QDir(folder).filePath(name);
-    WriteAll(plain, bytes);
-    test::SetKey(key.toStdString());
-    KeepOriginals = false;
-    SilentFeedback feedback;
-    test::FixedVolumeFacts volumes;
-    const bool made =
-        CryptFile(PathBytes(plain), kModeEncrypt, false, {feedback, volumes, CryptPurpose::Batch});
-    DropKey();
-    if (!made)
-      qFatal("could not encrypt %s", qPrintable(plain));
-    return QDir(folder).filePath(QFileInfo(name).completeBaseName() +
-                                 (IsPictureName(name) ? ".vlp" : ".vld"));
-  }
-
-  static bool IsPictureName(const QString& name) {
-    static const QStringList kTypes = {"bmp", "jpg", "gif", "png", "pcx", "tif", "wmf"};
-    return kTypes.contains(QFileInfo(name).suffix().toLower());
-  }
-
   // The window on the "&Viewer" page, showing folder.
-  // Shows the folder in the file list and waits until it lists the given
-  // number of files. The file model reads folders on its own thread and now
-  // and then drops a first listing made while it is still reading the
-  // program's folder, so the folder is read again when it stays short.
-  static bool ListFolder(TFmainVLS& window, const QString& folder, int files) {
-    window.SetFileListFolder(folder);
-    for (int attempt = 0; attempt < 4; ++attempt) {
-      if (QTest::qWaitFor(
-              [&] { return window.fileModel->rowCount(window.FileListBox1->rootIndex()) == files; },
-              2500)) {
-        return true;
-      }
-      window.RereadFileList();
-    }
-    return false;
-  }
-
   static void OpenViewer(TFmainVLS& window, const QString& folder, int page = kPageViewer) {
     // Every file the page's mask lets through is listed before anything is clicked.
     window.TabNotebook1->setCurrentIndex(page);
@@ -132,32 +87,7 @@ class ViewerWindowTest : public QObject {
     QVERIFY(QTest::qWaitForWindowExposed(&window));
   }
 
-  // Clicks the file in the file list once it is listed there.
-  static bool ClickFile(TFmainVLS& window, const QString& path) {
-    QListView* list = window.findChild<QListView*>("FileListBox1");
-    QModelIndex index;
-    const bool listed = QTest::qWaitFor(
-        [&] {
-          index = window.fileModel->index(path);
-          return index.isValid() && !list->isRowHidden(index.row()) &&
-                 !list->visualRect(index).isEmpty();
-        },
-        10000);
-    if (!listed)
-      return false;
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(index).center());
-    return true;
-  }
-
   static QString TempFolderText() { return PathText(TempFolder); }
-
-  template <typename T>
-  static T* Find(QWidget& window, const char* name) {
-    T* widget = window.findChild<T*>(name);
-    if (widget == nullptr)
-      qFatal("no widget %s", name);
-    return widget;
-  }
 
   static bool PaneEmpty(TFmainVLS& window) {
     return window.View_PMultiMedia1->Picture().isNull() && window.View_PMultiMedia1->isVisible() &&
@@ -196,9 +126,9 @@ class ViewerWindowTest : public QObject {
   void aViewShowsThePictureAndLeavesNoPlainCopy() {
     QTemporaryDir folder;
     const QByteArray jpeg = Picture(640, 480, "JPG");
-    const QString beach = MakeContainer(folder.path(), "beach.jpg", jpeg);
+    const QString beach = MakeContainer(folder.path(), "beach.jpg", jpeg, kKey);
     const QString bricks =
-        MakeContainer(folder.path(), "bricks.bmp", TestData("pictures/bmpsuite/pal8.bmp"));
+        MakeContainer(folder.path(), "bricks.bmp", TestData("pictures/bmpsuite/pal8.bmp"), kKey);
     TFmainVLS window({});
     OpenViewer(window, folder.path());
 
@@ -232,7 +162,7 @@ class ViewerWindowTest : public QObject {
   void aWrongKeyIsToldAndTheNextClickAsksAgain() {
     QTemporaryDir folder;
     const QString path =
-        MakeContainer(folder.path(), "bricks.bmp", TestData("pictures/bmpsuite/pal8.bmp"));
+        MakeContainer(folder.path(), "bricks.bmp", TestData("pictures/bmpsuite/pal8.bmp"), kKey);
     TFmainVLS window({});
     OpenViewer(window, folder.path());
     SetNextPasswordAnswer("not the key");
@@ -254,7 +184,7 @@ class ViewerWindowTest : public QObject {
   void aCancelledPasswordShowsNothing() {
     QTemporaryDir folder;
     const QString path =
-        MakeContainer(folder.path(), "bricks.bmp", TestData("pictures/bmpsuite/pal8.bmp"));
+        MakeContainer(folder.path(), "bricks.bmp", TestData("pictures/bmpsuite/pal8.bmp"), kKey);
     TFmainVLS window({});
     OpenViewer(window, folder.path());
     SetNextPasswordCancel();
@@ -269,8 +199,10 @@ class ViewerWindowTest : public QObject {
     // A PNG with trailing bytes after its end: 801 bytes that still decode.
     QByteArray png = Picture(8, 8, "PNG");
     QVERIFY(png.size() < 800);
-    const QString small = MakeContainer(folder.path(), "small.png", png.leftJustified(800, '\0'));
-    const QString shown = MakeContainer(folder.path(), "shown.png", png.leftJustified(801, '\0'));
+    const QString small =
+        MakeContainer(folder.path(), "small.png", png.leftJustified(800, '\0'), kKey);
+    const QString shown =
+        MakeContainer(folder.path(), "shown.png", png.leftJustified(801, '\0'), kKey);
     TFmainVLS window({});
     OpenViewer(window, folder.path());
 
@@ -293,10 +225,10 @@ class ViewerWindowTest : public QObject {
 
   void gifsAnimateOnlyWithSeveralFrames() {
     QTemporaryDir folder;
-    const QString animated =
-        MakeContainer(folder.path(), "redblue.gif", TestData("gif/wuffs/animated-red-blue.gif"));
-    const QString still =
-        MakeContainer(folder.path(), "hippo.gif", TestData("gif/wuffs/hippopotamus.regular.gif"));
+    const QString animated = MakeContainer(folder.path(), "redblue.gif",
+                                           TestData("gif/wuffs/animated-red-blue.gif"), kKey);
+    const QString still = MakeContainer(folder.path(), "hippo.gif",
+                                        TestData("gif/wuffs/hippopotamus.regular.gif"), kKey);
     TFmainVLS window({});
     OpenViewer(window, folder.path());
 
@@ -321,7 +253,7 @@ class ViewerWindowTest : public QObject {
 
   void aStoredNameOfAnotherTypeShowsNothingAndIsWiped() {
     QTemporaryDir folder;
-    const QString data = MakeContainer(folder.path(), "notes.txt", QByteArray(5000, 'n'));
+    const QString data = MakeContainer(folder.path(), "notes.txt", QByteArray(5000, 'n'), kKey);
     const QString renamed = folder.filePath("notes.vlp");
     QVERIFY(QFile::rename(data, renamed));
     TFmainVLS window({});
@@ -338,7 +270,7 @@ class ViewerWindowTest : public QObject {
   void deleteMovesTheContainerToTheTrash() {
     QTemporaryDir folder;
     const QString path =
-        MakeContainer(folder.path(), "bricks.bmp", TestData("pictures/bmpsuite/pal8.bmp"));
+        MakeContainer(folder.path(), "bricks.bmp", TestData("pictures/bmpsuite/pal8.bmp"), kKey);
     TFmainVLS window({});
     OpenViewer(window, folder.path());
     SetNextPasswordAnswer(kKey);
@@ -363,7 +295,7 @@ class ViewerWindowTest : public QObject {
   void aContainerDeletedBehindTheListsBackIsReported() {
     QTemporaryDir folder;
     const QString path =
-        MakeContainer(folder.path(), "bricks.bmp", TestData("pictures/bmpsuite/pal8.bmp"));
+        MakeContainer(folder.path(), "bricks.bmp", TestData("pictures/bmpsuite/pal8.bmp"), kKey);
     TFmainVLS window({});
     OpenViewer(window, folder.path());
     QListView* list = window.FileListBox1;
@@ -389,10 +321,10 @@ class ViewerWindowTest : public QObject {
     QStringList dropped;
     const QByteArray bmp = TestData("pictures/bmpsuite/pal8.bmp");
     for (int i = 0; i < 7; ++i) {
-      dropped << MakeContainer(folder.path(), QString("p%1.bmp").arg(i), bmp);
+      dropped << MakeContainer(folder.path(), QString("p%1.bmp").arg(i), bmp, kKey);
     }
     dropped.insert(1, folder.filePath("ignored.txt"));
-    WriteAll(dropped[1], "not a container");
+    WriteBytes(dropped[1], "not a container");
     TFmainVLS window({});
     OpenViewer(window, folder.path());
     SetNextPasswordAnswer(kKey);
@@ -407,9 +339,9 @@ class ViewerWindowTest : public QObject {
 
   void theFirstPagePreviewsPlainPictures() {
     QTemporaryDir folder;
-    WriteAll(folder.filePath("photo.JPG"), Picture(64, 48, "JPG"));
-    WriteAll(folder.filePath("notes.txt"), "text");
-    WriteAll(folder.filePath("empty.png"), "");
+    WriteBytes(folder.filePath("photo.JPG"), Picture(64, 48, "JPG"));
+    WriteBytes(folder.filePath("notes.txt"), "text");
+    WriteBytes(folder.filePath("empty.png"), "");
     TFmainVLS window({});
     OpenViewer(window, folder.path(), kPageCrypt);
     Find<QCheckBox>(window, "PreviewCheck")->setChecked(true);
@@ -438,7 +370,7 @@ class ViewerWindowTest : public QObject {
     QVERIFY(QDir().mkpath(TempFolderText()));
     const QDir temp(TempFolderText());
     for (const char* name : {"ar~te.jpg", "ar~te", "beach.~tx", "letter.doc"}) {
-      WriteAll(temp.filePath(name), "plain picture bytes");
+      WriteBytes(temp.filePath(name), "plain picture bytes");
     }
     ResetProtectState();
     TFmainVLS window({});
