@@ -1,0 +1,5 @@
+# startup_peer: an empty Qt main window, the peer of bench/startup.sh.
+if(TARGET Qt6::Widgets)
+  add_executable(startup_peer ${CMAKE_CURRENT_LIST_DIR}/startup_peer.cpp)
+  target_link_libraries(startup_peer PRIVATE Qt6::Widgets)
+endif()
