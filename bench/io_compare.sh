@@ -1,10 +1,20 @@
 #!/usr/bin/env bash
 # Times veilstore-cli against peer tools on one file in the page cache, in one
-# run, and prints a Markdown table: median wall time of RUNS runs, peak
-# memory, and the ratio to the peer.
-#   bench/io_compare.sh [SIZE_MIB] [RUNS]      (defaults: 1024 MiB, 3 runs)
+# run: encrypt (with the read-back check, and with --no-verify), decrypt and
+# wipe, next to `openssl enc -aes-128-ctr`, `cat`, `dd conv=fsync` and
+# `shred -n 1 -u`. The runs are interleaved (every command once, then again),
+# so a change of load touches all of them alike. Prints the median wall time
+# of RUNS runs, the median CPU time (user + system), the peak memory of the
+# runs (GNU time) and the ratio to the peers, as a Markdown table, or with
+# --tsv one tab-separated line per command for scripts/bench.
+#   bench/io_compare.sh [--tsv] [SIZE_MIB] [RUNS]   (defaults: 1024 MiB, 3 runs)
 set -euo pipefail
 cd "$(dirname "$0")/.."
+tsv=false
+if [ "${1:-}" = --tsv ]; then
+  tsv=true
+  shift
+fi
 size_mib="${1:-1024}"
 runs="${2:-3}"
 cli="$PWD/build/bin/veilstore-cli"
@@ -13,56 +23,84 @@ cli="$PWD/build/bin/veilstore-cli"
 work=$(mktemp -d "${TMPDIR:-/var/tmp}/vls-bench-XXXXXX")
 trap 'rm -rf "$work"' EXIT
 export XDG_DATA_HOME="$work/xdg" XDG_RUNTIME_DIR=
-printf 'benchmark password\n' > "$work/pw"
-head -c "$((size_mib * 1024 * 1024))" /dev/urandom > "$work/data.bin"
-cat "$work/data.bin" > /dev/null  # into the page cache
-
-# run LABEL PREPARE COMMAND: median seconds and max peak KiB over the runs.
-declare -A seconds memory
-run() {
-  local label="$1" prepare="$2" command="$3" times=() peak=0
-  for _ in $(seq "$runs"); do
-    bash -c "$prepare"
-    sync
-    local start end kib
-    start=$(date +%s.%N)
-    /usr/bin/time -o "$work/time" -f '%M' bash -c "$command" >/dev/null 2>&1
-    kib=$(tail -n 1 "$work/time")
-    end=$(date +%s.%N)
-    times+=("$(echo "$end - $start" | bc -l)")
-    [ "$kib" -gt "$peak" ] && peak=$kib
-  done
-  seconds[$label]=$(printf '%s\n' "${times[@]}" | sort -g | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}')
-  memory[$label]=$peak
-}
-
 d="$work"
-run encrypt "rm -f $d/*.vld" "exec $cli encrypt --keep --password-file $d/pw $d/data.bin"
-run encrypt-no-verify "rm -f $d/*.vld" "exec $cli encrypt --keep --no-verify --password-file $d/pw $d/data.bin"
-run openssl-enc "rm -f $d/out" "exec openssl enc -aes-128-ctr -K 000102030405060708090a0b0c0d0e0f -iv 0 -in $d/data.bin -out $d/out"
-run cat "rm -f $d/out" "cat $d/data.bin > $d/out"
-run cat+fsync "rm -f $d/out" "dd if=$d/data.bin of=$d/out bs=1M conv=fsync status=none"
-mv "$d/data.bin" "$d/original.bin"
-run decrypt "rm -f $d/data.bin" "exec $cli decrypt --keep --password-file $d/pw $d/data.vld"
-cmp "$d/original.bin" "$d/data.bin"
-run wipe "cp $d/original.bin $d/victim" "exec $cli wipe --yes $d/victim"
-run shred "cp $d/original.bin $d/victim" "exec shred -n 1 -u $d/victim"
+mkdir "$d/enc" "$d/dec"
+printf 'benchmark password\n' > "$d/pw"
+head -c "$((size_mib * 1024 * 1024))" /dev/urandom > "$d/enc/data.bin"
+# The container that every decryption restores (the copy is wiped by encrypt).
+cp "$d/enc/data.bin" "$d/dec/data.bin"
+"$cli" encrypt --password-file "$d/pw" "$d/dec/data.bin" >/dev/null
+cat "$d/enc/data.bin" "$d/dec/data.vld" > /dev/null  # into the page cache
+
+median() { sort -g | awk '{ v[NR] = $1 } END { print NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+
+labels=(encrypt encrypt-no-verify decrypt wipe openssl-enc cat dd-fsync shred)
+declare -A prepare command walls cpus peak
+prepare[encrypt]="rm -f $d/enc/data.vld"
+command[encrypt]="exec $cli encrypt --keep --password-file $d/pw $d/enc/data.bin"
+prepare[encrypt-no-verify]="rm -f $d/enc/data.vld"
+command[encrypt-no-verify]="exec $cli encrypt --keep --no-verify --password-file $d/pw $d/enc/data.bin"
+prepare[decrypt]="rm -f $d/dec/data.bin"
+command[decrypt]="exec $cli decrypt --keep --password-file $d/pw $d/dec/data.vld"
+prepare[wipe]="cp $d/enc/data.bin $d/victim"
+command[wipe]="exec $cli wipe --yes $d/victim"
+prepare[openssl-enc]="rm -f $d/out"
+command[openssl-enc]="exec openssl enc -aes-128-ctr -K 000102030405060708090a0b0c0d0e0f -iv 0 -in $d/enc/data.bin -out $d/out"
+prepare[cat]="rm -f $d/out"
+command[cat]="cat $d/enc/data.bin > $d/out"
+prepare[dd-fsync]="rm -f $d/out"
+command[dd-fsync]="exec dd if=$d/enc/data.bin of=$d/out bs=1M conv=fsync status=none"
+prepare[shred]="cp $d/enc/data.bin $d/victim"
+command[shred]="exec shred -n 1 -u $d/victim"
+
+for _ in $(seq "$runs"); do
+  for label in "${labels[@]}"; do
+    bash -c "${prepare[$label]}"
+    sync
+    start=$(date +%s%N)
+    /usr/bin/time -o "$d/time" -f '%M %U %S' bash -c "${command[$label]}" >/dev/null 2>&1
+    end=$(date +%s%N)
+    read -r kib user system < <(tail -n 1 "$d/time")
+    walls[$label]+="$(echo "($end - $start) / 1000000000" | bc -l) "
+    cpus[$label]+="$(echo "$user + $system" | bc -l) "
+    [ "$kib" -gt "${peak[$label]:-0}" ] && peak[$label]=$kib
+  done
+done
+cmp "$d/enc/data.bin" "$d/dec/data.bin"
+
+declare -A wall cpu low high
+for label in "${labels[@]}"; do
+  read -ra values <<< "${walls[$label]}"
+  wall[$label]=$(printf '%s\n' "${values[@]}" | median)
+  low[$label]=$(printf '%s\n' "${values[@]}" | sort -g | head -n 1)
+  high[$label]=$(printf '%s\n' "${values[@]}" | sort -g | tail -n 1)
+  read -ra values <<< "${cpus[$label]}"
+  cpu[$label]=$(printf '%s\n' "${values[@]}" | median)
+done
+
+if $tsv; then
+  printf 'command\twall_s\twall_min_s\twall_max_s\tcpu_s\tpeak_kib\n'
+  for label in "${labels[@]}"; do
+    printf '%s\t%.4f\t%.4f\t%.4f\t%.3f\t%d\n' "$label" "${wall[$label]}" "${low[$label]}" \
+      "${high[$label]}" "${cpu[$label]}" "${peak[$label]}"
+  done
+  exit 0
+fi
 
 row() {  # label peer
-  local ratio
-  ratio=$(echo "${seconds[$1]} / ${seconds[$2]}" | bc -l)
-  printf '| %s | %.3f s | %d KiB | %s | %.3f s | %.2f |\n' "$1" "${seconds[$1]}" "${memory[$1]}" "$2" "${seconds[$2]}" "$ratio"
+  printf '| %s | %.3f s | %.2f s | %d KiB | %s | %.3f s | %.2f |\n' "$1" "${wall[$1]}" "${cpu[$1]}" \
+    "${peak[$1]}" "$2" "${wall[$2]}" "$(echo "${wall[$1]} / ${wall[$2]}" | bc -l)"
 }
-echo "File: ${size_mib} MiB of random bytes in the page cache; median of ${runs} runs."
+echo "File: ${size_mib} MiB of random bytes in the page cache; median of ${runs} interleaved runs."
 echo
-echo "| command | time | peak memory | peer | peer time | ratio |"
-echo "|---|---|---|---|---|---|"
+echo "| command | time | CPU | peak memory | peer | peer time | ratio |"
+echo "|---|---|---|---|---|---|---|"
 row encrypt openssl-enc
 row encrypt-no-verify openssl-enc
 row encrypt encrypt-no-verify
 row encrypt cat
-row encrypt cat+fsync
+row encrypt dd-fsync
 row decrypt openssl-enc
 row decrypt cat
-row decrypt cat+fsync
+row decrypt dd-fsync
 row wipe shred
