@@ -2,12 +2,19 @@
 # Times "Add All" over a generated tree of FOLDERS x FILES_PER_FOLDER files,
 # headless (the folder walk feeding the work list), next to the walk alone,
 # to `find DIR -type f | wc -l` on the same tree, and to find reading each
-# file's size and time as the walk does. Prints a Markdown table: median wall
-# and CPU (user + system) time of RUNS runs and peak memory (GNU time).
-#   bench/worklist_compare.sh [FOLDERS] [FILES_PER_FOLDER] [RUNS]
+# file's size and time as the walk does. The runs are interleaved (every
+# command once, then again). Prints a Markdown table: median wall and CPU
+# (user + system) time of RUNS runs and peak memory (GNU time), or with --tsv
+# one tab-separated line per command for scripts/bench.
+#   bench/worklist_compare.sh [--tsv] [FOLDERS] [FILES_PER_FOLDER] [RUNS]
 #                              (defaults: 1000 folders of 100 files, 5 runs)
 set -euo pipefail
 cd "$(dirname "$0")/.."
+tsv=false
+if [ "${1:-}" = --tsv ]; then
+  tsv=true
+  shift
+fi
 folders="${1:-1000}"
 per_folder="${2:-100}"
 runs="${3:-5}"
@@ -25,37 +32,54 @@ for d in $(seq 1 "$folders"); do
 done
 find "$tree" -type f > /dev/null  # listings and inodes into the cache
 
-declare -A seconds cpu memory output
-median() { sort -g | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
-run() {  # label command
-  local label="$1" command="$2" times=() cpus=() peak=0 start end kib user system
-  for _ in $(seq "$runs"); do
-    start=$(date +%s.%N)
-    /usr/bin/time -o "$work/time" -f '%M %U %S' bash -c "$command" > "$work/out"
-    end=$(date +%s.%N)
-    read -r kib user system < <(tail -n 1 "$work/time")
-    times+=("$(echo "$end - $start" | bc -l)")
-    cpus+=("$(echo "$user + $system" | bc -l)")
-    [ "$kib" -gt "$peak" ] && peak=$kib
-  done
-  seconds[$label]=$(printf '%s\n' "${times[@]}" | median)
-  cpu[$label]=$(printf '%s\n' "${cpus[@]}" | median)
-  memory[$label]=$peak
-  output[$label]=$(tr '\n' ' ' < "$work/out")
-}
+median() { sort -g | awk '{ v[NR] = $1 } END { print NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
-run add-all "exec $bench --add-all $tree"
-run walk-only "exec $bench --walk-only $tree"
-run find "find $tree -type f | wc -l"
+labels=(add-all walk-only find find-stat)
+declare -A command walls cpus peak output
+command[add-all]="exec $bench --add-all $tree"
+command[walk-only]="exec $bench --walk-only $tree"
+command[find]="find $tree -type f | wc -l"
 # The same listing with each file's size and time read, as the walk reads them.
-run find-stat "find $tree -type f -printf '%s %T@\\n' | wc -l"
+command[find-stat]="find $tree -type f -printf '%s %T@\\n' | wc -l"
 
-echo "Tree: $folders folders of $per_folder files ($((folders * per_folder)) files of 1 KiB), in the cache; median of $runs runs."
+for _ in $(seq "$runs"); do
+  for label in "${labels[@]}"; do
+    start=$(date +%s%N)
+    /usr/bin/time -o "$work/time" -f '%M %U %S' bash -c "${command[$label]}" > "$work/out"
+    end=$(date +%s%N)
+    read -r kib user system < <(tail -n 1 "$work/time")
+    walls[$label]+="$(echo "($end - $start) / 1000000000" | bc -l) "
+    cpus[$label]+="$(echo "$user + $system" | bc -l) "
+    [ "$kib" -gt "${peak[$label]:-0}" ] && peak[$label]=$kib
+    output[$label]=$(tr '\n' ' ' < "$work/out")
+  done
+done
+
+declare -A wall cpu low high
+for label in "${labels[@]}"; do
+  read -ra values <<< "${walls[$label]}"
+  wall[$label]=$(printf '%s\n' "${values[@]}" | median)
+  low[$label]=$(printf '%s\n' "${values[@]}" | sort -g | head -n 1)
+  high[$label]=$(printf '%s\n' "${values[@]}" | sort -g | tail -n 1)
+  read -ra values <<< "${cpus[$label]}"
+  cpu[$label]=$(printf '%s\n' "${values[@]}" | median)
+done
+
+if $tsv; then
+  printf 'command\twall_s\twall_min_s\twall_max_s\tcpu_s\tpeak_kib\toutput\n'
+  for label in "${labels[@]}"; do
+    printf '%s\t%.4f\t%.4f\t%.4f\t%.3f\t%d\t%s\n' "$label" "${wall[$label]}" "${low[$label]}" \
+      "${high[$label]}" "${cpu[$label]}" "${peak[$label]}" "${output[$label]% }"
+  done
+  exit 0
+fi
+
+echo "Tree: $folders folders of $per_folder files ($((folders * per_folder)) files of 1 KiB), in the cache; median of $runs interleaved runs."
 echo
 echo "| command | wall time | CPU time | peak memory | wall ratio to find | output |"
 echo "|---|---|---|---|---|---|"
-for label in add-all walk-only find find-stat; do
-  ratio=$(echo "${seconds[$label]} / ${seconds[find]}" | bc -l)
-  printf '| %s | %.3f s | %.2f s | %d KiB | %.2f | %s |\n' "$label" "${seconds[$label]}" \
-    "${cpu[$label]}" "${memory[$label]}" "$ratio" "${output[$label]% }"
+for label in "${labels[@]}"; do
+  printf '| %s | %.3f s | %.2f s | %d KiB | %.2f | %s |\n' "$label" "${wall[$label]}" \
+    "${cpu[$label]}" "${peak[$label]}" "$(echo "${wall[$label]} / ${wall[find]}" | bc -l)" \
+    "${output[$label]% }"
 done
