@@ -5,10 +5,17 @@
 # CPU time of RUNS runs, peak resident memory, minor page faults, and the
 # loader's wall time divided by each QImageReader row's. The last rows run QImageReader with
 # glibc's huge-page malloc as well, for a like-for-like comparison of memory
-# handling (the loader backs its large blocks with huge pages itself).
-#   bench/picture_load.sh [BUILD_DIR] [RUNS]     (defaults: build, 5 runs)
+# handling (the loader backs its large blocks with huge pages itself). The
+# runs are interleaved (every load once, then again). With --tsv, prints one
+# tab-separated line per file and reader for scripts/bench instead.
+#   bench/picture_load.sh [--tsv] [BUILD_DIR] [RUNS]     (defaults: build, 5 runs)
 set -euo pipefail
 cd "$(dirname "$0")/.."
+tsv=false
+if [ "${1:-}" = --tsv ]; then
+  tsv=true
+  shift
+fi
 build="${1:-build}"
 runs="${2:-5}"
 bench="$PWD/$build/bin/picture_bench"
@@ -20,32 +27,64 @@ trap 'rm -rf "$work"' EXIT
 "$bench" make "$work" 2>/dev/null
 cat "$work"/* > /dev/null  # into the page cache
 
-median() { sort -g | awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'; }
+median() { sort -g | awk '{ v[NR] = $1 } END { print NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
-# measure READER FILE [ENV...]: "wall cpu peak_kib faults"
-measure() {
-  local reader="$1" file="$2"
-  shift 2
-  local walls=() cpus=() peak=0 faults=0
-  for _ in $(seq "$runs"); do
-    env "$@" /usr/bin/time -o "$work/time" -f '%e %U %S %M %R' \
-      "$bench" load "$reader" "$file" >/dev/null 2>&1
-    read -r wall user sys kib minor < <(tail -n 1 "$work/time")
-    walls+=("$wall")
-    cpus+=("$(echo "$user + $sys" | bc)")
-    [ "$kib" -gt "$peak" ] && peak=$kib
-    faults=$minor
+files=(photo-24mp.jpg scan-12mp.png)
+readers=(loader qt qt-hugepages)
+declare -A walls cpus faults peak
+for reader in loader qt; do  # an untimed load each: libraries and plug-ins into the cache
+  "$bench" load "$reader" "$work/${files[0]}" >/dev/null 2>&1
+done
+for _ in $(seq "$runs"); do
+  for file in "${files[@]}"; do
+    for reader in "${readers[@]}"; do
+      tunables=()
+      [ "$reader" = qt-hugepages ] && tunables=(GLIBC_TUNABLES=glibc.malloc.hugetlb=1)
+      start=$(date +%s%N)
+      env "${tunables[@]}" /usr/bin/time -o "$work/time" -f '%U %S %M %R' \
+        "$bench" load "${reader%-hugepages}" "$work/$file" >/dev/null 2>&1
+      end=$(date +%s%N)
+      read -r user sys kib minor < <(tail -n 1 "$work/time")
+      key="$file $reader"
+      walls[$key]+="$(echo "($end - $start) / 1000000000" | bc -l) "
+      cpus[$key]+="$(echo "$user + $sys" | bc -l) "
+      faults[$key]+="$minor "
+      [ "$kib" -gt "${peak[$key]:-0}" ] && peak[$key]=$kib
+    done
   done
-  echo "$(printf '%s\n' "${walls[@]}" | median) $(printf '%s\n' "${cpus[@]}" | median) $peak $faults"
+done
+
+# of KEY ARRAY: the median of the values kept for KEY
+of() {
+  local -n values="$2"
+  local list
+  read -ra list <<< "${values[$1]}"
+  printf '%s\n' "${list[@]}" | median
 }
 
+if $tsv; then
+  printf 'file\tbytes\treader\twall_s\tcpu_s\tpeak_kib\tminor_faults\n'
+  for file in "${files[@]}"; do
+    for reader in "${readers[@]}"; do
+      key="$file $reader"
+      printf '%s\t%d\t%s\t%.4f\t%.3f\t%d\t%.0f\n' "$file" "$(stat -c %s "$work/$file")" "$reader" \
+        "$(of "$key" walls)" "$(of "$key" cpus)" "${peak[$key]}" "$(of "$key" faults)"
+    done
+  done
+  exit 0
+fi
+
+declare -A name=([loader]=loader [qt]=QImageReader [qt-hugepages]="QImageReader, huge pages")
 echo "| file | reader | wall | CPU | peak memory | minor faults | loader ÷ this |"
 echo "|---|---|---|---|---|---|---|"
-for file in photo-24mp.jpg scan-12mp.png; do
-  read -r lw lc lm lf < <(measure loader "$work/$file")
-  read -r qw qc qm qf < <(measure qt "$work/$file")
-  read -r hw hc hm hf < <(measure qt "$work/$file" GLIBC_TUNABLES=glibc.malloc.hugetlb=1)
-  printf '| %s | loader | %.3f s | %.3f s | %d MiB | %d | |\n' "$file" "$lw" "$lc" $((lm / 1024)) "$lf"
-  printf '| %s | QImageReader | %.3f s | %.3f s | %d MiB | %d | %.2f |\n' "$file" "$qw" "$qc" $((qm / 1024)) "$qf" "$(echo "$lw / $qw" | bc -l)"
-  printf '| %s | QImageReader, huge pages | %.3f s | %.3f s | %d MiB | %d | %.2f |\n' "$file" "$hw" "$hc" $((hm / 1024)) "$hf" "$(echo "$lw / $hw" | bc -l)"
+for file in "${files[@]}"; do
+  loader_wall=$(of "$file loader" walls)
+  for reader in "${readers[@]}"; do
+    key="$file $reader"
+    wall=$(of "$key" walls)
+    ratio=""
+    [ "$reader" != loader ] && ratio=$(printf '%.2f' "$(echo "$loader_wall / $wall" | bc -l)")
+    printf '| %s | %s | %.3f s | %.3f s | %d MiB | %.0f | %s |\n' "$file" "${name[$reader]}" "$wall" \
+      "$(of "$key" cpus)" $((peak[$key] / 1024)) "$(of "$key" faults)" "$ratio"
+  done
 done
