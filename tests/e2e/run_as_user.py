@@ -1,0 +1,228 @@
+"""Uses the installed veilstore as a user would, through its real window:
+adds two files to the work list and encrypts them, views the encrypted
+picture, restores the encrypted text file with its associated program, and
+finally opens the picture container the way a file manager does (gio open).
+Each step leaves a screenshot; any step that does not show what it should
+fails the run.
+
+Runs inside a D-Bus session and an X server (scripts/e2e starts both), in a
+temporary home prepared by scripts/e2e:
+    run_as_user.py FILES_FOLDER SHOTS_FOLDER OPENER_LOG
+"""
+
+import hashlib
+import os
+import signal
+import subprocess
+import sys
+import time
+from pathlib import Path
+
+from desktop import (Atspi, StepFailed, applications, click, click_file, extents, find,
+                     find_all, focus_window, key, open_folder_in_tree, screenshot,
+                     type_text, wait_for)
+
+MAIN_TITLE = "MORVANE Veilstore 32-bit v 3.3"
+ENCRYPTION_TITLE = "MORVANE  Veilstore 32-bit v 2.7 *ENCRYPTION*"
+DECRYPTION_TITLE = "MORVANE  Veilstore 32-bit v 2.7 *DECRYPTION*"
+QUESTION_TITLE = "MORVANE  Veilstore 32-bit v 3.1 "
+PICTURE_WINDOW_TITLE = "MORVANE Veilstore 32-bit v 3.3 *Resizable Window*"
+PASSWORD = "e2e passphrase 42"
+
+
+def digest(path):
+    return hashlib.sha256(Path(path).read_bytes()).hexdigest()
+
+
+def files_with_digest(folders, wanted):
+    """Every regular file under folders whose content has this digest."""
+    found = []
+    for folder in folders:
+        for place, _, names in os.walk(folder):
+            for name in names:
+                path = Path(place, name)
+                if path.is_file() and not path.is_symlink() and digest(path) == wanted:
+                    found.append(path)
+    return found
+
+
+class Run:
+    def __init__(self, files, shots, opener_log):
+        self.files = Path(files)
+        self.shots = Path(shots)
+        self.opener_log = Path(opener_log)
+        self.step = 0
+        self.program = None
+        self.app = None
+        # Where a plain copy could be left behind: the user's home (the files
+        # folder among it) and the private runtime folder.
+        self.private_places = [Path(os.environ["HOME"]), Path(os.environ["XDG_RUNTIME_DIR"])]
+
+    # -- the program ----------------------------------------------------------
+    def start(self, command):
+        before = len(applications("veilstore"))
+        self.program = subprocess.Popen(command)
+        self.app = wait_for("veilstore on the accessibility bus",
+                            lambda: applications("veilstore")[before:]
+                            and applications("veilstore")[-1])
+        find(self.app, "filler", MAIN_TITLE)
+
+    def stop(self):
+        if self.program and self.program.poll() is None:
+            self.program.send_signal(signal.SIGTERM)
+            self.program.wait(timeout=10)
+        self.program = self.app = None
+
+    def folder_tree(self):
+        return self.view("tree", lambda x, y: x == 0)
+
+    def file_list(self):
+        return self.view("list", lambda x, y: x == 0)
+
+    def view(self, role, where):
+        return wait_for(f"the {role} of the main window", lambda: next(
+            (node for node in find_all(self.app, role) if where(*extents(node)[:2])), None))
+
+    def status_line(self):
+        label = find(self.app, "label", "Status:")
+        _, row, _, _ = extents(label)
+        texts = [node for node in find_all(self.app, "label", visible=False)
+                 if node.get_name() != "Status:" and extents(node)[1] == row]
+        return texts[0].get_name() if texts else ""
+
+    def wait_status(self, what, test, timeout=20.0):
+        return wait_for(f"{what} on the status line (it says \"{self.status_line()}\")",
+                        lambda: test(self.status_line()), timeout)
+
+    def enter_password(self, title, repeat):
+        find(self.app, "dialog", title)
+        focus_window(title)
+        type_text(PASSWORD)
+        if repeat:
+            key("Tab")
+            type_text(PASSWORD)
+
+    def shot(self, name, what):
+        self.step += 1
+        path = self.shots / f"{self.step:02d}-{name}.png"
+        screenshot(path)
+        print(f"ok {self.step:02d} {what} ({path.name})", flush=True)
+
+    def shown_files(self, *extensions):
+        return [path.name for path in self.files.iterdir()
+                if path.is_file() and path.suffix.lower() in extensions]
+
+    def no_plain_copy(self, original_digest, what):
+        left = files_with_digest(self.private_places, original_digest)
+        if left:
+            raise StepFailed(f"a plain copy of {what} was left: {', '.join(map(str, left))}")
+
+    # -- the steps ------------------------------------------------------------
+    def encrypt_two_files(self, notes, photo):
+        self.start(["veilstore"])
+        focus_window(MAIN_TITLE)
+        self.shot("started", "the main window is up")
+
+        open_folder_in_tree(self.folder_tree(), self.files)
+        names = self.shown_files(".txt", ".png")
+        click_file(self.file_list(), names, notes.name)
+        click_file(self.file_list(), names, photo.name, modifier="ctrl")
+        click(find(self.app, "push button", "Add"))
+        self.wait_status("two files in the work list", lambda text: text.startswith("2 File(s)"))
+        self.shot("work-list", "two files are in the work list")
+
+        click(find(self.app, "push button", "OK"))
+        self.enter_password(ENCRYPTION_TITLE, repeat=True)
+        self.shot("encryption-password", "the password is typed twice")
+        key("Return")
+        wait_for("both containers", lambda: (self.files / "notes.vld").is_file()
+                 and (self.files / "photo.vlp").is_file() and not notes.exists()
+                 and not photo.exists())
+        wait_for("the work list to empty", lambda: not find_all(self.app, "push button", "OK"))
+        self.shot("encrypted", "both files are encrypted and their plain files gone")
+
+    def view_picture(self, photo_digest, photo_size):
+        click(find(self.app, "page tab", "Viewer"))
+        click_file(self.file_list(), self.shown_files(".vlp"), "photo.vlp")
+        self.enter_password(DECRYPTION_TITLE, repeat=False)
+        key("Return")
+        expected = f"photo.png 320x240 {photo_size} bytes"
+        self.wait_status("the picture's name, size and bytes", lambda text: text == expected)
+        self.no_plain_copy(photo_digest, "the picture")
+        self.shot("viewer", f"the picture is shown, the status line says \"{expected}\", "
+                  "and no plain copy is left")
+
+    def launch_text_file(self, notes_digest):
+        click(find(self.app, "page tab", "Launcher"))
+        click_file(self.file_list(), self.shown_files(".vlp", ".vld"), "notes.vld")
+        # The key of the viewer may have lapsed; then it is asked again.
+        question = wait_for("the key or the question to open the file", lambda: next(
+            iter(find_all(self.app, "dialog", DECRYPTION_TITLE) +
+                 find_all(self.app, "dialog", QUESTION_TITLE)), None))
+        if question.get_name() == DECRYPTION_TITLE:
+            self.enter_password(DECRYPTION_TITLE, repeat=False)
+            key("Return")
+        question = find(self.app, "dialog", QUESTION_TITLE)
+        self.shot("launcher-question", "the launcher asks to open notes.txt with the test opener")
+        click(find(question, "push button", "YES"))
+        restored = self.files / "notes.txt"
+        wait_for("the test opener to be started",
+                 lambda: self.opener_log.is_file() and self.opener_log.read_text().strip())
+        opened_path, opened_digest = self.opener_log.read_text().split("\n")[:2]
+        if Path(opened_path) != restored or opened_digest != notes_digest:
+            raise StepFailed(f"the opener got {opened_path} ({opened_digest}), "
+                             f"not {restored} ({notes_digest})")
+        # Once the user chose to open it, the restored file replaces the container.
+        wait_for("notes.vld to be deleted", lambda: not (self.files / "notes.vld").exists())
+        reminder = find(self.app, None, "Information")  # a message box is an "alert"
+        find(reminder, "label", "Dont't forget to re-encrypt the file.")
+        self.shot("launcher-reminder",
+                  "notes.txt is restored and opened, notes.vld deleted, the user reminded")
+        click(find(reminder, "push button", "OK"))
+        self.stop()
+
+    def open_from_file_manager(self, photo_digest):
+        """A double-click in a file manager: gio picks the program from the
+        package's desktop entry and file types."""
+        before = len(applications("veilstore"))
+        subprocess.run(["gio", "open", str(self.files / "photo.vlp")], check=True)
+        self.app = wait_for("the program started by gio open",
+                            lambda: applications("veilstore")[before:]
+                            and applications("veilstore")[-1])
+        self.enter_password(DECRYPTION_TITLE, repeat=False)
+        key("Return")
+        if not find_all(self.app, "panel", "Secure Viewer"):
+            raise StepFailed("gio open did not start the program on the viewer page")
+        self.wait_status("the picture's information", lambda text: text.startswith("photo.png"))
+        wait_for("the picture window", lambda: find_all(self.app, "filler", PICTURE_WINDOW_TITLE)
+                 or find_all(self.app, "frame", PICTURE_WINDOW_TITLE))
+        self.no_plain_copy(photo_digest, "the picture")
+        self.shot("gio-open", "gio open photo.vlp starts veilstore on the viewer page")
+        pid = int(subprocess.run(["pgrep", "-n", "-x", "veilstore"], capture_output=True,
+                                 text=True, check=True).stdout)
+        os.kill(pid, signal.SIGTERM)
+
+
+def main():
+    files, shots, opener_log = sys.argv[1:4]
+    run = Run(files, shots, opener_log)
+    notes, photo = run.files / "notes.txt", run.files / "photo.png"
+    notes_digest, photo_digest = digest(notes), digest(photo)
+    photo_size = photo.stat().st_size
+    Atspi.get_desktop(0)  # starts the accessibility bus before the program looks for it
+    try:
+        run.encrypt_two_files(notes, photo)
+        run.view_picture(photo_digest, photo_size)
+        run.launch_text_file(notes_digest)
+        run.open_from_file_manager(photo_digest)
+    except StepFailed as failure:
+        screenshot(run.shots / "failed.png")
+        print(f"FAIL: {failure} (failed.png)", file=sys.stderr)
+        run.stop()
+        return 1
+    print("all end-to-end steps passed")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
