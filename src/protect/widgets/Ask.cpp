@@ -1,5 +1,7 @@
 #include "protect/widgets/Ask.h"
 
+#include <QFontInfo>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
@@ -19,6 +21,22 @@ namespace {
 
 constexpr int kClientWidth = 341;
 constexpr int kClientHeight = 98;
+// Below this a line would no longer be readable; it is not shrunk further.
+constexpr int kSmallestPixelSize = 7;
+
+// The lines were laid out for 65 characters of a narrow system font in a
+// 325-pixel label. Where the font is wider, a line is drawn smaller until it
+// fits, so that no part of the question (a path, a program's name) is cut off.
+void FitLine(QLabel& label, const QFont& font) {
+  QFont fitted = font;
+  int pixels = QFontInfo(font).pixelSize();
+  fitted.setPixelSize(pixels);
+  while (pixels > kSmallestPixelSize &&
+         QFontMetrics(fitted).horizontalAdvance(label.text()) > label.contentsRect().width()) {
+    fitted.setPixelSize(--pixels);
+  }
+  label.setFont(fitted);
+}
 
 QPushButton* MakeButton(QWidget* parent, const char* name, const QString& text, QRect geometry) {
   auto* button = new QPushButton(text, parent);
@@ -73,6 +91,8 @@ void TAsk::FormActivate() {
     Label1->setText(AskQuestion.left(kAskFirstLine));
     Label2->setText(AskQuestion.mid(kAskFirstLine));
   }
+  FitLine(*Label1, font());
+  FitLine(*Label2, font());
   AskAnswer = 0;
 }
 

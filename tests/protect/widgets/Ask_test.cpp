@@ -101,6 +101,31 @@ class AskTest : public QObject {
     }
   }
 
+  // A first line of 65 characters (here a path and a program's name) is
+  // drawn whole inside its label, smaller if the font needs it; a short
+  // question keeps the dialog's own size.
+  void linesFitTheirLabels() {
+    const QString long_line = "Open /tmp/vls-e2e.vEEbws/e2e-home/files/notes.txt with e2e-opener";
+    QCOMPARE(long_line.size(), 65);
+    for (const QString& question : {long_line, QStringLiteral("Replace it?")}) {
+      int fits = -1;
+      int pixels = 0;
+      QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<TAsk*>(QApplication::activeModalWidget());
+        auto* line = dialog->findChild<QLabel*>("Label1");
+        fits = QFontMetrics(line->font()).horizontalAdvance(line->text()) <=
+               line->contentsRect().width();
+        pixels = QFontInfo(line->font()).pixelSize();
+        QCOMPARE(pixels <= QFontInfo(dialog->font()).pixelSize(), true);
+        Click(*dialog, "ButNo");
+      });
+      QCOMPARE(Ask(question), 2);
+      QVERIFY2(fits == 1, qPrintable(question));
+      if (question.size() < 20)
+        QCOMPARE(pixels, QFontInfo(QApplication::font()).pixelSize());
+    }
+  }
+
   void buttonsAnswerOneTwoZero() {
     const struct {
       const char* button;
