@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <future>
 #include <span>
 #include <vector>
 
@@ -340,16 +341,19 @@ bool CryptFile(const std::string& SourcePath, int Mode, bool KeepSource,
       header = ReadHeader(source);
     }
     std::uint64_t plain_digest = 0;
+    // The output is flushed on a thread of its own while the read-back check
+    // below reads the files again: the check then costs little more than the
+    // flush takes anyway. Declared after output, so that it is joined before
+    // the output is closed, also when the check throws.
+    std::future<void> flushed;
     if (!WrongKey) {
       plain_digest = TransferSegments(source, output, Mode, size, gauge);
       if (!temp_rule.to_temp && ::fchmod(output.get(), PermissionsOf(source)) != 0) {
         ThrowFileError(target, "Cannot set the permissions of");
       }
       SetFileDosDateTime(output, time);
-      // The output reaches the disk before the source may be wiped or deleted.
-      SyncFile(output);
+      flushed = std::async(std::launch::async, [&output] { SyncFile(output); });
     }
-    output.Close();
     source.Close();
     // The source goes after an encryption (wipe) or a batch decryption (delete).
     const std::uint64_t plain_size =
@@ -357,6 +361,11 @@ bool CryptFile(const std::string& SourcePath, int Mode, bool KeepSource,
     if (!WrongKey && verify_containers && (Mode == kModeEncrypt || !KeepSource)) {
       VerifyTransfer(SourcePath, target, Mode, plain_size, plain_digest);
     }
+    // The output reaches the disk before it is renamed into place, and so
+    // before the source may be wiped or deleted.
+    if (flushed.valid())
+      flushed.get();
+    output.Close();
     if (Mode == kModeEncrypt)
       container = PlaceContainer(target, container);
   } catch (const std::exception&) {

@@ -16,6 +16,7 @@ import tempfile
 from reliability_common import Cli, report
 
 CALL = re.compile(r'^(?:\[pid\s+\d+\]\s+)?(\d+\s+)?(\w+)\((.*)\)\s+=\s+(-?\d+)')
+RESUMED = re.compile(r'^<\.\.\. \w+ resumed>(.*)$')
 
 
 def trace(cli, args, log):
@@ -25,10 +26,20 @@ def trace(cli, args, log):
     if result.returncode != 0:
         raise SystemExit(f"traced run failed: {result.stderr.decode()}")
     calls = []
+    unfinished = {}  # pid -> the start of a call another thread interrupted
     with open(log) as f:
         for line in f:
             parts = line.split(None, 1)
-            match = CALL.match(parts[1] if parts and parts[0].isdigit() else line)
+            pid, text = (parts[0], parts[1]) if parts and parts[0].isdigit() else ("", line)
+            # A call of one thread cut by another's is logged in two pieces; it
+            # counts where it returned, which is when a flush is done.
+            if text.rstrip().endswith("<unfinished ...>"):
+                unfinished[pid] = text.rstrip()[:-len("<unfinished ...>")].rstrip()
+                continue
+            resumed = RESUMED.match(text)
+            if resumed and pid in unfinished:
+                text = unfinished.pop(pid) + resumed.group(1)
+            match = CALL.match(text)
             if match:
                 calls.append((match.group(2), match.group(3), int(match.group(4))))
     return calls
