@@ -15,7 +15,7 @@ class StepFailed(Exception):
     pass
 
 
-def wait_for(what, probe, timeout=20.0, interval=0.2):
+def wait_for(what, probe, timeout=30.0, interval=0.2):
     """Calls probe until it returns something true; fails with what."""
     deadline = time.monotonic() + timeout
     while True:
@@ -77,7 +77,7 @@ def find_all(root, role=None, name=None, visible=True, limit=20000):
     return found
 
 
-def find(root, role, name=None, timeout=20.0):
+def find(root, role, name=None, timeout=30.0):
     return wait_for(f'{role} "{name}"', lambda: next(iter(find_all(root, role, name)), None),
                     timeout)
 
@@ -129,17 +129,32 @@ def selected(node):
 
 def open_folder_in_tree(tree, folder):
     """Walks the folder tree down to folder by keyboard, as a user would
-    without a mouse: "+" opens the current folder, typing a name selects it
-    among the folders shown."""
-    click(find(tree, "table cell", "/"))
+    without a mouse: "+" opens the current folder, and a name's first letter,
+    pressed until the name is selected, picks it among the folders shown.
+    (A whole typed name would start a new search wherever the window is slow
+    to take a letter.)"""
+    # The tree may have scrolled towards the program's folder: a click on its
+    # top row gives it the keyboard, and Home goes to the root.
+    x, y, width, _ = extents(tree)
+    xdotool("mousemove", "--sync", x + width // 2, y + 8)
+    xdotool("click", 1)
+    key("Home")
+    wait_for("the root folder selected", lambda: is_selected(tree, "/"))
     for name in [part for part in str(folder).split("/") if part]:
         key("plus")
         wait_for(f'folder "{name}" in the tree', lambda: find_all(tree, "table cell", name))
-        time.sleep(0.5)  # the next letters start a new search, not this one
-        type_text(name)
-        wait_for(f'folder "{name}" selected',
-                 lambda: any(selected(cell) for cell in find_all(tree, "table cell", name)))
+        for _ in range(80):
+            if is_selected(tree, name):
+                break
+            type_text(name[0])
+            time.sleep(0.3)
+        else:
+            raise StepFailed(f'folder "{name}" could not be selected in the tree')
     time.sleep(0.5)
+
+
+def is_selected(tree, name):
+    return any(selected(cell) for cell in find_all(tree, "table cell", name))
 
 
 def click_file(file_list, shown_names, name, modifier=None):

@@ -90,7 +90,7 @@ class Run:
                  if node.get_name() != "Status:" and extents(node)[1] == row]
         return texts[0].get_name() if texts else ""
 
-    def wait_status(self, what, test, timeout=20.0):
+    def wait_status(self, what, test, timeout=30.0):
         return wait_for(f"{what} on the status line (it says \"{self.status_line()}\")",
                         lambda: test(self.status_line()), timeout)
 
