@@ -4,32 +4,9 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QEvent>
 #include <QMainWindow>
-#include <QTimer>
-#include <cstdio>
 
-namespace {
-
-class FirstPaintProbe : public QObject {
- public:
-  explicit FirstPaintProbe(const QElapsedTimer& clock) : clock_(clock) {}
-  bool eventFilter(QObject* watched, QEvent* event) override {
-    if (event->type() == QEvent::Paint && !done_) {
-      done_ = true;
-      std::printf("first paint after %lld ms\n", static_cast<long long>(clock_.elapsed()));
-      std::fflush(stdout);
-      QTimer::singleShot(0, qApp, &QCoreApplication::quit);
-    }
-    return QObject::eventFilter(watched, event);
-  }
-
- private:
-  const QElapsedTimer& clock_;
-  bool done_ = false;
-};
-
-}  // namespace
+#include "app/program/FirstPaintProbe.h"
 
 int main(int argc, char** argv) {
   QElapsedTimer clock;
@@ -37,7 +14,7 @@ int main(int argc, char** argv) {
   QApplication application(argc, argv);
   QMainWindow window;
   window.resize(600, 426);
-  FirstPaintProbe probe(clock);
+  vls::FirstPaintProbe probe(clock);
   window.installEventFilter(&probe);
   window.show();
   return application.exec();

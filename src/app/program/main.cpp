@@ -2,37 +2,12 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QTimer>
-#include <cstdio>
 
+#include "app/program/FirstPaintProbe.h"
 #include "app/widgets/MainWindow.h"
 #include "protect/widgets/Ask.h"
 #include "viewing/widgets/FullSlide.h"
 #include "viewing/widgets/PasswordDialogs.h"
-
-namespace {
-
-// With VEILSTORE_STARTUP_PROBE set, prints the time from the start of main
-// to the first paint of the main window and quits (the start-up benchmark).
-class FirstPaintProbe : public QObject {
- public:
-  explicit FirstPaintProbe(const QElapsedTimer& clock) : clock_(clock) {}
-  bool eventFilter(QObject* watched, QEvent* event) override {
-    if (event->type() == QEvent::Paint && !done_) {
-      done_ = true;
-      std::printf("first paint after %lld ms\n", static_cast<long long>(clock_.elapsed()));
-      std::fflush(stdout);
-      QTimer::singleShot(0, qApp, &QCoreApplication::quit);
-    }
-    return QObject::eventFilter(watched, event);
-  }
-
- private:
-  const QElapsedTimer& clock_;
-  bool done_ = false;
-};
-
-}  // namespace
 
 int main(int argc, char** argv) {
   QElapsedTimer clock;
@@ -51,7 +26,8 @@ int main(int argc, char** argv) {
   vls::TFPass FPass(&FmainVLS);
   FmainVLS.SetFullSlide(&FullSlide);
 
-  FirstPaintProbe probe(clock);
+  // With VEILSTORE_STARTUP_PROBE set, the program times its first paint and quits.
+  vls::FirstPaintProbe probe(clock);
   if (qEnvironmentVariableIsSet("VEILSTORE_STARTUP_PROBE"))
     FmainVLS.installEventFilter(&probe);
   FmainVLS.show();
