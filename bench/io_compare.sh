@@ -32,10 +32,10 @@ cp "$d/enc/data.bin" "$d/dec/data.bin"
 "$cli" encrypt --password-file "$d/pw" "$d/dec/data.bin" >/dev/null
 cat "$d/enc/data.bin" "$d/dec/data.vld" > /dev/null  # into the page cache
 
-median() { sort -g | awk '{ v[NR] = $1 } END { print NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+source bench/common.sh
 
 labels=(encrypt encrypt-no-verify decrypt wipe openssl-enc cat dd-fsync shred)
-declare -A prepare command walls cpus peak
+declare -A prepare command
 prepare[encrypt]="rm -f $d/enc/data.vld"
 command[encrypt]="exec $cli encrypt --keep --password-file $d/pw $d/enc/data.bin"
 prepare[encrypt-no-verify]="rm -f $d/enc/data.vld"
@@ -57,26 +57,12 @@ for _ in $(seq "$runs"); do
   for label in "${labels[@]}"; do
     bash -c "${prepare[$label]}"
     sync
-    start=$(date +%s%N)
-    /usr/bin/time -o "$d/time" -f '%M %U %S' bash -c "${command[$label]}" >/dev/null 2>&1
-    end=$(date +%s%N)
-    read -r kib user system < <(tail -n 1 "$d/time")
-    walls[$label]+="$(echo "($end - $start) / 1000000000" | bc -l) "
-    cpus[$label]+="$(echo "$user + $system" | bc -l) "
-    [ "$kib" -gt "${peak[$label]:-0}" ] && peak[$label]=$kib
+    timed "$label" /dev/null bash -c "${command[$label]}"
   done
 done
 cmp "$d/enc/data.bin" "$d/dec/data.bin"
 
-declare -A wall cpu low high
-for label in "${labels[@]}"; do
-  read -ra values <<< "${walls[$label]}"
-  wall[$label]=$(printf '%s\n' "${values[@]}" | median)
-  low[$label]=$(printf '%s\n' "${values[@]}" | sort -g | head -n 1)
-  high[$label]=$(printf '%s\n' "${values[@]}" | sort -g | tail -n 1)
-  read -ra values <<< "${cpus[$label]}"
-  cpu[$label]=$(printf '%s\n' "${values[@]}" | median)
-done
+summarise "${labels[@]}"
 
 if $tsv; then
   printf 'command\twall_s\twall_min_s\twall_max_s\tcpu_s\tpeak_kib\n'

@@ -27,40 +27,32 @@ trap 'rm -rf "$work"' EXIT
 "$bench" make "$work" 2>/dev/null
 cat "$work"/* > /dev/null  # into the page cache
 
-median() { sort -g | awk '{ v[NR] = $1 } END { print NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+source bench/common.sh
 
 files=(photo-24mp.jpg scan-12mp.png)
 readers=(loader qt qt-hugepages)
-declare -A walls cpus faults peak
 for reader in loader qt; do  # an untimed load each: libraries and plug-ins into the cache
   "$bench" load "$reader" "$work/${files[0]}" >/dev/null 2>&1
 done
 for _ in $(seq "$runs"); do
   for file in "${files[@]}"; do
     for reader in "${readers[@]}"; do
-      tunables=()
-      [ "$reader" = qt-hugepages ] && tunables=(GLIBC_TUNABLES=glibc.malloc.hugetlb=1)
-      start=$(date +%s%N)
-      env "${tunables[@]}" /usr/bin/time -o "$work/time" -f '%U %S %M %R' \
-        "$bench" load "${reader%-hugepages}" "$work/$file" >/dev/null 2>&1
-      end=$(date +%s%N)
-      read -r user sys kib minor < <(tail -n 1 "$work/time")
-      key="$file $reader"
-      walls[$key]+="$(echo "($end - $start) / 1000000000" | bc -l) "
-      cpus[$key]+="$(echo "$user + $sys" | bc -l) "
-      faults[$key]+="$minor "
-      [ "$kib" -gt "${peak[$key]:-0}" ] && peak[$key]=$kib
+      # glibc reads its tunables when the program starts; an empty one is none.
+      tunable=""
+      [ "$reader" = qt-hugepages ] && tunable=glibc.malloc.hugetlb=1
+      GLIBC_TUNABLES=$tunable timed "$file $reader" /dev/null \
+        "$bench" load "${reader%-hugepages}" "$work/$file"
     done
   done
 done
 
-# of KEY ARRAY: the median of the values kept for KEY
-of() {
-  local -n values="$2"
-  local list
-  read -ra list <<< "${values[$1]}"
-  printf '%s\n' "${list[@]}" | median
-}
+keys=()
+for file in "${files[@]}"; do
+  for reader in "${readers[@]}"; do
+    keys+=("$file $reader")
+  done
+done
+summarise "${keys[@]}"
 
 if $tsv; then
   printf 'file\tbytes\treader\twall_s\tcpu_s\tpeak_kib\tminor_faults\n'
@@ -68,7 +60,7 @@ if $tsv; then
     for reader in "${readers[@]}"; do
       key="$file $reader"
       printf '%s\t%d\t%s\t%.4f\t%.3f\t%d\t%.0f\n' "$file" "$(stat -c %s "$work/$file")" "$reader" \
-        "$(of "$key" walls)" "$(of "$key" cpus)" "${peak[$key]}" "$(of "$key" faults)"
+        "${wall[$key]}" "${cpu[$key]}" "${peak[$key]}" "${fault[$key]}"
     done
   done
   exit 0
@@ -78,13 +70,12 @@ declare -A name=([loader]=loader [qt]=QImageReader [qt-hugepages]="QImageReader,
 echo "| file | reader | wall | CPU | peak memory | minor faults | loader ÷ this |"
 echo "|---|---|---|---|---|---|---|"
 for file in "${files[@]}"; do
-  loader_wall=$(of "$file loader" walls)
+  loader_wall=${wall[$file loader]}
   for reader in "${readers[@]}"; do
     key="$file $reader"
-    wall=$(of "$key" walls)
     ratio=""
-    [ "$reader" != loader ] && ratio=$(printf '%.2f' "$(echo "$loader_wall / $wall" | bc -l)")
-    printf '| %s | %s | %.3f s | %.3f s | %d MiB | %.0f | %s |\n' "$file" "${name[$reader]}" "$wall" \
-      "$(of "$key" cpus)" $((peak[$key] / 1024)) "$(of "$key" faults)" "$ratio"
+    [ "$reader" != loader ] && ratio=$(printf '%.2f' "$(echo "$loader_wall / ${wall[$key]}" | bc -l)")
+    printf '| %s | %s | %.3f s | %.3f s | %d MiB | %.0f | %s |\n' "$file" "${name[$reader]}" \
+      "${wall[$key]}" "${cpu[$key]}" $((peak[$key] / 1024)) "${fault[$key]}" "$ratio"
   done
 done

@@ -40,7 +40,7 @@ done
 INNER
 chmod +x "$home/measure.sh"
 xvfb-run -a -s "-screen 0 1024x768x24" "$home/measure.sh" > "$home/times"
-median() { sort -g | awk '{ v[NR] = $1 } END { print NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+source bench/common.sh
 column() {  # PROGRAM FIELD
   awk -v p="$1" -v f="$2" '$1 == p { print $f }' "$home/times"
 }

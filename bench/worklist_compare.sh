@@ -32,10 +32,10 @@ for d in $(seq 1 "$folders"); do
 done
 find "$tree" -type f > /dev/null  # listings and inodes into the cache
 
-median() { sort -g | awk '{ v[NR] = $1 } END { print NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+source bench/common.sh
 
 labels=(add-all walk-only find find-stat)
-declare -A command walls cpus peak output
+declare -A command output
 command[add-all]="exec $bench --add-all $tree"
 command[walk-only]="exec $bench --walk-only $tree"
 command[find]="find $tree -type f | wc -l"
@@ -44,26 +44,11 @@ command[find-stat]="find $tree -type f -printf '%s %T@\\n' | wc -l"
 
 for _ in $(seq "$runs"); do
   for label in "${labels[@]}"; do
-    start=$(date +%s%N)
-    /usr/bin/time -o "$work/time" -f '%M %U %S' bash -c "${command[$label]}" > "$work/out"
-    end=$(date +%s%N)
-    read -r kib user system < <(tail -n 1 "$work/time")
-    walls[$label]+="$(echo "($end - $start) / 1000000000" | bc -l) "
-    cpus[$label]+="$(echo "$user + $system" | bc -l) "
-    [ "$kib" -gt "${peak[$label]:-0}" ] && peak[$label]=$kib
+    timed "$label" "$work/out" bash -c "${command[$label]}"
     output[$label]=$(tr '\n' ' ' < "$work/out")
   done
 done
-
-declare -A wall cpu low high
-for label in "${labels[@]}"; do
-  read -ra values <<< "${walls[$label]}"
-  wall[$label]=$(printf '%s\n' "${values[@]}" | median)
-  low[$label]=$(printf '%s\n' "${values[@]}" | sort -g | head -n 1)
-  high[$label]=$(printf '%s\n' "${values[@]}" | sort -g | tail -n 1)
-  read -ra values <<< "${cpus[$label]}"
-  cpu[$label]=$(printf '%s\n' "${values[@]}" | median)
-done
+summarise "${labels[@]}"
 
 if $tsv; then
   printf 'command\twall_s\twall_min_s\twall_max_s\tcpu_s\tpeak_kib\toutput\n'
