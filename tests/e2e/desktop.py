@@ -86,17 +86,22 @@ def xdotool(*arguments):
     subprocess.run(["xdotool", *map(str, arguments)], check=True)
 
 
-def click(node, double=False, modifier=None):
-    x, y, width, height = extents(node)
-    if width <= 0 or height <= 0:
-        raise StepFailed(f'"{node.get_name()}" is not on the screen')
-    xdotool("mousemove", "--sync", x + width // 2, y + height // 2)
+def click_at(x, y, modifier=None):
+    """A left click at a point of the screen, with a key such as ctrl held."""
+    xdotool("mousemove", "--sync", x, y)
     if modifier:
         xdotool("keydown", modifier)
-    xdotool("click", "--repeat", 2 if double else 1, "--delay", 80, 1)
+    xdotool("click", 1)
     if modifier:
         xdotool("keyup", modifier)
     time.sleep(0.3)
+
+
+def click(node, modifier=None):
+    x, y, width, height = extents(node)
+    if width <= 0 or height <= 0:
+        raise StepFailed(f'"{node.get_name()}" is not on the screen')
+    click_at(x + width // 2, y + height // 2, modifier)
 
 
 def focus_window(title):
@@ -136,8 +141,7 @@ def open_folder_in_tree(tree, folder):
     # The tree may have scrolled towards the program's folder: a click on its
     # top row gives it the keyboard, and Home goes to the root.
     x, y, width, _ = extents(tree)
-    xdotool("mousemove", "--sync", x + width // 2, y + 8)
-    xdotool("click", 1)
+    click_at(x + width // 2, y + 8)
     key("Home")
     wait_for("the root folder selected", lambda: is_selected(tree, "/"))
     for name in [part for part in str(folder).split("/") if part]:
@@ -166,10 +170,4 @@ def click_file(file_list, shown_names, name, modifier=None):
                      lambda: next(iter(find_all(file_list, "list item")), None))
     x, y, width, height = extents(first)
     row = order.index(name)
-    xdotool("mousemove", "--sync", x + width // 2, y + row * height + height // 2)
-    if modifier:
-        xdotool("keydown", modifier)
-    xdotool("click", 1)
-    if modifier:
-        xdotool("keyup", modifier)
-    time.sleep(0.3)
+    click_at(x + width // 2, y + row * height + height // 2, modifier)
