@@ -16,13 +16,17 @@ if(VLS_SANITIZE)
 endif()
 
 # Helper: a GoogleTest executable registered with CTest under a label.
+# Tests never write to the user's own data folder: whatever a test does not
+# point elsewhere lands under the build folder.
+set(vls_test_home "XDG_DATA_HOME=${CMAKE_BINARY_DIR}/test-home/share")
+
 function(vls_add_gtest name)
   cmake_parse_arguments(ARG "" "LABEL" "SOURCES;LIBS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gtest_main)
   include(GoogleTest)
   gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST PROPERTIES LABELS "${ARG_LABEL}"
-                       ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+                       ENVIRONMENT "QT_QPA_PLATFORM=offscreen;${vls_test_home}")
 endfunction()
 
 # Helper: one Qt Test executable per widget test file, labelled "gui".
@@ -33,7 +37,8 @@ function(vls_add_qtest source)
   set_target_properties(${name} PROPERTIES AUTOMOC ON)
   target_link_libraries(${name} PRIVATE ${ARG_LIBS} Qt6::Test)
   add_test(NAME ${name} COMMAND ${name} -platform offscreen)
-  set_tests_properties(${name} PROPERTIES LABELS gui ENVIRONMENT "QT_QPA_PLATFORM=offscreen")
+  set_tests_properties(${name} PROPERTIES LABELS gui
+                       ENVIRONMENT "QT_QPA_PLATFORM=offscreen;${vls_test_home}")
 endfunction()
 
 # Fuzz builds instrument every library for coverage; only the targets link libFuzzer's main.

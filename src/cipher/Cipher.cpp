@@ -22,27 +22,38 @@ struct KeystreamCache {
 KeystreamCache cache;
 
 void BuildKeystream() {
-  const std::size_t k = KeyString.size();
-  std::int32_t t = KeySum;
-  std::size_t i = 0;
-  for (std::size_t p = 0; p < cache.shift.size(); ++p) {
-    t -= 1;
-    if (t == 0)
-      t = KeySum;
-    i += 1;
-    if (i == k + 1)
-      i = 1;
-    // d is t when t is even and -t when t is odd (a negative odd t too).
-    const std::int32_t d = (t & 1) == 0 ? t : -t;
-    const std::uint32_t key_byte = k == 0 ? 0u : KeyString[i - 1];
-    cache.shift[p] = static_cast<std::uint8_t>(key_byte + static_cast<std::uint32_t>(d));
-  }
+  KeystreamOf(KeyString.view(), KeySum, cache.shift);
   cache.key_generation = KeyString.generation();
   cache.key_sum = KeySum;
   cache.valid = true;
 }
 
 }  // namespace
+
+void KeystreamOf(std::string_view key, std::uint8_t key_sum, std::span<std::uint8_t> shift) {
+  const std::size_t k = key.size();
+  std::int32_t t = key_sum;
+  std::size_t i = 0;
+  for (std::size_t p = 0; p < shift.size(); ++p) {
+    t -= 1;
+    if (t == 0)
+      t = key_sum;
+    i += 1;
+    if (i == k + 1)
+      i = 1;
+    // d is t when t is even and -t when t is odd (a negative odd t too).
+    const std::int32_t d = (t & 1) == 0 ? t : -t;
+    const std::uint32_t key_byte = k == 0 ? 0u : static_cast<std::uint8_t>(key[i - 1]);
+    shift[p] = static_cast<std::uint8_t>(key_byte + static_cast<std::uint32_t>(d));
+  }
+}
+
+std::uint8_t KeySumOf(std::string_view key) {
+  std::uint32_t sum = 0;
+  for (const char c : key)
+    sum += static_cast<std::uint8_t>(c);
+  return static_cast<std::uint8_t>(sum % 255);
+}
 
 const std::array<std::uint8_t, kWorkBufferSize>& Keystream() {
   if (!cache.valid || cache.key_generation != KeyString.generation() || cache.key_sum != KeySum) {
@@ -52,10 +63,7 @@ const std::array<std::uint8_t, kWorkBufferSize>& Keystream() {
 }
 
 void ComputeKeySum() {
-  std::uint32_t sum = 0;
-  for (std::size_t i = 0; i < KeyString.size(); ++i)
-    sum += KeyString[i];
-  KeySum = static_cast<std::uint8_t>(sum % 255);
+  KeySum = KeySumOf(KeyString.view());
 }
 
 void EncodeSegment(std::span<std::uint8_t> segment) {
@@ -112,6 +120,8 @@ void DropKey() {
   KeyString.Clear();
   SecureZero(cache.shift.data(), cache.shift.size());
   cache.valid = false;
+  // Headers pass through the buffer in plain, key included.
+  SecureZero(WorkBuffer.data(), WorkBuffer.size());
 }
 
 }  // namespace vls

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <span>
+#include <string_view>
 
 #include "cipher/KeyString.h"
 
@@ -35,8 +36,14 @@ void DecodeSegment(std::span<std::uint8_t> segment);
 // kDigestSeed); used to check that what was written reads back the same.
 inline constexpr std::uint64_t kDigestSeed = 0x9E3779B97F4A7C15ull;
 std::uint64_t Digest(std::uint64_t state, std::span<const std::uint8_t> bytes);
-// Empties the key string and zeroes the keystream derived from it.
+// Empties the key string and zeroes the keystream derived from it and the
+// work buffer.
 void DropKey();
+
+// The keystream of any key and key sum, for shift.size() bytes (the same
+// stream the two calls above use); and the key sum of any key.
+void KeystreamOf(std::string_view key, std::uint8_t key_sum, std::span<std::uint8_t> shift);
+std::uint8_t KeySumOf(std::string_view key);
 
 // The additive keystream of the current key and KeySum: byte p of a call is
 // shifted by Keystream()[p]. Computed once per key; exposed for tests.

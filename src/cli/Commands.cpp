@@ -8,7 +8,9 @@
 #include "cli/TerminalFeedback.h"
 #include "platform/AnsiText.h"
 #include "platform/FileServices.h"
+#include "platform/Interruption.h"
 #include "protect/Container.h"
+#include "protect/PendingFiles.h"
 #include "protect/ProtectState.h"
 #include "protect/Wipe.h"
 
@@ -100,6 +102,14 @@ bool SetKeyFrom(Console& console, const Options& options, bool confirm) {
   return true;
 }
 
+// Finishes what earlier runs left half done, and lists the run's files.
+void StartRun(const Options& options, Feedback& feedback, RunRecord& run) {
+  for (const std::string& failure : DisposeOfStaleLeftovers(feedback))
+    feedback.ShowError("left by an earlier run and not wiped: " + failure);
+  for (const std::string& path : options.paths)
+    run.List(path);
+}
+
 std::string Progress(const char* verb, std::size_t i, std::size_t n, const std::string& path) {
   return std::string(verb) + " " + std::to_string(i) + "/" + std::to_string(n) + " " + path;
 }
@@ -117,14 +127,19 @@ int Encrypt(const Options& options, Console& console) {
   SetVerifyContainers(options.verify);
   TerminalFeedback feedback(console, kAnswerNo);
   KernelVolumeFacts volumes;
-  const CryptContext context{feedback, volumes, CryptPurpose::Batch};
+  RunRecord run;
+  StartRun(options, feedback, run);
+  const CryptContext context{feedback, volumes, CryptPurpose::Batch, &run};
   const std::size_t n = options.paths.size();
   for (std::size_t i = 0; i < n; ++i) {
     const std::string& path = options.paths[i];
+    ThrowIfInterrupted();
     console.out << Progress("Encrypting", i + 1, n, path) << std::endl;
     try {
       if (!CryptFile(path, kModeEncrypt, false, context))
         return kExitFailure;
+    } catch (const Interrupted&) {
+      throw;
     } catch (const std::exception& error) {
       feedback.ShowError(error.what());
       return kExitFailure;
@@ -139,12 +154,15 @@ int Decrypt(const Options& options, Console& console) {
     return kExitUsage;
   TerminalFeedback feedback(console, options.yes ? kAnswerYes : kAnswerNo);
   KernelVolumeFacts volumes;
-  const CryptContext context{feedback, volumes, CryptPurpose::Batch};
+  RunRecord run;
+  StartRun(options, feedback, run);
+  const CryptContext context{feedback, volumes, CryptPurpose::Batch, &run};
   WrongKeyCount = 0;
   int decrypted = 0;
   const std::size_t n = options.paths.size();
   for (std::size_t i = 0; i < n; ++i) {
     const std::string& path = options.paths[i];
+    ThrowIfInterrupted();
     console.out << Progress("Decrypting", i + 1, n, path) << std::endl;
     try {
       if (CryptFile(path, kModeDecrypt, options.keep, context)) {
@@ -154,6 +172,8 @@ int Decrypt(const Options& options, Console& console) {
       } else {
         console.err << "veilstore-cli: not decrypted: " << path << '\n';
       }
+    } catch (const Interrupted&) {
+      throw;
     } catch (const std::exception& error) {
       feedback.ShowError(error.what());
     }
@@ -178,10 +198,13 @@ int Wipe(const Options& options, Console& console) {
     if (feedback.Ask("DELETE THE FILES ?") != kAnswerYes)
       return kExitOk;
   }
+  for (const std::string& failure : DisposeOfStaleLeftovers(feedback))
+    feedback.ShowError("left by an earlier run and not wiped: " + failure);
   int wiped = 0;
   const std::size_t n = options.paths.size();
   for (std::size_t i = 0; i < n; ++i) {
     const std::string& path = options.paths[i];
+    ThrowIfInterrupted();
     console.out << Progress("Wiping", i + 1, n, path) << std::endl;
     try {
       WipeFile(path, feedback);
@@ -213,11 +236,17 @@ int RunCli(const std::vector<std::string>& arguments, Console& console) {
   if (!Parse(arguments, options, console))
     return kExitUsage;
   InitFolders();
-  if (options.command == "encrypt")
-    return Encrypt(options, console);
-  if (options.command == "decrypt")
-    return Decrypt(options, console);
-  return Wipe(options, console);
+  try {
+    if (options.command == "encrypt")
+      return Encrypt(options, console);
+    if (options.command == "decrypt")
+      return Decrypt(options, console);
+    return Wipe(options, console);
+  } catch (const Interrupted& stop) {
+    // Whatever the stopped file had written is gone by now.
+    console.err << "veilstore-cli: stopped\n";
+    return 128 + stop.signal();
+  }
 }
 
 }  // namespace vls::cli

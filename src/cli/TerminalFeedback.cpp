@@ -49,6 +49,11 @@ void TerminalFeedback::ShowInformation(const std::string& text) {
   console_.out << text << '\n';
 }
 
+void TerminalFeedback::Notice(const std::string& text) {
+  ClearBar();
+  console_.out << text << '\n';
+}
+
 void TerminalFeedback::ShowError(const std::string& text) {
   ClearBar();
   ++errors_shown_;

@@ -19,6 +19,7 @@ class TerminalFeedback : public Feedback {
   int Ask(const std::string& question) override;
   void ShowInformation(const std::string& text) override;
   void ShowError(const std::string& text) override;
+  void Notice(const std::string& text) override;
 
   int errors_shown() const { return errors_shown_; }
 

@@ -14,7 +14,13 @@ constexpr std::array<char32_t, 32> kHigh1252 = {
     0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
-std::optional<std::vector<char32_t>> DecodeUtf8(std::string_view s) {
+// Stray bytes of a name that is not UTF-8 travel as these code points.
+constexpr char32_t kEscapeFirst = 0xDC80;
+constexpr char32_t kEscapeLast = 0xDCFF;
+
+// Decodes UTF-8; with escapes allowed, the code points kEscapeFirst..
+// kEscapeLast (otherwise invalid surrogates) are accepted too.
+std::optional<std::vector<char32_t>> DecodeUtf8(std::string_view s, bool escapes = false) {
   std::vector<char32_t> out;
   out.reserve(s.size());
   for (std::size_t i = 0; i < s.size();) {
@@ -44,7 +50,8 @@ std::optional<std::vector<char32_t>> DecodeUtf8(std::string_view s) {
         return std::nullopt;
       cp = cp << 6 | (cc & 0x3F);
     }
-    if ((extra == 2 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF))) ||
+    const bool escape = escapes && cp >= kEscapeFirst && cp <= kEscapeLast;
+    if ((extra == 2 && (cp < 0x800 || (cp >= 0xD800 && cp <= 0xDFFF && !escape))) ||
         (extra == 3 && (cp < 0x10000 || cp > 0x10FFFF))) {
       return std::nullopt;
     }
@@ -80,6 +87,30 @@ std::optional<unsigned char> To1252(char32_t cp) {
       return static_cast<unsigned char>(0x80 + i);
   }
   return std::nullopt;
+}
+
+// The length of the valid UTF-8 sequence at the start of s, or 0.
+std::size_t ValidSequenceAt(std::string_view s) {
+  for (std::size_t length = 1; length <= 4 && length <= s.size(); ++length) {
+    if (DecodeUtf8(s.substr(0, length)).has_value())
+      return length;
+  }
+  return 0;
+}
+
+// Valid UTF-8 kept, every other byte as its escape code point.
+std::string EscapeStrayBytes(std::string_view name) {
+  std::string out;
+  for (std::size_t i = 0; i < name.size();) {
+    if (const std::size_t length = ValidSequenceAt(name.substr(i)); length != 0) {
+      out.append(name.substr(i, length));
+      i += length;
+    } else {
+      AppendUtf8(out, kEscapeFirst + static_cast<unsigned char>(name[i]) - 0x80);
+      ++i;
+    }
+  }
+  return out;
 }
 
 }  // namespace
@@ -121,6 +152,31 @@ std::string FromAnsi(std::string_view bytes) {
     AppendUtf8(out, cp);
   }
   return out;
+}
+
+std::string ToStoredName(std::string_view name) {
+  if (IsValidUtf8(name)) {
+    std::string ansi = ToAnsi(name);
+    return FromStoredName(ansi) == name ? ansi : std::string(name);
+  }
+  return EscapeStrayBytes(name);
+}
+
+std::string FromStoredName(std::string_view stored) {
+  if (IsValidUtf8(stored))
+    return std::string(stored);
+  if (const auto decoded = DecodeUtf8(stored, true)) {
+    std::string out;
+    for (const char32_t cp : *decoded) {
+      if (cp >= kEscapeFirst && cp <= kEscapeLast) {
+        out.push_back(static_cast<char>(cp - kEscapeFirst + 0x80));
+      } else {
+        AppendUtf8(out, cp);
+      }
+    }
+    return out;
+  }
+  return FromAnsi(stored);
 }
 
 }  // namespace vls

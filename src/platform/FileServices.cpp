@@ -38,40 +38,74 @@ void UniqueFd::Close() {
 
 namespace {
 
-UniqueFd OpenChecked(const std::string& path, int flags, mode_t mode, const char* what) {
+// Why a file that is not a plain regular file is refused, or "" for one that is.
+std::string RefusalOf(const struct stat& st) {
+  if (S_ISREG(st.st_mode))
+    return std::string();
+  if (S_ISDIR(st.st_mode))
+    return "it is a folder";
+  if (S_ISLNK(st.st_mode))
+    return "it is a symbolic link";
+  if (S_ISFIFO(st.st_mode))
+    return "it is a named pipe";
+  if (S_ISSOCK(st.st_mode))
+    return "it is a socket";
+  return "it is a device";
+}
+
+[[noreturn]] void Refuse(const std::string& path, const std::string& reason) {
+  throw FileError(EINVAL, path, "Not a regular file:", reason);
+}
+
+// Opens a regular file. Anything else (a pipe, a device, a folder, and a
+// symbolic link unless links are followed) is refused before it is opened,
+// and the open itself never blocks, so a pipe swapped in meanwhile cannot
+// hang the program either.
+UniqueFd OpenChecked(const std::string& path, int flags, mode_t mode, const char* what,
+                     Links links) {
+  struct stat before {};
+  const bool creating = (flags & O_CREAT) != 0;
+  if (!creating && ::lstat(path.c_str(), &before) == 0 &&
+      !(S_ISLNK(before.st_mode) && links == Links::Follow)) {
+    if (const std::string reason = RefusalOf(before); !reason.empty())
+      Refuse(path, reason);
+  }
+  if (links == Links::Refuse)
+    flags |= O_NOFOLLOW;
   int fd;
   do {
-    fd = ::open(path.c_str(), flags | O_CLOEXEC, mode);
+    fd = ::open(path.c_str(), flags | O_CLOEXEC | O_NONBLOCK, mode);
   } while (fd < 0 && errno == EINTR);
-  if (fd < 0)
+  if (fd < 0) {
+    if (errno == ELOOP && links == Links::Refuse)
+      Refuse(path, "it is a symbolic link");
     ThrowFileError(path, what);
+  }
   UniqueFd result(fd, path);
   struct stat st {};
   if (::fstat(fd, &st) != 0)
     ThrowFileError(path, what);
-  if (!S_ISREG(st.st_mode)) {
-    errno = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
-    ThrowFileError(path, "Not a regular file:");
-  }
+  if (const std::string reason = RefusalOf(st); !reason.empty())
+    Refuse(path, reason);
+  const int status = ::fcntl(fd, F_GETFL);
+  if (status < 0 || ::fcntl(fd, F_SETFL, status & ~O_NONBLOCK) != 0)
+    ThrowFileError(path, what);
   return result;
 }
 
 }  // namespace
 
-UniqueFd OpenForReading(const std::string& path) {
-  return OpenChecked(path, O_RDONLY, 0, "Cannot open");
+UniqueFd OpenForReading(const std::string& path, Links links) {
+  return OpenChecked(path, O_RDONLY, 0, "Cannot open", links);
 }
 
 UniqueFd OpenForOverwrite(const std::string& path) {
-  return OpenChecked(path, O_WRONLY | O_NOFOLLOW, 0, "Cannot open for writing");
-}
-
-UniqueFd CreateForWriting(const std::string& path) {
-  return OpenChecked(path, O_WRONLY | O_CREAT | O_TRUNC, 0600, "Cannot create");
+  return OpenChecked(path, O_WRONLY, 0, "Cannot open for writing", Links::Refuse);
 }
 
 UniqueFd CreateNewForWriting(const std::string& path) {
-  return OpenChecked(path, O_WRONLY | O_CREAT | O_EXCL, 0600, "Cannot create");
+  // O_EXCL never follows a link and fails on any existing name.
+  return OpenChecked(path, O_WRONLY | O_CREAT | O_EXCL, 0600, "Cannot create", Links::Refuse);
 }
 
 std::uint64_t FileSize(const UniqueFd& fd) {

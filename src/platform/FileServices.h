@@ -37,14 +37,19 @@ class UniqueFd {
   std::string path_;
 };
 
+// Whether a symbolic link in the last component of a path is followed.
+enum class Links { Follow, Refuse };
+
+// Every open below takes regular files only: a pipe, a device, a socket or a
+// folder is refused (FileError) without blocking and before it is opened.
+
 // Opens an existing regular file for reading only.
-UniqueFd OpenForReading(const std::string& path);
+UniqueFd OpenForReading(const std::string& path, Links links = Links::Follow);
 // Opens an existing regular file for writing in place, without truncating it
 // and without following a symbolic link.
 UniqueFd OpenForOverwrite(const std::string& path);
-// Creates or truncates a file for writing, readable and writable by the user only.
-UniqueFd CreateForWriting(const std::string& path);
-// Creates a file that must not exist yet, readable and writable by the user only.
+// Creates a file that must not exist yet (not even as a link), readable and
+// writable by the user only.
 UniqueFd CreateNewForWriting(const std::string& path);
 
 // Size in bytes of an open file.

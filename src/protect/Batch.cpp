@@ -3,7 +3,9 @@
 #include <exception>
 
 #include "cipher/Cipher.h"
+#include "platform/Interruption.h"
 #include "protect/Container.h"
+#include "protect/PendingFiles.h"
 #include "protect/ProtectState.h"
 #include "protect/Wipe.h"
 
@@ -15,6 +17,15 @@ struct KeyDropper {
   ~KeyDropper() { DropKey(); }
 };
 
+// The summary, followed by what the run had to tell about single files.
+std::string WithNotes(std::string summary, const RunRecord& run) {
+  if (!run.notes().empty())
+    summary += "\n";
+  for (const std::string& note : run.notes())
+    summary += "\n" + note;
+  return summary;
+}
+
 }  // namespace
 
 std::string BatchStatusLine(const std::string& verb, std::size_t i, std::size_t n,
@@ -23,6 +34,19 @@ std::string BatchStatusLine(const std::string& verb, std::size_t i, std::size_t 
   if (trailing_blanks)
     line += std::string(15, ' ');
   return line;
+}
+
+void BatchDrivers::StartRun(RunRecord& run) {
+  // What earlier runs left half done (killed, crashed) is finished first.
+  const std::vector<std::string> failures = DisposeOfStaleLeftovers(feedback_);
+  if (!failures.empty()) {
+    std::string text = "Files left by an earlier run could not be wiped:";
+    for (const std::string& failure : failures)
+      text += "\n" + failure;
+    feedback_.ShowError(text);
+  }
+  for (std::size_t i = 0; i < window_.RowCount(); ++i)
+    run.List(window_.RowPath(i));
 }
 
 void BatchDrivers::EndRun() {
@@ -42,14 +66,19 @@ void BatchDrivers::EncryptAll() {
   window_.BringToFront();
   window_.SetBusy(true);
   window_.DisableListButtons();
-  const CryptContext context{feedback_, volumes_, CryptPurpose::Batch};
+  RunRecord run;
+  StartRun(run);
+  const CryptContext context{feedback_, volumes_, CryptPurpose::Batch, &run};
   const std::size_t n = window_.RowCount();
   for (std::size_t i = 0; i < n; ++i) {
     const std::string path = window_.RowPath(i);
     window_.SetStatusLine(BatchStatusLine("Encrypting", i + 1, n, path, true), true);
     bool done = false;
     try {
+      ThrowIfInterrupted();
       done = CryptFile(path, kModeEncrypt, false, context);
+    } catch (const Interrupted&) {
+      break;  // the program is being stopped; the file has been cleaned up
     } catch (const std::exception& error) {
       // A file that cannot be read, or a source that could not be wiped
       // after its container was written: say which and why, then stop.
@@ -70,16 +99,22 @@ void BatchDrivers::DecryptAll() {
 
   window_.DisableListButtons();
   window_.SetBusy(true);
+  RunRecord run;
+  StartRun(run);
   WrongKeyCount = 0;
   int decrypted = 0;
-  const CryptContext context{feedback_, volumes_, CryptPurpose::Batch};
+  const CryptContext context{feedback_, volumes_, CryptPurpose::Batch, &run};
   const std::size_t n = window_.RowCount();
   for (std::size_t i = 0; i < n; ++i) {
     const std::string path = window_.RowPath(i);
     window_.SetStatusLine(BatchStatusLine("Decrypting", i + 1, n, path, true), true);
     try {
+      ThrowIfInterrupted();
       if (CryptFile(path, kModeDecrypt, false, context))
         ++decrypted;
+    } catch (const Interrupted&) {
+      EndRun();
+      return;
     } catch (const std::exception& error) {
       feedback_.ShowError(std::string(error.what()));
     }
@@ -91,7 +126,7 @@ void BatchDrivers::DecryptAll() {
   } else {
     summary += ".";
   }
-  feedback_.ShowInformation(summary);
+  feedback_.ShowInformation(WithNotes(summary, run));
 }
 
 void BatchDrivers::WipeAll() {
@@ -103,6 +138,9 @@ void BatchDrivers::WipeAll() {
   std::size_t wiped = 0;
   std::string failures;
   for (std::size_t i = 0; i < n; ++i) {
+    // A stop request ends the run between files: a wipe once begun is finished.
+    if (InterruptSignal() != 0)
+      break;
     const std::string path = window_.RowPath(i);
     try {
       WipeFile(path, feedback_);

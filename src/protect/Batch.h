@@ -7,6 +7,7 @@
 #include <string>
 
 #include "protect/Feedback.h"
+#include "protect/RunRecord.h"
 #include "protect/VolumeFacts.h"
 
 namespace vls {
@@ -45,6 +46,8 @@ class BatchDrivers {
   void WipeAll();
 
  private:
+  // Disposes of what earlier runs left and lists the rows in the run.
+  void StartRun(RunRecord& run);
   void EndRun();
 
   BatchWindow& window_;

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <future>
 #include <span>
 #include <vector>
@@ -13,7 +14,9 @@
 #include "platform/DosTime.h"
 #include "platform/FileServices.h"
 #include "platform/Folders.h"
+#include "platform/Interruption.h"
 #include "platform/Random.h"
+#include "protect/CaseTwin.h"
 #include "protect/PathNames.h"
 #include "protect/ProtectState.h"
 #include "protect/Rounding.h"
@@ -27,17 +30,15 @@ constexpr std::size_t kSegment = kWorkBufferSize;
 // segment is still enciphered by its own call.
 constexpr std::size_t kMaxChunk = 256 * kSegment;
 
-const std::string kErrorPrefix = "Error during encryption of ";
+const std::string kEncryptErrorPrefix = "Error during encryption of ";
+const std::string kDecryptErrorPrefix = "Error during decryption of ";
+constexpr int kCreateAttempts = 100;
 bool verify_containers = true;
 
 std::string CutTo255(std::string text) {
   if (text.size() > 255)
     text.resize(255);
   return text;
-}
-
-bool EqualIgnoringAsciiCase(std::string_view a, std::string_view b) {
-  return UpperAscii(std::string(a)) == UpperAscii(std::string(b));
 }
 
 // The I/O buffer of one call; plain text passes through it, so it is zeroed
@@ -80,21 +81,38 @@ class ProgressGauge {
 
 // Where the temp rule sends a path: into TempFolder when the source lies on
 // a CD file system or the caller is the viewer or the slide show.
+// The slide show's copies go to a folder of their own there, under their
+// stored names; everything in it is a leftover once no show runs.
 struct TempRule {
   bool to_temp = false;
+  bool slide_show = false;
   std::string Apply(const std::string& path) const {
     if (!to_temp)
       return path;
     InitFolders();
-    EnsurePrivateFolder(TempFolder);
-    return TempFolder + kPathSeparator + FileNameOf(path);
+    const std::string folder = slide_show ? SlideShowFolder() : TempFolder;
+    EnsurePrivateFolder(folder);
+    return folder + kPathSeparator + FileNameOf(path);
   }
 };
 
 struct Header {
+  Header() = default;
+  Header(const Header&) = delete;
+  Header& operator=(const Header&) = delete;
+  Header(Header&&) = default;
+  Header& operator=(Header&&) = default;
+  ~Header() { SecureZero(stored_key.data(), stored_key.size()); }
   std::string stored_name;  // stored bytes
   std::string stored_key;   // stored bytes
 };
+
+// The stored key must be the key string byte for byte: the keystream is
+// made of those bytes, so any other key (one that differs only in letter
+// case too) would decrypt to garbage.
+bool IsOurKey(const Header& header) {
+  return header.stored_key == KeyString.view();
+}
 
 Header ParseHeader(std::string_view text) {
   Header header;
@@ -111,26 +129,47 @@ Header ParseHeader(std::string_view text) {
   return header;
 }
 
-void WriteHeader(const UniqueFd& target, const std::string& stored_name) {
-  const std::string text = CutTo255(stored_name + "|" + std::string(KeyString.view()) + "\\");
-  // Filler bytes are never read; random ones leak nothing of earlier work.
-  FillSecureRandom(std::span(WorkBuffer).subspan(text.size(), kHeaderSize - text.size()));
-  std::copy(text.begin(), text.end(), WorkBuffer.begin());
-  EncodeBuffer(static_cast<std::int32_t>(kHeaderSize));
-  WriteAll(target, std::span(WorkBuffer).first(kHeaderSize));
-}
-
-// Reads the header of a container; sets WrongKey when its key is not ours.
-Header ReadHeader(const UniqueFd& source) {
-  const std::size_t n = ReadSome(source, std::span(WorkBuffer).first(kHeaderSize));
+// The deciphered header of a container, read into WorkBuffer; the buffer is
+// zeroed once the text is parsed, so the key does not linger there.
+// When asked, the enciphered bytes are kept too.
+Header ReadHeaderText(const UniqueFd& file, std::size_t* count = nullptr,
+                      std::vector<std::uint8_t>* enciphered = nullptr) {
+  const std::size_t n = ReadSome(file, std::span(WorkBuffer).first(kHeaderSize));
+  if (enciphered != nullptr)
+    enciphered->assign(WorkBuffer.begin(), WorkBuffer.begin() + static_cast<long>(n));
   DecodeBuffer(static_cast<std::int32_t>(n));
   Header header =
       ParseHeader(std::string_view(reinterpret_cast<const char*>(WorkBuffer.data()), n));
-  if (!EqualIgnoringAsciiCase(header.stored_key, KeyString.view())) {
-    WrongKey = true;
-    ++WrongKeyCount;
-  }
+  SecureZero(WorkBuffer.data(), kHeaderSize);
+  if (count != nullptr)
+    *count = n;
   return header;
+}
+
+void WriteHeader(const UniqueFd& target, const std::string& stored_name) {
+  // Built in WorkBuffer itself, so no other copy of the key is made.
+  const std::string_view key = KeyString.view();
+  const std::size_t name_size = std::min(stored_name.size(), kHeaderSize);
+  std::size_t used = 0;
+  auto append = [&](std::string_view part) {
+    const std::size_t n = std::min(part.size(), kHeaderSize - used);
+    std::copy_n(part.begin(), n, WorkBuffer.begin() + static_cast<long>(used));
+    used += n;
+  };
+  append(std::string_view(stored_name).substr(0, name_size));
+  append("|");
+  append(key);
+  append("\\");
+  // Filler bytes are never read; random ones leak nothing of earlier work.
+  FillSecureRandom(std::span(WorkBuffer).subspan(used, kHeaderSize - used));
+  EncodeBuffer(static_cast<std::int32_t>(kHeaderSize));
+  try {
+    WriteAll(target, std::span(WorkBuffer).first(kHeaderSize));
+  } catch (...) {
+    SecureZero(WorkBuffer.data(), kHeaderSize);
+    throw;
+  }
+  SecureZero(WorkBuffer.data(), kHeaderSize);
 }
 
 // Streams the contents from source to target, enciphering or deciphering
@@ -140,6 +179,7 @@ std::uint64_t TransferSegments(const UniqueFd& source, const UniqueFd& target, i
   ChunkBuffer chunk(size);
   std::uint64_t digest = kDigestSeed;
   for (;;) {
+    ThrowIfInterrupted();
     const std::size_t n = ReadSome(source, chunk.span());
     if (n == 0)
       break;
@@ -174,17 +214,15 @@ std::uint64_t PlainDigestOf(const std::string& path, bool container, std::uint64
   if (FileSize(file) != (container ? kHeaderSize : 0) + plain_size)
     mismatch();
   if (container) {
-    const std::size_t n = ReadSome(file, std::span(WorkBuffer).first(kHeaderSize));
-    DecodeBuffer(static_cast<std::int32_t>(n));
-    const Header header =
-        ParseHeader(std::string_view(reinterpret_cast<const char*>(WorkBuffer.data()), n));
-    if (n != kHeaderSize || !EqualIgnoringAsciiCase(header.stored_key, KeyString.view())) {
+    std::size_t n = 0;
+    const Header header = ReadHeaderText(file, &n);
+    if (n != kHeaderSize || !IsOurKey(header))
       mismatch();
-    }
   }
   ChunkBuffer chunk(plain_size);
   std::uint64_t digest = kDigestSeed;
   for (;;) {
+    ThrowIfInterrupted();
     const std::size_t got = ReadSome(file, chunk.span());
     if (got == 0)
       break;
@@ -212,16 +250,33 @@ void VerifyTransfer(const std::string& source, const std::string& output, int mo
   }
 }
 
+// Creates the transfer's output under path or, when that name is taken (by
+// a file that is not ours: stale ones of ours are disposed of before a run),
+// under the next free name; the output is pending until it is placed.
+UniqueFd CreateOutput(std::string path, Leftover kind, PendingFile& pending) {
+  for (int attempt = 1;; ++attempt) {
+    try {
+      UniqueFd output = CreateNewForWriting(path);
+      pending = PendingFile(path, kind);
+      return output;
+    } catch (const FileError& error) {
+      if (error.code().value() != EEXIST || attempt == kCreateAttempts)
+        throw;
+      path = UniqueName(path);
+    }
+  }
+}
+
 // Renames the finished temporary container to its name (or, should that
 // name have been taken meanwhile, the next free one); returns the name used.
-std::string PlaceContainer(const std::string& temporary, std::string container) {
+std::string PlaceContainer(PendingFile& temporary, std::string container) {
   try {
-    RenameNoReplace(temporary, container);
+    temporary.MoveTo(container);
   } catch (const FileError& error) {
     if (error.code().value() != EEXIST)
       throw;
     container = UniqueName(container);
-    RenameNoReplace(temporary, container);
+    temporary.MoveTo(container);
   }
   return container;
 }
@@ -233,27 +288,61 @@ mode_t PermissionsOf(const UniqueFd& fd) {
   return st.st_mode & 0666;
 }
 
+bool IsContainerName(const std::string& path) {
+  const std::string extension = UpperAscii(ExtensionOf(FileNameOf(path)));
+  return extension == ".VLP" || extension == ".VLD";
+}
+
+// Tells the user, and the run's summary, something that happened to a file.
+void Tell(const CryptContext& context, const std::string& text) {
+  context.feedback.Notice(text);
+  if (context.run != nullptr)
+    context.run->Note(text);
+}
+
+// The final name of a decrypted file. A name that is taken by a container,
+// or by a file the run lists or has already written, is never offered for
+// replacing: the output goes to the next free name instead.
+std::string FinalPlainPath(const std::string& wanted, const CryptContext& context) {
+  if (!PathExists(wanted))
+    return wanted;
+  const bool protected_file =
+      IsContainerName(wanted) || (context.run != nullptr && context.run->Holds(wanted));
+  if (!protected_file)
+    return wanted;
+  const std::string free = UniqueName(wanted);
+  Tell(context, wanted + " exists and is kept; restored as " + FileNameOf(free));
+  return free;
+}
+
 // Puts the decrypted temporary file at its final name; false when the user
-// declined to replace an existing file or the rename failed.
-bool PlaceDecryptedFile(const std::string& temporary, const std::string& final_path,
-                        Feedback& feedback) {
+// declined to replace an existing file or the rename failed (said why).
+bool PlaceDecryptedFile(PendingFile& temporary, const std::string& final_path,
+                        const CryptContext& context) {
+  Feedback& feedback = context.feedback;
+  const std::string name = FileNameOf(final_path);
   try {
-    RenameNoReplace(temporary, final_path);
+    temporary.MoveTo(final_path);
     return true;
   } catch (const FileError& error) {
-    const std::string name = FileNameOf(final_path);
-    if (error.code().value() == EEXIST) {
-      if (feedback.Ask(CutTo255(name + " exists. Replace?")) != kAnswerYes)
-        return false;
-      try {
-        RenameReplace(temporary, final_path);
-        return true;
-      } catch (const FileError&) {
-      }
+    if (error.code().value() != EEXIST) {
+      feedback.ShowInformation("I can't rename " + name + ": " + error.what());
+      return false;
     }
-    feedback.ShowInformation("I can't rename " + name);
+  }
+  if (feedback.Ask(CutTo255(name + " exists. Replace?")) != kAnswerYes) {
+    Tell(context,
+         final_path + " exists and was not replaced; " + CryptSourcePath + " was not decrypted");
     return false;
   }
+  try {
+    temporary.MoveOver(final_path);
+  } catch (const FileError& error) {
+    feedback.ShowInformation("I can't rename " + name + ": " + error.what());
+    return false;
+  }
+  Tell(context, "Replaced " + final_path);
+  return true;
 }
 
 }  // namespace
@@ -289,19 +378,25 @@ bool CryptFile(const std::string& SourcePath, int Mode, bool KeepSource,
   WrongKey = false;
   CryptSourcePath = SourcePath;
   ComputeKeySum();
+  const bool encrypting = Mode == kModeEncrypt;
 
-  // Preparation: an unreadable source raises its error before any output exists.
-  UniqueFd source = OpenForReading(SourcePath);
+  // Preparation: an unreadable source raises its error before any output
+  // exists. A link is refused where its source would be wiped or deleted:
+  // that would act on the link, not on the file it names.
+  const bool source_goes = encrypting || !KeepSource;
+  UniqueFd source = OpenForReading(SourcePath, source_goes ? Links::Refuse : Links::Follow);
   const std::uint64_t size = FileSize(source);
   const std::string source_folder = FolderOf(SourcePath);
   const std::string source_name = FileNameOf(SourcePath);
+  const std::string stored_source_name = ToStoredName(source_name);
 
   TempRule temp_rule;
   std::string target;     // the file the transfer writes
   std::string container;  // mode 1: the container's final name
-  if (Mode == kModeEncrypt) {
-    const std::string stored = ToAnsi(source_name);
-    if (const std::string reason = UnstorableReason(stored, std::string(KeyString.view()));
+  Header header;
+  if (encrypting) {
+    if (const std::string reason =
+            UnstorableReason(stored_source_name, std::string(KeyString.view()));
         !reason.empty()) {
       feedback.ShowError("Cannot encrypt " + SourcePath + ": " + reason);
       return false;
@@ -313,77 +408,80 @@ bool CryptFile(const std::string& SourcePath, int Mode, bool KeepSource,
     // The container is written under a temporary name and renamed into place
     // once it is complete and checked, so a crash never leaves a partial one.
     target = StripExtension(container) + ".~tx";
-    if (PathExists(target))
-      target = UniqueName(target);
   } else {
     target = StripExtension(SourcePath) + ".~tx";
     temp_rule.to_temp = context.volumes.FileSystemOf(target) == "CDFS" ||
                         context.purpose == CryptPurpose::Viewer ||
                         context.purpose == CryptPurpose::SlideShow;
+    temp_rule.slide_show = context.purpose == CryptPurpose::SlideShow;
     target = temp_rule.Apply(target);
-    // A container that is itself named *.~tx must not be taken for a stale temporary.
-    if (target == SourcePath)
-      target = UniqueName(target);
+    // The key is checked before anything is written: a wrong key leaves
+    // nothing behind, and touches no file that is already there.
+    std::vector<std::uint8_t> enciphered;
+    header = ReadHeaderText(source, nullptr, &enciphered);
+    if (!IsOurKey(header) || WrittenWithCaseTwin(enciphered, KeyString.view(), SourcePath)) {
+      WrongKey = true;
+      ++WrongKeyCount;
+      return false;
+    }
   }
 
+  // From here until the output is placed or disposed of, a stop request is
+  // only recorded; the transfer polls it and cleans up.
+  CriticalStretch cleanup_first;
   ProgressGauge gauge(feedback, size);
-  Header header;
-  bool created = false;
+  PendingFile output_pending;
   try {
     const DosDateTime time = GetFileDosDateTime(source);
-    if (Mode == kModeDecrypt)
-      TryRemoveFile(target);  // a stale temporary is overwritten
-    UniqueFd output = Mode == kModeEncrypt ? CreateNewForWriting(target) : CreateForWriting(target);
-    created = true;
-    if (Mode == kModeEncrypt) {
-      WriteHeader(output, ToAnsi(source_name));
-    } else {
-      header = ReadHeader(source);
-    }
+    UniqueFd output =
+        CreateOutput(target, encrypting ? Leftover::Cipher : Leftover::Plain, output_pending);
+    target = output_pending.path();
+    if (encrypting)
+      WriteHeader(output, stored_source_name);
     std::uint64_t plain_digest = 0;
     // The output is flushed on a thread of its own while the read-back check
     // below reads the files again: the check then costs little more than the
     // flush takes anyway. Declared after output, so that it is joined before
     // the output is closed, also when the check throws.
     std::future<void> flushed;
-    if (!WrongKey) {
-      plain_digest = TransferSegments(source, output, Mode, size, gauge);
-      if (!temp_rule.to_temp && ::fchmod(output.get(), PermissionsOf(source)) != 0) {
-        ThrowFileError(target, "Cannot set the permissions of");
-      }
-      SetFileDosDateTime(output, time);
-      flushed = std::async(std::launch::async, [&output] { SyncFile(output); });
+    plain_digest = TransferSegments(source, output, Mode, size, gauge);
+    if (!temp_rule.to_temp && ::fchmod(output.get(), PermissionsOf(source)) != 0) {
+      ThrowFileError(target, "Cannot set the permissions of");
     }
+    SetFileDosDateTime(output, time);
+    flushed = std::async(std::launch::async, [&output] { SyncFile(output); });
     source.Close();
     // The source goes after an encryption (wipe) or a batch decryption (delete).
-    const std::uint64_t plain_size =
-        Mode == kModeEncrypt ? size : size - std::min(size, kHeaderSize);
-    if (!WrongKey && verify_containers && (Mode == kModeEncrypt || !KeepSource)) {
+    const std::uint64_t plain_size = encrypting ? size : size - std::min(size, kHeaderSize);
+    if (verify_containers && source_goes)
       VerifyTransfer(SourcePath, target, Mode, plain_size, plain_digest);
-    }
     // The output reaches the disk before it is renamed into place, and so
     // before the source may be wiped or deleted.
-    if (flushed.valid())
-      flushed.get();
+    flushed.get();
     output.Close();
-    if (Mode == kModeEncrypt)
-      container = PlaceContainer(target, container);
-  } catch (const std::exception&) {
-    if (created)
-      TryRemoveFile(target);
+    if (encrypting)
+      container = PlaceContainer(output_pending, container);
+  } catch (const std::exception& error) {
+    // Plain bytes of a decryption are wiped, an unfinished container removed.
+    try {
+      output_pending.Dispose(feedback);
+    } catch (const std::exception&) {
+      output_pending.Abandon();
+    }
     feedback.SetGaugePosition(0);
-    feedback.ShowError(kErrorPrefix + SourcePath);
+    if (dynamic_cast<const Interrupted*>(&error) != nullptr)
+      throw;
+    feedback.ShowError((encrypting ? kEncryptErrorPrefix : kDecryptErrorPrefix) + SourcePath +
+                       ": " + error.what());
     return false;
   }
   feedback.SetGaugePosition(100);
   feedback.SetGaugePosition(0);
 
-  if (WrongKey) {
-    TryRemoveFile(target);
-    return false;
-  }
-
-  if (Mode == kModeEncrypt) {
+  if (encrypting) {
+    output_pending.Release();
+    if (context.run != nullptr)
+      context.run->Wrote(container);
     // The container's name reaches the disk before the source is wiped.
     SyncFolder(FolderForSync(container));
     if (!KeepOriginals)
@@ -391,31 +489,38 @@ bool CryptFile(const std::string& SourcePath, int Mode, bool KeepSource,
     return true;
   }
 
-  const std::string stored_name = SafeStoredName(FromAnsi(header.stored_name), SourcePath);
+  const std::string stored_name = SafeStoredName(FromStoredName(header.stored_name), SourcePath);
   std::string final_path;
   if (context.purpose == CryptPurpose::Viewer) {
     final_path = temp_rule.Apply(source_folder + kViewerPlainBase + ExtensionOf(stored_name));
     if (PathExists(final_path))
       WipeFile(final_path, feedback);
   } else {
-    final_path = temp_rule.Apply(source_folder + stored_name);
-    // A container that stores its own name must never be replaced by its plain
-    // file (and that file then deleted as "the container").
-    if (final_path == SourcePath)
-      final_path = UniqueName(final_path);
+    // A container that stores its own name (or another container's) is
+    // never replaced by a plain file.
+    final_path = FinalPlainPath(temp_rule.Apply(source_folder + stored_name), context);
   }
   PlainNamePath = CutTo255(source_folder + stored_name);
   DecryptedPath = final_path;
 
-  if (!PlaceDecryptedFile(target, final_path, feedback)) {
-    WipeFile(target, feedback);
+  if (!PlaceDecryptedFile(output_pending, final_path, context)) {
+    output_pending.Dispose(feedback);
     return false;
   }
+  DecryptedPath = output_pending.path();
+  if (context.run != nullptr)
+    context.run->Wrote(DecryptedPath);
+  // A plain copy for the caller stays pending (and is wiped on any way out
+  // of here); a restored file is the user's from now on.
+  if (context.plain_copy == nullptr)
+    output_pending.Release();
   // The plain file's name reaches the disk before the container goes.
-  SyncFolder(FolderForSync(final_path));
+  SyncFolder(FolderForSync(DecryptedPath));
   if (!KeepSource && !TryRemoveFile(SourcePath)) {
-    feedback.ShowError("Cannot delete " + SourcePath);
+    feedback.ShowError("Cannot delete " + SourcePath + ": " + std::strerror(errno));
   }
+  if (context.plain_copy != nullptr)
+    *context.plain_copy = std::move(output_pending);
   return true;
 }
 

@@ -10,6 +10,8 @@
 #include <string>
 
 #include "protect/Feedback.h"
+#include "protect/PendingFiles.h"
+#include "protect/RunRecord.h"
 #include "protect/VolumeFacts.h"
 
 namespace vls {
@@ -27,6 +29,13 @@ struct CryptContext {
   Feedback& feedback;
   VolumeFacts& volumes;
   CryptPurpose purpose = CryptPurpose::Batch;
+  // The run the call belongs to: a decryption never replaces a file the run
+  // lists or has written, and tells the run what it had to say.
+  RunRecord* run = nullptr;
+  // The viewer, the slide show and the launcher take the decrypted plain
+  // copy here, still pending, to show or open it and then wipe or keep it.
+  // Without it the copy is left as the user's file.
+  PendingFile* plain_copy = nullptr;
 };
 
 // Mode 1 encrypts SourcePath into a container beside it and, unless
@@ -34,8 +43,11 @@ struct CryptContext {
 // SourcePath; KeepSource false deletes the container afterwards. Returns
 // false on a wrong key, a refused or failed final rename, a file that cannot
 // be stored, or a failed transfer (reported through the feedback; the source
-// is then untouched and no output is left). Throws FileError when the source
-// cannot be opened, and whatever the wipe of the source throws.
+// is then untouched and no plain byte of the output is left). Throws
+// FileError when the source cannot be opened (a link is refused wherever
+// the source would be wiped or deleted, a special file always), whatever
+// the wipe of the source throws, and Interrupted when a stop was requested
+// (after the output has been disposed of).
 bool CryptFile(const std::string& SourcePath, int Mode, bool KeepSource,
                const CryptContext& context);
 

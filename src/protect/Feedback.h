@@ -29,6 +29,9 @@ class Feedback {
   virtual void ShowInformation(const std::string& text) = 0;
   // Error box with one OK button.
   virtual void ShowError(const std::string& text) = 0;
+  // Something the user must hear of without being stopped (a file restored
+  // under another name, a file replaced): the status line, a terminal line.
+  virtual void Notice(const std::string& text) { SetStatus(text); }
 };
 
 // A Feedback that shows nothing and answers Cancel.

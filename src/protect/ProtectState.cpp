@@ -20,6 +20,11 @@ void InitFolders() {
     TempFolder = DefaultTempFolder(WindowsFolder);
 }
 
+std::string SlideShowFolder() {
+  InitFolders();
+  return TempFolder + "/SLIDE";
+}
+
 void ResetProtectState() {
   CryptSourcePath.clear();
   WrongKey = false;

@@ -20,6 +20,8 @@ extern std::string TempFolder;     // private folder for short-lived plain copie
 
 // Fills WindowsFolder and TempFolder from the environment when they are empty.
 void InitFolders();
+// The slide show's folder for its plain copies, inside TempFolder.
+std::string SlideShowFolder();
 // Resets every value above (and the folders) to its start state.
 void ResetProtectState();
 

@@ -137,7 +137,7 @@ TEST_F(CliTest, WipeAsksFirstAndCountsOnlyFilesReallyGone) {
   EXPECT_NE(out.str().find("Wiping 2/3 " + (dir / "gone")), std::string::npos);
   EXPECT_NE(out.str().find("2 files wiped."), std::string::npos);
   EXPECT_NE(err.str().find("gone"), std::string::npos);
-  EXPECT_TRUE(dir.List() == std::vector<std::string>({"pw", "wrong"}));
+  EXPECT_TRUE(dir.List() == std::vector<std::string>({"pw", "windows", "wrong"}));
 }
 
 TEST_F(CliTest, TheProgramRoundTripsAFileAsAProcess) {

@@ -10,10 +10,14 @@
 #include <unistd.h>
 #include <utime.h>
 
+#include <algorithm>
+
 #include "cipher/Cipher.h"
 #include "platform/DosTime.h"
 #include "platform/FileError.h"
+#include "protect/PendingFiles.h"
 #include "protect/ProtectState.h"
+#include "protect/RunRecord.h"
 #include "support/TestSupport.h"
 
 namespace vls {
@@ -117,8 +121,8 @@ TEST_F(ContainerTest, StoresHeaderAndSegmentsExactlyAndRoundTrips) {
 }
 
 TEST_F(ContainerTest, ReadsContainersWrittenByHandWithAnyFiller) {
-  WriteContainer(Docs("old.vld"), "notes.txt|pass word\\", "written elsewhere");
-  ASSERT_TRUE(Decrypt(Docs("old.vld")));  // the key check ignores the case of A-Z
+  WriteContainer(Docs("old.vld"), "notes.txt|Pass word\\", "written elsewhere");
+  ASSERT_TRUE(Decrypt(Docs("old.vld")));
   EXPECT_EQ(ReadFile(Docs("notes.txt")), "written elsewhere");
 }
 
@@ -296,24 +300,7 @@ TEST_F(ContainerTest, HeaderFillerCarriesNoEarlierData) {
 }
 
 // Writes beyond a file-size limit fail (EFBIG), which stands for a full disk.
-class FileSizeLimit {
- public:
-  explicit FileSizeLimit(rlim_t bytes) {
-    ::getrlimit(RLIMIT_FSIZE, &saved_);
-    old_handler_ = ::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit limit = saved_;
-    limit.rlim_cur = bytes;
-    ::setrlimit(RLIMIT_FSIZE, &limit);
-  }
-  ~FileSizeLimit() {
-    ::setrlimit(RLIMIT_FSIZE, &saved_);
-    ::signal(SIGXFSZ, old_handler_);
-  }
-
- private:
-  struct rlimit saved_ {};
-  sighandler_t old_handler_;
-};
+using test::FileSizeLimit;
 
 TEST_F(ContainerTest, AFailedWriteKeepsTheSourceAndLeavesNoOutput) {
   const std::string plain = test::SampleBytes(200000);
@@ -322,8 +309,11 @@ TEST_F(ContainerTest, AFailedWriteKeepsTheSourceAndLeavesNoOutput) {
     FileSizeLimit limit(100000);
     EXPECT_FALSE(Encrypt(Docs("big.txt")));
   }
-  EXPECT_EQ(feedback.errors,
-            std::vector<std::string>{"Error during encryption of " + Docs("big.txt")});
+  // Which file, what was being done, and the system's reason.
+  ASSERT_EQ(feedback.errors.size(), 1u);
+  EXPECT_EQ(feedback.errors[0].rfind("Error during encryption of " + Docs("big.txt") + ": ", 0),
+            0u);
+  EXPECT_NE(feedback.errors[0].find("File too large"), std::string::npos);
   EXPECT_EQ(ReadFile(Docs("big.txt")), plain);
   EXPECT_FALSE(Exists(Docs("big.vld")));
 
@@ -338,12 +328,191 @@ TEST_F(ContainerTest, AFailedWriteKeepsTheSourceAndLeavesNoOutput) {
   EXPECT_EQ(ReadFile(Docs("big.vld")), container);
   EXPECT_FALSE(Exists(Docs("big.~tx")));
   EXPECT_FALSE(Exists(Docs("big.txt")));
+  EXPECT_EQ(feedback.errors.back().rfind("Error during decryption of " + Docs("big.vld"), 0), 0u);
 }
 
 TEST_F(ContainerTest, AMissingSourceRaisesBeforeAnyOutput) {
   EXPECT_THROW(Encrypt(Docs("missing.txt")), FileError);
   EXPECT_THROW(Decrypt(Docs("missing.vld")), FileError);
   EXPECT_TRUE(dir.List() == std::vector<std::string>{"docs"});
+}
+
+// Keys that differ from the right one only in letter case. For some of them
+// and some name lengths the stored key deciphers to the typed key up to
+// case, and for a few exactly.
+TEST_F(ContainerTest, AKeyThatDiffersOnlyInLetterCaseIsWrong) {
+  struct Case {
+    std::string made_with, typed, name;
+  };
+  const std::vector<Case> cases = {{"HdGaJdU9", "hDgAjDu9", "f.txt"},  // Caps Lock
+                                   {"3t80I3", "3T80i3", "ffff.txt"},   // Caps Lock
+                                   {"MyKey99", "MYkey99", "f.txt"},
+                                   {"MyKey99", "MykEy99", "fff.txt"},
+                                   {"MyKey99", "mYKey99", "ffffffff.txt"},
+                                   {"Secret1", "SECRET1", "notes.txt"},
+                                   // These open the header byte for byte; only the
+                                   // stored name tells the key that wrote it.
+                                   {"1L30g8", "1l30G8", "ffff.txt"},
+                                   {"1l30G8", "1L30g8", "ffff.txt"}};
+  for (const Case& c : cases) {
+    test::SetKey(c.made_with);
+    WriteFile(Docs(c.name), "plain bytes");
+    ASSERT_TRUE(Encrypt(Docs(c.name)));
+    const std::string container = Docs(c.name.substr(0, c.name.size() - 4) + ".vld");
+    const std::string stored = ReadFile(container);
+    test::SetKey(c.typed);
+    EXPECT_FALSE(Decrypt(container)) << c.typed << " for " << c.name;
+    EXPECT_TRUE(WrongKey);
+    EXPECT_EQ(ReadFile(container), stored);
+    EXPECT_FALSE(Exists(Docs(c.name)));
+    test::SetKey(c.made_with);  // the right key still opens it, also renamed
+    ASSERT_EQ(::rename(container.c_str(), Docs("renamed.vld").c_str()), 0);
+    EXPECT_TRUE(Decrypt(Docs("renamed.vld"))) << c.made_with;
+    EXPECT_EQ(ReadFile(Docs(c.name)), "plain bytes");
+    ::unlink(Docs(c.name).c_str());
+  }
+}
+
+// Every name a Linux folder can hold comes back byte for byte, in the folder
+// it came from, and no two names become one.
+TEST_F(ContainerTest, NamesComeBackByteForByteInTheirOwnFolder) {
+  const std::vector<std::string> names = {
+      "caf\xC3\xA9.txt",          // café, stored as Windows-1252
+      "caf\xE9.txt",              // Latin-1 bytes: not UTF-8
+      "caf\xC3\x83\xC2\xA9.txt",  // cafÃ©: its Windows-1252 form is UTF-8 for café
+      "\xC2\x81\xC2\x9F.dat",     // U+0081, U+009F: no Windows-1252 form
+      "\xE2\x82\xAC"
+      "uro.doc",               // €, Windows-1252 0x80
+      "\xC3\xBF\xC3\x80.jpg",  // ÿÀ
+      "\xED\xB2\x80.bin",      // bytes of an escape, taken literally
+      "README",                // no extension
+      "a\xFF\xFE"};
+  ::mkdir(Docs("my.docs").c_str(), 0755);
+  KeepOriginals = false;
+  for (const std::string& name : names)
+    WriteFile(Docs("my.docs/" + name), "contents of " + name);
+  for (const std::string& name : names)
+    ASSERT_TRUE(Encrypt(Docs("my.docs/" + name))) << name;
+  const std::vector<std::string> containers = test::TempDir::ListOf(Docs("my.docs"));
+  EXPECT_EQ(containers.size(), names.size());
+  EXPECT_TRUE(Exists(Docs("my.docs/README.vld"))) << "a dotted folder is not an extension";
+  for (const std::string& container : containers)
+    ASSERT_TRUE(Decrypt(Docs("my.docs/" + container))) << container;
+  std::vector<std::string> expected = names;
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(test::TempDir::ListOf(Docs("my.docs")), expected);
+  for (const std::string& name : names)
+    EXPECT_EQ(ReadFile(Docs("my.docs/" + name)), "contents of " + name);
+}
+
+// Two containers of one stored name, and a crafted one that names another
+// container, all answered Yes: nothing the run lists or wrote is replaced.
+TEST_F(ContainerTest, ARunNeverReplacesWhatItWroteOrAContainer) {
+  WriteContainer(Docs("a.vld"), "same.txt|Pass word\\", "first");
+  WriteContainer(Docs("b.vld"), "same.txt|Pass word\\", "second");
+  WriteContainer(Docs("c.vld"), "other.VLD|Pass word\\", "crafted");
+  WriteContainer(Docs("d.vld"), "listed.txt|Pass word\\", "from d");
+  WriteFile(Docs("other.VLD"), "a real container");
+  WriteFile(Docs("listed.txt"), "a row of the run");
+  RunRecord run;
+  for (const char* row : {"a.vld", "b.vld", "c.vld", "d.vld", "listed.txt"})
+    run.List(Docs(row));
+  feedback.answers = {kAnswerYes, kAnswerYes, kAnswerYes, kAnswerYes};
+  for (const char* row : {"a.vld", "b.vld", "c.vld", "d.vld"})
+    ASSERT_TRUE(
+        CryptFile(Docs(row), kModeDecrypt, false, {feedback, volumes, CryptPurpose::Batch, &run}));
+  EXPECT_TRUE(feedback.questions.empty());
+  EXPECT_EQ(ReadFile(Docs("same.txt")), "first");
+  EXPECT_EQ(ReadFile(Docs("same~1.txt")), "second");
+  EXPECT_EQ(ReadFile(Docs("other.VLD")), "a real container");
+  EXPECT_EQ(ReadFile(Docs("other~1.VLD")), "crafted");
+  EXPECT_EQ(ReadFile(Docs("listed.txt")), "a row of the run");
+  EXPECT_EQ(ReadFile(Docs("listed~1.txt")), "from d");
+  EXPECT_EQ(run.notes().size(), 3u) << "each output under another name is told";
+
+  // A file of the user's that the run does not hold is replaced after Yes, and said so.
+  WriteContainer(Docs("e.vld"), "mine.txt|Pass word\\", "new");
+  WriteFile(Docs("mine.txt"), "old");
+  feedback.answers = {kAnswerYes};
+  ASSERT_TRUE(CryptFile(Docs("e.vld"), kModeDecrypt, false,
+                        {feedback, volumes, CryptPurpose::Batch, &run}));
+  EXPECT_EQ(ReadFile(Docs("mine.txt")), "new");
+  EXPECT_EQ(run.notes().back(), "Replaced " + Docs("mine.txt"));
+}
+
+// A file that happens to carry a temporary's name is not ours: it is never
+// removed, overwritten or followed, whatever the key.
+TEST_F(ContainerTest, TemporaryNamesNeverTouchAFileThatIsNotOurs) {
+  WriteContainer(Docs("t.vld"), "t.txt|Pass word\\", "plain");
+  WriteContainer(Docs("u.vld"), "u.txt|Pass word\\", "plain");
+  WriteFile(Docs("t.~tx"), "the user's own");
+  WriteFile(Docs("victim"), "elsewhere");
+  ASSERT_EQ(::symlink(Docs("victim").c_str(), Docs("u.~tx").c_str()), 0);
+  test::SetKey("Wrong key");
+  EXPECT_FALSE(Decrypt(Docs("t.vld")));
+  test::SetKey(key);
+  EXPECT_TRUE(Decrypt(Docs("t.vld")));
+  EXPECT_TRUE(Decrypt(Docs("u.vld")));
+  EXPECT_EQ(ReadFile(Docs("t.~tx")), "the user's own");
+  EXPECT_EQ(ReadFile(Docs("victim")), "elsewhere");
+  EXPECT_EQ(ReadFile(Docs("t.txt")), "plain");
+  EXPECT_EQ(ReadFile(Docs("u.txt")), "plain");
+}
+
+// Pipes and devices would hang or act; links would send the wipe or the
+// delete to another file. All are refused before anything is written.
+TEST_F(ContainerTest, SpecialFilesAndLinksAreRefusedBeforeAnythingIsWritten) {
+  ASSERT_EQ(::mkfifo(Docs("pipe.txt").c_str(), 0600), 0);
+  WriteFile(Docs("real.txt"), "real");
+  ASSERT_EQ(::symlink(Docs("real.txt").c_str(), Docs("link.txt").c_str()), 0);
+  KeepOriginals = true;
+  ASSERT_TRUE(Encrypt(Docs("real.txt")));
+  ASSERT_EQ(::symlink(Docs("real.vld").c_str(), Docs("link.vld").c_str()), 0);
+  const auto before = test::TempDir::ListOf(Docs(""));
+  EXPECT_THROW(Encrypt(Docs("pipe.txt")), FileError);
+  EXPECT_THROW(Encrypt(Docs("link.txt")), FileError);
+  EXPECT_THROW(Encrypt("/dev/zero"), FileError);
+  EXPECT_THROW(Decrypt(Docs("link.vld")), FileError);
+  EXPECT_EQ(test::TempDir::ListOf(Docs("")), before);
+  // The viewer only reads: a link to a container is followed there.
+  EXPECT_TRUE(Decrypt(Docs("link.vld"), CryptPurpose::Viewer, true));
+}
+
+// The header passes through WorkBuffer in plain, key included.
+TEST_F(ContainerTest, NoKeyStaysInTheWorkBuffer) {
+  auto holds_key = [&] {
+    const std::string buffer(WorkBuffer.begin(), WorkBuffer.end());
+    return buffer.find(key) != std::string::npos;
+  };
+  WriteFile(Docs("k.txt"), "plain");
+  ASSERT_TRUE(Encrypt(Docs("k.txt")));
+  EXPECT_FALSE(holds_key());
+  KeepOriginals = true;
+  ASSERT_TRUE(Decrypt(Docs("k.vld"), CryptPurpose::Batch, true));
+  EXPECT_FALSE(holds_key());
+  const std::string right_key = key;
+  key = "Other key";  // what a wrong attempt leaves: the stored key in plain
+  test::SetKey(key);
+  EXPECT_FALSE(Decrypt(Docs("k.vld")));
+  key = right_key;
+  EXPECT_FALSE(holds_key());
+}
+
+// The plain copy handed to the viewer stays listed until it is shown, and
+// whatever way the caller leaves, it is wiped.
+TEST_F(ContainerTest, APlainCopyHandedOutIsWipedWhenDropped) {
+  WriteContainer(Docs("p.vlp"), "p.png|Pass word\\", "picture bytes");
+  std::string copy;
+  {
+    PendingFile plain_copy;
+    ASSERT_TRUE(CryptFile(Docs("p.vlp"), kModeDecrypt, true,
+                          {feedback, volumes, CryptPurpose::Viewer, nullptr, &plain_copy}));
+    copy = plain_copy.path();
+    EXPECT_EQ(copy, DecryptedPath);
+    EXPECT_EQ(ReadFile(copy), "picture bytes");
+  }
+  EXPECT_FALSE(Exists(copy));
+  EXPECT_TRUE(test::TempDir::ListOf(TempFolder).empty());
 }
 
 }  // namespace

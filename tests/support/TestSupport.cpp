@@ -36,8 +36,13 @@ TempDir::~TempDir() {
 }
 
 std::vector<std::string> TempDir::List() const {
+  return ListOf(path_);
+}
+
+std::vector<std::string> TempDir::ListOf(const std::string& folder) {
   std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(path_)) {
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
     names.push_back(entry.path().filename().string());
   }
   std::sort(names.begin(), names.end());
@@ -85,6 +90,19 @@ int RecordingFeedback::Ask(const std::string& question) {
 
 void SetKey(const std::string& utf8) {
   KeyString.Set(ToAnsi(utf8));
+}
+
+FileSizeLimit::FileSizeLimit(rlim_t bytes) {
+  ::getrlimit(RLIMIT_FSIZE, &saved_);
+  old_handler_ = ::signal(SIGXFSZ, SIG_IGN);
+  struct rlimit limit = saved_;
+  limit.rlim_cur = bytes;
+  ::setrlimit(RLIMIT_FSIZE, &limit);
+}
+
+FileSizeLimit::~FileSizeLimit() {
+  ::setrlimit(RLIMIT_FSIZE, &saved_);
+  ::signal(SIGXFSZ, old_handler_);
 }
 
 }  // namespace vls::test

@@ -2,6 +2,9 @@
 // Helpers shared by the core tests: a private temporary folder per test, file
 // contents in and out, and a Feedback that records what the user would see.
 
+#include <signal.h>
+#include <sys/resource.h>
+
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -24,6 +27,8 @@ class TempDir {
   std::string operator/(const std::string& name) const { return path_ + "/" + name; }
   // Names of the entries, sorted.
   std::vector<std::string> List() const;
+  // Names of the entries of any folder, sorted (none when it is missing).
+  static std::vector<std::string> ListOf(const std::string& folder);
 
  private:
   std::string path_;
@@ -59,6 +64,19 @@ class FixedVolumeFacts : public VolumeFacts {
 
  private:
   std::string name_;
+};
+
+// Writes past this many bytes of any file fail with EFBIG while it lives.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes);
+  ~FileSizeLimit();
+  FileSizeLimit(const FileSizeLimit&) = delete;
+  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+ private:
+  struct rlimit saved_ {};
+  sighandler_t old_handler_;
 };
 
 // Sets the process-wide key string (UTF-8 text, stored as ANSI bytes).

@@ -1,0 +1,56 @@
+#pragma once
+// Requests to stop the program (SIGINT, SIGTERM, SIGHUP: Ctrl-C, a kill, a
+// closed terminal). While a file holds plain bytes only for the length of an
+// operation, stopping at once would leave them behind; the operation polls
+// the request at safe points instead, wipes what it wrote and ends. Outside
+// such stretches the program may stop at once.
+
+#include <stdexcept>
+
+namespace vls {
+
+// Thrown at a safe point once a stop was requested; carries the signal.
+class Interrupted : public std::runtime_error {
+ public:
+  explicit Interrupted(int signal) : std::runtime_error("Interrupted"), signal_(signal) {}
+  int signal() const noexcept { return signal_; }
+
+ private:
+  int signal_;
+};
+
+// How the process reacts to a request that comes outside a critical stretch.
+enum class InterruptStyle {
+  // A terminal program: the request ends the process at once (after the exit
+  // hook), as the signal would by default.
+  ExitAtOnce,
+  // An event-driven program: the request only writes one byte to wake_fd; the
+  // event loop then ends the program in its own time.
+  Notify,
+};
+
+// Installs the handlers for SIGINT, SIGTERM and SIGHUP.
+void InstallInterruptHandlers(InterruptStyle style, int wake_fd = -1);
+// Called from the signal handler before the process ends at once (for
+// example to give a terminal its echo back); must be async-signal-safe.
+void SetInterruptExitHook(void (*hook)());
+// The signal of the first stop request, or 0.
+int InterruptSignal() noexcept;
+// Throws Interrupted when a stop was requested.
+void ThrowIfInterrupted();
+// Forgets a request (tests, and a program that has handled it).
+void ClearInterruptRequest() noexcept;
+// Ends the process as the signal would have (default action, then raise).
+[[noreturn]] void ExitForSignal(int signal);
+
+// Marks a stretch in which an immediate end would leave plain bytes on the
+// disk: a request is then only recorded, for the next safe point.
+class CriticalStretch {
+ public:
+  CriticalStretch() noexcept;
+  ~CriticalStretch();
+  CriticalStretch(const CriticalStretch&) = delete;
+  CriticalStretch& operator=(const CriticalStretch&) = delete;
+};
+
+}  // namespace vls

@@ -1,0 +1,315 @@
+#include "protect/PendingFiles.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <filesystem>
+#include <utility>
+
+#include "platform/FileServices.h"
+#include "platform/Folders.h"
+#include "platform/Random.h"
+#include "protect/ProtectState.h"
+#include "protect/Wipe.h"
+
+namespace vls {
+namespace {
+
+constexpr const char* kRecordSignature = "veilstore pending 1\n";
+constexpr const char* kUnfinishedSuffix = ".new";
+// A record still being written is left alone this long.
+constexpr std::time_t kUnfinishedGraceSeconds = 60;
+
+// The folder of the records, made private on first use (per data folder).
+std::string RecordFolder() {
+  static std::string ready_for;
+  InitFolders();
+  const std::string folder = WindowsFolder + "/PENDING";
+  if (ready_for != folder) {
+    EnsurePrivateFolder(folder);
+    ready_for = folder;
+  }
+  return folder;
+}
+
+std::string RecordText(Leftover kind, dev_t device, ino_t inode, const std::string& first,
+                       const std::string& second) {
+  std::string text = kRecordSignature;
+  text += kind == Leftover::Plain ? 'P' : 'C';
+  text += " " + std::to_string(device) + " " + std::to_string(inode) + "\n";
+  text += first;
+  text.push_back('\0');
+  if (!second.empty()) {
+    text += second;
+    text.push_back('\0');
+  }
+  return text;
+}
+
+struct Record {
+  Leftover kind = Leftover::Plain;
+  dev_t device = 0;
+  ino_t inode = 0;
+  std::vector<std::string> paths;
+};
+
+bool ParseRecord(const std::string& text, Record& record) {
+  const std::string signature = kRecordSignature;
+  if (text.compare(0, signature.size(), signature) != 0)
+    return false;
+  const auto line_end = text.find('\n', signature.size());
+  if (line_end == std::string::npos)
+    return false;
+  char kind = 0;
+  unsigned long long device = 0, inode = 0;
+  const std::string line = text.substr(signature.size(), line_end - signature.size());
+  if (std::sscanf(line.c_str(), "%c %llu %llu", &kind, &device, &inode) != 3 ||
+      (kind != 'P' && kind != 'C')) {
+    return false;
+  }
+  record.kind = kind == 'P' ? Leftover::Plain : Leftover::Cipher;
+  record.device = static_cast<dev_t>(device);
+  record.inode = static_cast<ino_t>(inode);
+  for (std::size_t start = line_end + 1; start < text.size();) {
+    const auto end = text.find('\0', start);
+    if (end == std::string::npos)
+      return false;
+    record.paths.push_back(text.substr(start, end - start));
+    start = end + 1;
+  }
+  return !record.paths.empty();
+}
+
+bool WriteWhole(int fd, const std::string& text) {
+  if (::ftruncate(fd, 0) != 0)
+    return false;
+  std::size_t done = 0;
+  while (done < text.size()) {
+    const ssize_t n =
+        ::pwrite(fd, text.data() + done, text.size() - done, static_cast<off_t>(done));
+    if (n <= 0) {
+      if (n < 0 && errno == EINTR)
+        continue;
+      return false;
+    }
+    done += static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+std::string ReadWhole(int fd) {
+  std::string text;
+  char chunk[4096];
+  for (off_t offset = 0;;) {
+    const ssize_t n = ::pread(fd, chunk, sizeof chunk, offset);
+    if (n < 0 && errno == EINTR)
+      continue;
+    if (n <= 0)
+      return text;
+    text.append(chunk, static_cast<std::size_t>(n));
+    offset += n;
+  }
+}
+
+// The file under path is the one the record saw.
+bool IsRecordedFile(const std::string& path, const Record& record) {
+  struct stat st {};
+  return ::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_dev == record.device &&
+         st.st_ino == record.inode;
+}
+
+void DisposeOfFile(const std::string& path, Leftover kind, Feedback& feedback) {
+  if (kind == Leftover::Plain) {
+    WipeFile(path, feedback);
+  } else {
+    RemoveFile(path);
+  }
+}
+
+}  // namespace
+
+PendingFile::PendingFile(const std::string& path, Leftover kind) : path_(path), kind_(kind) {
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) == 0) {
+    device_ = st.st_dev;
+    inode_ = st.st_ino;
+  }
+  WriteRecord(std::string());
+}
+
+PendingFile::PendingFile(PendingFile&& other) noexcept {
+  *this = std::move(other);
+}
+
+PendingFile& PendingFile::operator=(PendingFile&& other) noexcept {
+  if (this != &other) {
+    if (active()) {
+      SilentFeedback quiet;
+      try {
+        Dispose(quiet);
+      } catch (...) {
+        Abandon();
+      }
+    }
+    path_ = std::exchange(other.path_, std::string());
+    kind_ = other.kind_;
+    device_ = other.device_;
+    inode_ = other.inode_;
+    record_fd_ = std::exchange(other.record_fd_, -1);
+    record_path_ = std::exchange(other.record_path_, std::string());
+  }
+  return *this;
+}
+
+PendingFile::~PendingFile() {
+  if (!active())
+    return;
+  SilentFeedback quiet;
+  try {
+    Dispose(quiet);
+  } catch (...) {
+    // The record stays, so the next run finishes what this one could not.
+    Abandon();
+  }
+}
+
+void PendingFile::WriteRecord(const std::string& second_path) {
+  const std::string text = RecordText(kind_, device_, inode_, path_, second_path);
+  if (record_fd_ >= 0) {
+    WriteWhole(record_fd_, text);
+    return;
+  }
+  std::string folder;
+  try {
+    folder = RecordFolder();
+  } catch (const std::exception&) {
+    return;  // no record: this run still cleans up what it made
+  }
+  const std::string name =
+      std::to_string(::getpid()) + "-" + std::to_string(ProcessRandom()()) + kUnfinishedSuffix;
+  const std::string unfinished = folder + "/" + name;
+  const int fd = ::open(unfinished.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+  if (fd < 0)
+    return;
+  const std::string finished =
+      unfinished.substr(0, unfinished.size() - std::strlen(kUnfinishedSuffix));
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || !WriteWhole(fd, text) ||
+      ::rename(unfinished.c_str(), finished.c_str()) != 0) {
+    ::unlink(unfinished.c_str());
+    ::close(fd);
+    return;
+  }
+  record_fd_ = fd;
+  record_path_ = finished;
+}
+
+void PendingFile::DropRecord() noexcept {
+  if (record_fd_ < 0)
+    return;
+  ::unlink(record_path_.c_str());
+  ::close(record_fd_);
+  record_fd_ = -1;
+  record_path_.clear();
+}
+
+void PendingFile::MoveTo(const std::string& new_path) {
+  WriteRecord(new_path);
+  try {
+    RenameNoReplace(path_, new_path);
+  } catch (...) {
+    WriteRecord(std::string());
+    throw;
+  }
+  path_ = new_path;
+  WriteRecord(std::string());
+}
+
+void PendingFile::MoveOver(const std::string& new_path) {
+  WriteRecord(new_path);
+  try {
+    RenameReplace(path_, new_path);
+  } catch (...) {
+    WriteRecord(std::string());
+    throw;
+  }
+  path_ = new_path;
+  WriteRecord(std::string());
+}
+
+void PendingFile::Release() {
+  DropRecord();
+  path_.clear();
+}
+
+void PendingFile::Abandon() noexcept {
+  if (record_fd_ >= 0)
+    ::close(record_fd_);
+  record_fd_ = -1;
+  record_path_.clear();
+  path_.clear();
+}
+
+void PendingFile::Dispose(Feedback& feedback) {
+  if (!active())
+    return;
+  if (PathExists(path_))
+    DisposeOfFile(path_, kind_, feedback);
+  DropRecord();
+  path_.clear();
+}
+
+std::vector<std::string> DisposeOfStaleLeftovers(Feedback& feedback) {
+  namespace fs = std::filesystem;
+  std::vector<std::string> failures;
+  std::string folder;
+  try {
+    folder = RecordFolder();
+  } catch (const std::exception& error) {
+    return failures;  // no records can exist where none can be written
+  }
+  std::error_code error;
+  std::vector<std::string> records;
+  for (const auto& entry : fs::directory_iterator(folder, error))
+    records.push_back(entry.path().string());
+  for (const std::string& record_path : records) {
+    const int fd = ::open(record_path.c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0)
+      continue;
+    // A record its process still holds belongs to a live run.
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+      ::close(fd);
+      continue;
+    }
+    Record record;
+    if (!ParseRecord(ReadWhole(fd), record)) {
+      struct stat st {};
+      if (::fstat(fd, &st) == 0 && std::time(nullptr) - st.st_mtime > kUnfinishedGraceSeconds)
+        ::unlink(record_path.c_str());
+      ::close(fd);
+      continue;
+    }
+    bool done = true;
+    for (const std::string& path : record.paths) {
+      if (!IsRecordedFile(path, record))
+        continue;
+      try {
+        DisposeOfFile(path, record.kind, feedback);
+      } catch (const std::exception& failure) {
+        failures.push_back(failure.what());
+        done = false;
+      }
+    }
+    if (done)
+      ::unlink(record_path.c_str());
+    ::close(fd);
+  }
+  return failures;
+}
+
+}  // namespace vls
