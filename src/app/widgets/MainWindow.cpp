@@ -368,7 +368,7 @@ QWidget* TFmainVLS::BuildStatusBar() {
   auto* layout = new QHBoxLayout(bar);
   layout->setContentsMargins(4, 2, 4, 2);
   StatusLb = Named(new QLabel("Status:"), "StatusLb");
-  HintLb = Named(new QLabel, "HintLb");
+  HintLb = Named(new StatusLine, "HintLb");
   for (QLabel* label : {StatusLb, HintLb}) {
     QPalette p = label->palette();
     p.setColor(QPalette::WindowText, kNavy);

@@ -11,9 +11,12 @@ namespace vls {
 
 enum class MessageKind { Information, Error, Warning };
 
+// The box shows plain text, each line as DisplayText shows names (hidden
+// characters made visible); line breaks between lines are kept.
 void ShowMessage(QWidget* parent, MessageKind kind, const QString& text);
 
-// While a sink is installed, messages go to it instead of a modal box.
+// While a sink is installed, messages go to it, as they would be shown,
+// instead of a modal box.
 using MessageSink = std::function<void(MessageKind, const QString&)>;
 void SetMessageSink(MessageSink sink);
 

@@ -1,6 +1,9 @@
 #include "app/widgets/StatusControls.h"
 
 #include <QPainter>
+#include <QStyle>
+
+#include "platform/DisplayText.h"
 
 namespace vls {
 
@@ -34,6 +37,27 @@ void BlinkLabel::Toggle() {
   QPalette p = palette();
   p.setColor(QPalette::WindowText, currentColor());
   setPalette(p);
+}
+
+StatusLine::StatusLine(QWidget* parent) : QLabel(parent) {
+  setTextFormat(Qt::PlainText);
+}
+
+QString StatusLine::ShownText() const {
+  QString line = text();
+  // Trailing blanks only overwrote longer earlier text where lines were
+  // drawn over each other; here they would show as a count.
+  while (line.endsWith(u' '))
+    line.chop(1);
+  const QString shown = QString::fromStdString(DisplayText(line.toStdString()));
+  return fontMetrics().elidedText(shown, Qt::ElideMiddle, contentsRect().width());
+}
+
+void StatusLine::paintEvent(QPaintEvent*) {
+  QPainter painter(this);
+  style()->drawItemText(&painter, contentsRect(),
+                        QStyle::visualAlignment(layoutDirection(), alignment()), palette(),
+                        isEnabled(), ShownText(), foregroundRole());
 }
 
 BarGauge::BarGauge(int maximum, QColor bar, QColor background, QWidget* parent)

@@ -1,6 +1,6 @@
 #pragma once
 // Small controls of the main window: LED lamps, labels that blink between
-// two colours, and the flat bar gauges.
+// two colours, the status line and the flat bar gauges.
 
 #include <QColor>
 #include <QLabel>
@@ -39,6 +39,21 @@ class BlinkLabel : public QLabel {
  private:
   QTimer timer_;
   bool second_ = false;
+};
+
+// The status line: one line of plain text that often carries a file's name.
+// It is drawn as DisplayText shows names (hidden characters made visible),
+// without the blanks that pad its end, and a line wider than the bar loses
+// its middle rather than its end.
+class StatusLine : public QLabel {
+  Q_OBJECT
+ public:
+  explicit StatusLine(QWidget* parent = nullptr);
+  // The text as it is drawn.
+  QString ShownText() const;
+
+ protected:
+  void paintEvent(QPaintEvent*) override;
 };
 
 // A flat bar gauge without text: bar colour over a background colour.

@@ -58,6 +58,17 @@ std::string AssociatedProgram::ProgramName() const {
   return TakeGString(g_path_get_basename(executable.c_str()));
 }
 
+std::string AssociatedProgram::DisplayName() const {
+  if (!Found())
+    return std::string();
+  auto* app = static_cast<GAppInfo*>(app_.get());
+  for (const char* name : {g_app_info_get_display_name(app), g_app_info_get_name(app)}) {
+    if (name != nullptr && *name != '\0')
+      return name;
+  }
+  return ProgramName();
+}
+
 std::string AssociatedProgram::Launch(const std::string& path) const {
   if (!Found())
     return "no program is associated with this type of file";

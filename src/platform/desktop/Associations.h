@@ -21,8 +21,11 @@ class AssociatedProgram {
   // The executable the program's desktop entry runs, as written there
   // ("libreoffice", "/usr/bin/eog"); "" when not Found().
   std::string Executable() const;
-  // The file name part of Executable(): what the user is told.
+  // The file name part of Executable().
   std::string ProgramName() const;
+  // The program's name as its desktop entry gives it ("Text Opener"): what
+  // the user is told. ProgramName() where the entry names none.
+  std::string DisplayName() const;
 
   // Opens the file with the program and returns at once. "" when the program
   // was started, otherwise the reason it was not.

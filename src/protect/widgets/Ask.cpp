@@ -8,6 +8,7 @@
 #include <QScreen>
 #include <memory>
 
+#include "platform/DisplayText.h"
 #include "protect/Feedback.h"
 
 namespace vls {
@@ -16,6 +17,7 @@ QString AskQuestion;
 int AskAnswer = 0;
 
 std::optional<int> TAsk::next_answer_;
+std::function<void(const TAsk&)> TAsk::inspect_;
 
 namespace {
 
@@ -26,16 +28,34 @@ constexpr int kSmallestPixelSize = 7;
 
 // The lines were laid out for 65 characters of a narrow system font in a
 // 325-pixel label. Where the font is wider, a line is drawn smaller until it
-// fits, so that no part of the question (a path, a program's name) is cut off.
-void FitLine(QLabel& label, const QFont& font) {
+// fits; a line still too wide at the smallest size loses its middle, so its
+// end (a file's real type, the program) stays in sight. Returns whether the
+// line lost a part.
+bool FitLine(QLabel& label, const QString& line, const QFont& font) {
   QFont fitted = font;
   int pixels = QFontInfo(font).pixelSize();
   fitted.setPixelSize(pixels);
-  while (pixels > kSmallestPixelSize &&
-         QFontMetrics(fitted).horizontalAdvance(label.text()) > label.contentsRect().width()) {
+  const int room = label.contentsRect().width();
+  while (pixels > kSmallestPixelSize && QFontMetrics(fitted).horizontalAdvance(line) > room) {
     fitted.setPixelSize(--pixels);
   }
   label.setFont(fitted);
+  const QString shown = QFontMetrics(fitted).elidedText(line, Qt::ElideMiddle, room);
+  label.setText(shown);
+  return shown != line;
+}
+
+// Questions carry names of files, which are shown with their hidden
+// characters made visible; a question too long loses its middle, not the end
+// that says what is being asked.
+QString ShownQuestion(const std::string& bytes) {
+  return QString::fromStdString(DisplayPath(bytes, kAskMaxLength));
+}
+
+// Tool tips are drawn as rich text whenever they look like it, so the
+// question goes in escaped, in a paragraph that keeps its blanks.
+QString PlainToolTip(const QString& text) {
+  return "<p style=\"white-space:pre-wrap\">" + text.toHtmlEscaped() + "</p>";
 }
 
 QPushButton* MakeButton(QWidget* parent, const char* name, const QString& text, QRect geometry) {
@@ -75,24 +95,30 @@ TAsk::TAsk(QWidget* parent)
   connect(CancelBtn, &QPushButton::clicked, this, &TAsk::CancelBtnClick);
 }
 
-void TAsk::SetNextAnswer(int answer) {
+void TAsk::SetNextAnswer(int answer, std::function<void(const TAsk&)> inspect) {
   next_answer_ = answer;
+  inspect_ = std::move(inspect);
 }
 void TAsk::ClearNextAnswer() {
   next_answer_.reset();
+  inspect_ = nullptr;
 }
 
 void TAsk::FormActivate() {
-  Label2->clear();
-  if (AskQuestion.size() <= kAskFirstLine) {
-    Label1->setText(AskQuestion);
-  } else {
-    // Cut at character 65 exactly, words or not.
-    Label1->setText(AskQuestion.left(kAskFirstLine));
-    Label2->setText(AskQuestion.mid(kAskFirstLine));
-  }
-  FitLine(*Label1, font());
-  FitLine(*Label2, font());
+  // Ask has made the question showable already; a question put there by
+  // other means is made so here (showing shown text again changes nothing).
+  const QString question = ShownQuestion(AskQuestion.toStdString());
+  // Cut at character 65, words or not, but never between the two halves of
+  // a character beyond the Basic Multilingual Plane.
+  qsizetype cut = qMin(question.size(), qsizetype{kAskFirstLine});
+  if (cut < question.size() && question.at(cut - 1).isHighSurrogate())
+    --cut;
+  const bool cut1 = FitLine(*Label1, question.left(cut), font());
+  const bool cut2 = FitLine(*Label2, question.mid(cut), font());
+  // Whatever a line had to leave out can still be read in full.
+  const QString tip = cut1 || cut2 ? PlainToolTip(question) : QString();
+  Label1->setToolTip(tip);
+  Label2->setToolTip(tip);
   AskAnswer = 0;
 }
 
@@ -121,24 +147,26 @@ void TAsk::CloseWith(int answer) {
 }
 
 int Ask(const QString& question) {
-  AskQuestion = question.left(kAskMaxLength);
+  return Ask(question.toStdString());
+}
+
+int Ask(const std::string& question_bytes) {
+  AskQuestion = ShownQuestion(question_bytes);
   // A fresh dialog per question, owned by the application rather than by a
   // window, so it starts clean every time.
   auto dialog = std::make_unique<TAsk>();
   dialog->setWindowModality(Qt::ApplicationModal);
   if (TAsk::next_answer_) {
     dialog->FormActivate();
+    if (TAsk::inspect_)
+      TAsk::inspect_(*dialog);
     AskAnswer = *TAsk::next_answer_;
-    TAsk::next_answer_.reset();
+    TAsk::ClearNextAnswer();
     return AskAnswer;
   }
   dialog->exec();
   // Closing the window any other way than by a button leaves AskAnswer at 0.
   return AskAnswer;
-}
-
-int Ask(const std::string& question_utf8) {
-  return Ask(QString::fromStdString(question_utf8));
 }
 
 }  // namespace vls

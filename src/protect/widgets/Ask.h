@@ -4,6 +4,7 @@
 
 #include <QDialog>
 #include <QString>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -29,8 +30,9 @@ class TAsk : public QDialog {
   explicit TAsk(QWidget* parent = nullptr);
 
   // Makes the next Ask return answer without showing a window (tests, and
-  // callers that already know the answer). One answer per call.
-  static void SetNextAnswer(int answer);
+  // callers that already know the answer). One answer per call. inspect, if
+  // given, sees the dialog filled in as it would have been shown.
+  static void SetNextAnswer(int answer, std::function<void(const TAsk&)> inspect = nullptr);
   static void ClearNextAnswer();
 
   // Fills the two lines from AskQuestion and sets AskAnswer to 0; runs each
@@ -41,13 +43,14 @@ class TAsk : public QDialog {
   void showEvent(QShowEvent* event) override;
 
  private:
-  friend int Ask(const QString& question);
+  friend int Ask(const std::string& question_bytes);
   void ButOKClick();
   void ButNoClick();
   void CancelBtnClick();
   void CloseWith(int answer);
 
   static std::optional<int> next_answer_;
+  static std::function<void(const TAsk&)> inspect_;
 
   QLabel* Label1;
   QLabel* Label2;
@@ -56,10 +59,13 @@ class TAsk : public QDialog {
   QPushButton* CancelBtn;
 };
 
-// Shows a fresh TAsk modally for the question (cut to its first 255
-// characters) and returns 1 (YES), 2 (NO) or 0 (Cancel or window closed).
+// Shows a fresh TAsk modally for the question and returns 1 (YES), 2 (NO) or
+// 0 (Cancel or window closed). The question is shown as DisplayText shows
+// names (hidden characters made visible); one longer than 255 characters
+// loses a part of its middle.
 int Ask(const QString& question);
-// The same for UTF-8 text, as the file routines hold it.
-int Ask(const std::string& question_utf8);
+// The same for the bytes the file routines hold (UTF-8, or a name's raw
+// bytes, whose invalid sequences are shown escaped).
+int Ask(const std::string& question_bytes);
 
 }  // namespace vls

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QPushButton>
+#include <QTextDocument>
 #include <QTimer>
 #include <QtTest>
 #include <functional>
@@ -168,10 +169,48 @@ class AskTest : public QObject {
     }
   }
 
-  void longQuestionsAreCutTo255() {
+  // A question too long loses its middle: its end says what is asked.
+  void longQuestionsLoseTheirMiddleNotTheirEnd() {
     TAsk::SetNextAnswer(1);
     QCOMPARE(Ask(Letters(300)), 1);
-    QCOMPARE(AskQuestion, Letters(255));
+    QCOMPARE(AskQuestion.size(), 255);
+    QVERIFY(AskQuestion.startsWith(Letters(50)));
+    QVERIFY(AskQuestion.endsWith(Letters(300).right(150)));
+  }
+
+  // A second line too wide even at the smallest font loses its middle, not
+  // its end; the whole question, as text, is in the lines' tool tip.
+  void aLineTooWideAtTheSmallestFontLosesItsMiddle() {
+    const QString question = Letters(65) + "<b>" + QString(150, u'W') + "</b> with Text Opener";
+    QString tip;
+    TAsk::SetNextAnswer(2, [&](const TAsk& dialog) {
+      auto* line = dialog.findChild<QLabel*>("Label2");
+      QCOMPARE(QFontInfo(line->font()).pixelSize(), 7);
+      QVERIFY(QFontMetrics(line->font()).horizontalAdvance(line->text()) <=
+              line->contentsRect().width());
+      QVERIFY(line->text().endsWith("</b> with Text Opener"));
+      QVERIFY(line->text().startsWith("<b>WWW"));
+      tip = line->toolTip();
+    });
+    QCOMPARE(Ask(question), 2);
+    QVERIFY(Qt::mightBeRichText(tip));
+    QTextDocument shown;
+    shown.setHtml(tip);
+    QCOMPARE(shown.toPlainText(), question);
+  }
+
+  // A character beyond the Basic Multilingual Plane at the cut goes whole to
+  // the second line.
+  void neverSplitsACharacter() {
+    const QString smile = QString::fromUtf8("\xF0\x9F\x98\x80");
+    QString line1, line2;
+    TAsk::SetNextAnswer(2, [&](const TAsk& dialog) {
+      line1 = dialog.findChild<QLabel*>("Label1")->text();
+      line2 = dialog.findChild<QLabel*>("Label2")->text();
+    });
+    QCOMPARE(Ask(Letters(64) + smile + "b"), 2);
+    QCOMPARE(line1, Letters(64));
+    QCOMPARE(line2, smile + "b");
   }
 
   void nextAnswerHookSkipsTheWindowOnce() {
