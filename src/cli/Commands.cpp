@@ -7,6 +7,7 @@
 #include "cli/Password.h"
 #include "cli/TerminalFeedback.h"
 #include "platform/AnsiText.h"
+#include "platform/DisplayText.h"
 #include "platform/FileServices.h"
 #include "platform/Interruption.h"
 #include "protect/Container.h"
@@ -111,7 +112,8 @@ void StartRun(const Options& options, Feedback& feedback, RunRecord& run) {
 }
 
 std::string Progress(const char* verb, std::size_t i, std::size_t n, const std::string& path) {
-  return std::string(verb) + " " + std::to_string(i) + "/" + std::to_string(n) + " " + path;
+  return std::string(verb) + " " + std::to_string(i) + "/" + std::to_string(n) + " " +
+         DisplayText(path);
 }
 
 int Encrypt(const Options& options, Console& console) {
@@ -168,9 +170,9 @@ int Decrypt(const Options& options, Console& console) {
       if (CryptFile(path, kModeDecrypt, options.keep, context)) {
         ++decrypted;
       } else if (WrongKey) {
-        console.err << "veilstore-cli: wrong key for " << path << '\n';
+        console.err << "veilstore-cli: wrong key for " << DisplayText(path) << '\n';
       } else {
-        console.err << "veilstore-cli: not decrypted: " << path << '\n';
+        console.err << "veilstore-cli: not decrypted: " << DisplayText(path) << '\n';
       }
     } catch (const Interrupted&) {
       throw;

@@ -3,6 +3,8 @@
 #include <istream>
 #include <ostream>
 
+#include "platform/DisplayText.h"
+
 namespace vls::cli {
 
 void TerminalFeedback::SetGaugePosition(int position) {
@@ -31,7 +33,7 @@ int TerminalFeedback::Ask(const std::string& question) {
   if (!console_.interactive)
     return default_answer_;
   for (;;) {
-    console_.err << question << " [y]es, [n]o, [c]ancel: " << std::flush;
+    console_.err << DisplayLines(question) << " [y]es, [n]o, [c]ancel: " << std::flush;
     std::string answer;
     if (!std::getline(console_.in, answer))
       return kAnswerCancel;
@@ -46,18 +48,18 @@ int TerminalFeedback::Ask(const std::string& question) {
 
 void TerminalFeedback::ShowInformation(const std::string& text) {
   ClearBar();
-  console_.out << text << '\n';
+  console_.out << DisplayLines(text) << '\n';
 }
 
 void TerminalFeedback::Notice(const std::string& text) {
   ClearBar();
-  console_.out << text << '\n';
+  console_.out << DisplayLines(text) << '\n';
 }
 
 void TerminalFeedback::ShowError(const std::string& text) {
   ClearBar();
   ++errors_shown_;
-  console_.err << "veilstore-cli: " << text << '\n';
+  console_.err << "veilstore-cli: " << DisplayLines(text) << '\n';
 }
 
 }  // namespace vls::cli

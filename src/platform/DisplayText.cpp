@@ -270,4 +270,16 @@ std::string LaunchQuestion(std::string_view file, std::string_view program) {
   return std::string(kOpen) + DisplayPath(file, room) + std::string(kWith) + name;
 }
 
+std::string DisplayLines(std::string_view text) {
+  std::string shown;
+  for (std::size_t start = 0;;) {
+    const auto end = text.find('\n', start);
+    shown += DisplayText(text.substr(start, end == std::string_view::npos ? end : end - start));
+    if (end == std::string_view::npos)
+      return shown;
+    shown += '\n';
+    start = end + 1;
+  }
+}
+
 }  // namespace vls

@@ -36,6 +36,10 @@ std::size_t DisplayLength(std::string_view shown);
 // with every hidden thing made visible.
 std::string DisplayText(std::string_view bytes);
 
+// DisplayText of every line of a text, the line breaks kept: for messages
+// that put names on lines of their own.
+std::string DisplayLines(std::string_view text);
+
 // DisplayText, shortened to at most max_length units by leaving out a part
 // of the middle: it keeps the start of the folder and the whole file name
 // (the part after the last "/"); where the file name alone is too long, the

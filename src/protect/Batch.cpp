@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "cipher/Cipher.h"
+#include "platform/DisplayText.h"
 #include "platform/Interruption.h"
 #include "protect/Container.h"
 #include "protect/PendingFiles.h"
@@ -42,7 +43,7 @@ void BatchDrivers::StartRun(RunRecord& run) {
   if (!failures.empty()) {
     std::string text = "Files left by an earlier run could not be wiped:";
     for (const std::string& failure : failures)
-      text += "\n" + failure;
+      text += "\n" + DisplayText(failure);
     feedback_.ShowError(text);
   }
   for (std::size_t i = 0; i < window_.RowCount(); ++i)
@@ -82,7 +83,7 @@ void BatchDrivers::EncryptAll() {
     } catch (const std::exception& error) {
       // A file that cannot be read, or a source that could not be wiped
       // after its container was written: say which and why, then stop.
-      feedback_.ShowError(std::string(error.what()));
+      feedback_.ShowError(DisplayText(error.what()));
     }
     if (!done)
       break;
@@ -116,7 +117,7 @@ void BatchDrivers::DecryptAll() {
       EndRun();
       return;
     } catch (const std::exception& error) {
-      feedback_.ShowError(std::string(error.what()));
+      feedback_.ShowError(DisplayText(error.what()));
     }
   }
   EndRun();
@@ -146,7 +147,7 @@ void BatchDrivers::WipeAll() {
       WipeFile(path, feedback_);
       ++wiped;
     } catch (const std::exception& error) {
-      failures += "\n" + std::string(error.what());
+      failures += "\n" + DisplayText(error.what());
     }
     window_.SetStatusLine(BatchStatusLine("Wiping", i + 1, n, path, false), false);
   }

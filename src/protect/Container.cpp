@@ -11,6 +11,7 @@
 
 #include "cipher/Cipher.h"
 #include "platform/AnsiText.h"
+#include "platform/DisplayText.h"
 #include "platform/DosTime.h"
 #include "platform/FileServices.h"
 #include "platform/Folders.h"
@@ -311,7 +312,8 @@ std::string FinalPlainPath(const std::string& wanted, const CryptContext& contex
   if (!protected_file)
     return wanted;
   const std::string free = UniqueName(wanted);
-  Tell(context, wanted + " exists and is kept; restored as " + FileNameOf(free));
+  Tell(context,
+       DisplayText(wanted) + " exists and is kept; restored as " + DisplayText(FileNameOf(free)));
   return free;
 }
 
@@ -326,22 +328,25 @@ bool PlaceDecryptedFile(PendingFile& temporary, const std::string& final_path,
     return true;
   } catch (const FileError& error) {
     if (error.code().value() != EEXIST) {
-      feedback.ShowInformation("I can't rename " + name + ": " + error.what());
+      feedback.ShowInformation("I can't rename " + DisplayText(name) + ": " +
+                               DisplayText(error.what()));
       return false;
     }
   }
-  if (feedback.Ask(CutTo255(name + " exists. Replace?")) != kAnswerYes) {
-    Tell(context,
-         final_path + " exists and was not replaced; " + CryptSourcePath + " was not decrypted");
+  // The question dialog shortens a long name in its middle, keeping the end.
+  if (feedback.Ask(name + " exists. Replace?") != kAnswerYes) {
+    Tell(context, DisplayText(final_path) + " exists and was not replaced; " +
+                      DisplayText(CryptSourcePath) + " was not decrypted");
     return false;
   }
   try {
     temporary.MoveOver(final_path);
   } catch (const FileError& error) {
-    feedback.ShowInformation("I can't rename " + name + ": " + error.what());
+    feedback.ShowInformation("I can't rename " + DisplayText(name) + ": " +
+                             DisplayText(error.what()));
     return false;
   }
-  Tell(context, "Replaced " + final_path);
+  Tell(context, "Replaced " + DisplayText(final_path));
   return true;
 }
 
@@ -398,7 +403,7 @@ bool CryptFile(const std::string& SourcePath, int Mode, bool KeepSource,
     if (const std::string reason =
             UnstorableReason(stored_source_name, std::string(KeyString.view()));
         !reason.empty()) {
-      feedback.ShowError("Cannot encrypt " + SourcePath + ": " + reason);
+      feedback.ShowError("Cannot encrypt " + DisplayText(SourcePath) + ": " + reason);
       return false;
     }
     container = StripExtension(SourcePath) +
@@ -471,8 +476,8 @@ bool CryptFile(const std::string& SourcePath, int Mode, bool KeepSource,
     feedback.SetGaugePosition(0);
     if (dynamic_cast<const Interrupted*>(&error) != nullptr)
       throw;
-    feedback.ShowError((encrypting ? kEncryptErrorPrefix : kDecryptErrorPrefix) + SourcePath +
-                       ": " + error.what());
+    feedback.ShowError((encrypting ? kEncryptErrorPrefix : kDecryptErrorPrefix) +
+                       DisplayText(SourcePath) + ": " + DisplayText(error.what()));
     return false;
   }
   feedback.SetGaugePosition(100);
@@ -517,7 +522,7 @@ bool CryptFile(const std::string& SourcePath, int Mode, bool KeepSource,
   // The plain file's name reaches the disk before the container goes.
   SyncFolder(FolderForSync(DecryptedPath));
   if (!KeepSource && !TryRemoveFile(SourcePath)) {
-    feedback.ShowError("Cannot delete " + SourcePath + ": " + std::strerror(errno));
+    feedback.ShowError("Cannot delete " + DisplayText(SourcePath) + ": " + std::strerror(errno));
   }
   if (context.plain_copy != nullptr)
     *context.plain_copy = std::move(output_pending);

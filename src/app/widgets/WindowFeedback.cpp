@@ -5,6 +5,7 @@
 #include "app/widgets/MainWindow.h"
 #include "app/widgets/MessageBoxes.h"
 #include "app/widgets/StatusControls.h"
+#include "platform/DisplayText.h"
 #include "protect/widgets/Ask.h"
 
 namespace vls {
@@ -20,7 +21,7 @@ void WindowFeedback::SetGaugePosition(int position) {
 }
 
 void WindowFeedback::SetStatus(const std::string& text) {
-  window_.HintLb->setText(QString::fromStdString(text));
+  window_.HintLb->setText(QString::fromStdString(DisplayText(text)));
 }
 
 int WindowFeedback::Ask(const std::string& question) {
@@ -28,11 +29,11 @@ int WindowFeedback::Ask(const std::string& question) {
 }
 
 void WindowFeedback::ShowInformation(const std::string& text) {
-  ShowMessage(&window_, MessageKind::Information, QString::fromStdString(text));
+  ShowMessage(&window_, MessageKind::Information, QString::fromStdString(DisplayLines(text)));
 }
 
 void WindowFeedback::ShowError(const std::string& text) {
-  ShowMessage(&window_, MessageKind::Error, QString::fromStdString(text));
+  ShowMessage(&window_, MessageKind::Error, QString::fromStdString(DisplayLines(text)));
 }
 
 }  // namespace vls
