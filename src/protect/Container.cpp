@@ -301,6 +301,22 @@ void Tell(const CryptContext& context, const std::string& text) {
     context.run->Note(text);
 }
 
+// A restored file is never planted unasked under a name that hides it (a
+// leading dot) or that holds characters a person cannot see: false when
+// the user does not want it restored.
+bool MayRestoreUnder(const std::string& stored_name, const CryptContext& context) {
+  const std::string shown = DisplayText(stored_name);
+  std::string why;
+  if (stored_name.starts_with("."))
+    why = " is a hidden file. Restore it?";
+  else if (IsValidUtf8(stored_name) && shown != stored_name)
+    why = " has characters in its name that cannot be seen. Restore it?";
+  if (why.empty() || context.feedback.Ask(stored_name + why) == kAnswerYes)
+    return true;
+  Tell(context, shown + " was not restored; " + DisplayText(CryptSourcePath) + " is kept");
+  return false;
+}
+
 // The final name of a decrypted file. A name that is taken by a container,
 // or by a file the run lists or has already written, is never offered for
 // replacing: the output goes to the next free name instead.
@@ -429,6 +445,12 @@ bool CryptFile(const std::string& SourcePath, int Mode, bool KeepSource,
       ++WrongKeyCount;
       return false;
     }
+    const bool restores_beside = !temp_rule.to_temp && (context.purpose == CryptPurpose::Batch ||
+                                                        context.purpose == CryptPurpose::Launcher);
+    if (restores_beside &&
+        !MayRestoreUnder(SafeStoredName(FromStoredName(header.stored_name), SourcePath), context)) {
+      return false;
+    }
   }
 
   // From here until the output is placed or disposed of, a stop request is
@@ -489,8 +511,11 @@ bool CryptFile(const std::string& SourcePath, int Mode, bool KeepSource,
       context.run->Wrote(container);
     // The container's name reaches the disk before the source is wiped.
     SyncFolder(FolderForSync(container));
-    if (!KeepOriginals)
+    if (!KeepOriginals) {
+      if (context.run != nullptr)
+        context.run->Forget(SourcePath);
       WipeFile(SourcePath, feedback);
+    }
     return true;
   }
 
@@ -521,6 +546,8 @@ bool CryptFile(const std::string& SourcePath, int Mode, bool KeepSource,
     output_pending.Release();
   // The plain file's name reaches the disk before the container goes.
   SyncFolder(FolderForSync(DecryptedPath));
+  if (!KeepSource && context.run != nullptr)
+    context.run->Forget(SourcePath);
   if (!KeepSource && !TryRemoveFile(SourcePath)) {
     feedback.ShowError("Cannot delete " + DisplayText(SourcePath) + ": " + std::strerror(errno));
   }

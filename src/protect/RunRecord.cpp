@@ -25,6 +25,12 @@ void RunRecord::Wrote(const std::string& path) {
   List(path);
 }
 
+void RunRecord::Forget(const std::string& path) {
+  std::pair<dev_t, ino_t> identity;
+  if (IdentityOf(path, identity))
+    files_.erase(identity);
+}
+
 bool RunRecord::Holds(const std::string& path) const {
   std::pair<dev_t, ino_t> identity;
   return IdentityOf(path, identity) && files_.count(identity) != 0;

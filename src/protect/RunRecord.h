@@ -19,6 +19,8 @@ class RunRecord {
   void List(const std::string& path);
   // A file the run has written or restored.
   void Wrote(const std::string& path);
+  // The file is about to go (wiped or deleted): its identity may be reused.
+  void Forget(const std::string& path);
   // The file under path is one the run lists or has written.
   bool Holds(const std::string& path) const;
 

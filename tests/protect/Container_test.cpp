@@ -396,8 +396,10 @@ TEST_F(ContainerTest, NamesComeBackByteForByteInTheirOwnFolder) {
   const std::vector<std::string> containers = test::TempDir::ListOf(Docs("my.docs"));
   EXPECT_EQ(containers.size(), names.size());
   EXPECT_TRUE(Exists(Docs("my.docs/README.vld"))) << "a dotted folder is not an extension";
+  feedback.answers.assign(names.size(), kAnswerYes);  // U+0081 cannot be seen: asked
   for (const std::string& container : containers)
     ASSERT_TRUE(Decrypt(Docs("my.docs/" + container))) << container;
+  EXPECT_EQ(feedback.questions.size(), 1u);
   std::vector<std::string> expected = names;
   std::sort(expected.begin(), expected.end());
   EXPECT_EQ(test::TempDir::ListOf(Docs("my.docs")), expected);
@@ -513,6 +515,24 @@ TEST_F(ContainerTest, APlainCopyHandedOutIsWipedWhenDropped) {
   }
   EXPECT_FALSE(Exists(copy));
   EXPECT_TRUE(test::TempDir::ListOf(TempFolder).empty());
+}
+
+// A stored name that would hide the restored file, or that holds characters
+// nobody can see, is named to the user before anything is written.
+TEST_F(ContainerTest, HiddenAndInvisibleNamesAreRestoredOnlyAfterYes) {
+  const std::vector<std::string> names = {".bash_aliases", "invoice\xE2\x80\xAEtxt.exe",
+                                          "zero\xE2\x80\x8Bwidth.txt", "line\nbreak.txt"};
+  for (const std::string& name : names) {
+    WriteContainer(Docs("c.vld"), name + "|Pass word\\", "plain");
+    feedback.answers = {kAnswerNo};
+    EXPECT_FALSE(Decrypt(Docs("c.vld"))) << name;
+    EXPECT_EQ(test::TempDir::ListOf(Docs("")), std::vector<std::string>{"c.vld"});
+    EXPECT_NE(feedback.questions.back().find(name), std::string::npos);
+    feedback.answers = {kAnswerYes};
+    EXPECT_TRUE(Decrypt(Docs("c.vld"))) << name;
+    EXPECT_EQ(ReadFile(Docs(name)), "plain");
+    ::unlink(Docs(name).c_str());
+  }
 }
 
 }  // namespace

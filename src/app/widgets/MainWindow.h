@@ -161,7 +161,8 @@ class TFmainVLS : public QWidget, public KeyWindow {
   // The secure launcher (MainWindowLauncher.cpp): restores the container
   // beside itself and offers to open it with its associated program.
   void LaunchEncryptedFile(const QString& path);
-  void OpenWithAssociatedProgram(const QString& file);
+  // Offers the restored file to its program, or the user keeps or wipes it.
+  void OpenWithAssociatedProgram(class PendingFile& restored);
 
  protected:
   bool event(QEvent* event) override;
@@ -184,7 +185,9 @@ class TFmainVLS : public QWidget, public KeyWindow {
   // The viewer's steps (MainWindowViewer.cpp).
   void ShowPlainCopy(const QString& plain_copy, ViewTarget target);
   void PreviewPicture(const QString& path);
-  void WipePlainCopy(const std::string& path);
+  // Wipes a plain copy; a failure is told, and the copy stays listed for
+  // the next start.
+  void WipePlainCopy(class PendingFile& plain_copy);
 
   QStringList arguments_;
   std::unique_ptr<WindowFeedback> feedback_;

@@ -20,10 +20,13 @@
 #include "cipher/Cipher.h"
 #include "imaging/widgets/GIFImage.h"
 #include "imaging/widgets/PMultiMedia.h"
+#include "platform/DisplayText.h"
 #include "platform/FileServices.h"
+#include "platform/Interruption.h"
 #include "platform/desktop/RecycleBin.h"
 #include "protect/Container.h"
 #include "protect/PathNames.h"
+#include "protect/PendingFiles.h"
 #include "protect/ProtectState.h"
 #include "protect/Wipe.h"
 #include "protect/widgets/Ask.h"
@@ -172,16 +175,19 @@ bool TFmainVLS::ViewEncryptedPicture(const QString& path, ViewTarget target) {
 
   const std::string container = PathBytes(path);
   DecryptedPath.clear();
+  // The plain copy stays listed from its first byte until it is wiped; any
+  // way out of here wipes it, a failure after the decryption included.
+  PendingFile plain_copy;
   bool decrypted = false;
   try {
-    decrypted = CryptFile(
-        container, kModeDecrypt, true,
-        {*feedback_, disk_caps_, viewer ? CryptPurpose::Viewer : CryptPurpose::SlideShow});
+    decrypted =
+        CryptFile(container, kModeDecrypt, true,
+                  {*feedback_, disk_caps_, viewer ? CryptPurpose::Viewer : CryptPurpose::SlideShow,
+                   nullptr, &plain_copy});
+  } catch (const Interrupted&) {
+    return true;  // the program is being stopped; the decryption cleaned up
   } catch (const std::exception& error) {
-    // The decryption's own temporary holds plain bytes too.
-    InitFolders();
-    WipePlainCopy(TempFolder + kPathSeparator + FileNameOf(StripExtension(container)) + ".~tx");
-    ShowMessage(this, MessageKind::Error, PathText(error.what()));
+    ShowMessage(this, MessageKind::Error, QString::fromStdString(DisplayText(error.what())));
     return true;
   }
 
@@ -197,19 +203,17 @@ bool TFmainVLS::ViewEncryptedPicture(const QString& path, ViewTarget target) {
   if (!decrypted)
     return true;  // the decryption has told the user why
 
-  // From here on the plain copy exists; it is wiped however the view ends.
-  const std::string plain_copy = DecryptedPath;
-  AtExit wipe([this, plain_copy] { WipePlainCopy(plain_copy); });
+  AtExit wipe([this, &plain_copy] { WipePlainCopy(plain_copy); });
   SetBusy(false);
   Gauge1->hide();
   keys_.ArmViewer();
   FileListBox1->setEnabled(true);
   View_PMultiMedia1->SetMediaName(QString());
   // A stored name of another type shows nothing.
-  if (!IsPictureExtension(ExtensionOf(plain_copy)))
+  if (!IsPictureExtension(ExtensionOf(plain_copy.path())))
     return true;
 
-  const QString plain = PathText(plain_copy);
+  const QString plain = PathText(plain_copy.path());
   plain_copy_size_ = QFileInfo(plain).size();
   if (plain_copy_size_ <= kNoDataLimit) {
     ShowMessage(this, MessageKind::Information, kNoData);
@@ -270,14 +274,14 @@ void TFmainVLS::ShowPictureInfo() {
                       .arg(size));
 }
 
-void TFmainVLS::WipePlainCopy(const std::string& path) {
-  if (!PathExists(path))
-    return;
+void TFmainVLS::WipePlainCopy(PendingFile& plain_copy) {
   try {
-    WipeFile(path, *feedback_);
+    plain_copy.Dispose(*feedback_);
   } catch (const std::exception& error) {
-    ShowMessage(this, MessageKind::Error,
-                "The plain copy could not be wiped: " + PathText(error.what()));
+    plain_copy.Abandon();  // listed still: the next start wipes it
+    ShowMessage(
+        this, MessageKind::Error,
+        "The plain copy could not be wiped: " + QString::fromStdString(DisplayText(error.what())));
   }
 }
 

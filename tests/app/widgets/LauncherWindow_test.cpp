@@ -115,7 +115,7 @@ class LauncherWindowTest : public QObject {
     TAsk::SetNextAnswer(kAnswerYes);
     QVERIFY(ClickFile(window, container));
 
-    QCOMPARE(AskQuestion, "Open " + restored + " with recorder.sh");
+    QCOMPARE(AskQuestion, "Open " + restored + " with Recorder");  // its entry's name
     QTRY_COMPARE(ReadAll(record_), restored.toUtf8() + "\n");
     QCOMPARE(ReadAll(restored), QByteArray("dear ann"));
     QVERIFY(!QFile::exists(container));
@@ -151,18 +151,23 @@ class LauncherWindowTest : public QObject {
     QCOMPARE(Entries(folder.path()), QStringList("report.vld"));
   }
 
-  void aTypeWithNoProgramAsksNothingAndKeepsBoth() {
+  // With no program to open it, a restored file stays only when the user
+  // says so; otherwise it is wiped and the container kept.
+  void aTypeWithNoProgramIsKeptOnlyWhenTheUserSaysSo() {
     QTemporaryDir folder;
-    const QString container = MakeContainer(folder.path(), "data.orphan", "bytes", kKey);
+    const QString kept = MakeContainer(folder.path(), "data.orphan", "bytes", kKey);
+    const QString wiped = MakeContainer(folder.path(), "other.orphan", "bytes", kKey);
     TFmainVLS window({});
     OpenLauncher(window, folder.path());
     SetNextPasswordAnswer(kKey);
     TAsk::SetNextAnswer(kAnswerYes);
-    QVERIFY(ClickFile(window, container));
-    QCOMPARE(AskQuestion, QString());
-    QCOMPARE(Entries(folder.path()), QStringList({"data.orphan", "data.vld"}));
-    QVERIFY(messages_.isEmpty());
+    QVERIFY(ClickFile(window, kept));
+    QCOMPARE(AskQuestion, QString("No program is associated with data.orphan. Keep it?"));
     QCOMPARE(window.HintLb->text(), QString("No program is associated with data.orphan"));
+    TAsk::SetNextAnswer(kAnswerNo);
+    QVERIFY(ClickFile(window, wiped));
+    QCOMPARE(Entries(folder.path()), QStringList({"data.orphan", "data.vld", "other.vld"}));
+    QVERIFY(messages_.isEmpty());
   }
 
   void aWrongKeyHidesBothKeyIndicatorsAndStopsTheTimer() {
@@ -199,7 +204,7 @@ class LauncherWindowTest : public QObject {
     SetNextPasswordAnswer(kKey);
     TAsk::SetNextAnswer(kAnswerNo);
     window.FileDrag1Drop({picture, letter});
-    QCOMPARE(AskQuestion, "Open " + folder.filePath("report.letter") + " with recorder.sh");
+    QCOMPARE(AskQuestion, "Open " + folder.filePath("report.letter") + " with Recorder");
     QCOMPARE(Entries(folder.path()), QStringList({"dot.vlp", "report.vld"}));
 
     // A click opens a picture container like any other.
