@@ -46,7 +46,8 @@ enum class LoadResult {
   kReadError,       // nothing changed
   kEmpty,           // the picture is now empty
   kNotGif,          // the picture is now empty
-  kScreenTooLarge,  // the picture is now empty
+  kScreenTooLarge,  // the picture is now empty; File() tells the sizes
+  kFrameTooLarge,   // the picture is now empty; File() tells the sizes
 };
 
 class GifPlayer {
@@ -83,6 +84,8 @@ class GifPlayer {
   bool Finished() const { return finished_; }
   int FrameCount() const { return static_cast<int>(gif_.frames.size()); }
   const TFrame& Frame(int n) const { return gif_.frames[static_cast<std::size_t>(n - 1)]; }
+  // The file as decoded; after a refused load, its status and the sizes
+  // that were refused (RefusalText), without frames.
   const GifFile& File() const { return gif_; }
   int LogicalWidth() const { return gif_.logical_width; }
   int LogicalHeight() const { return gif_.logical_height; }
