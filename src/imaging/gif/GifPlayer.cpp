@@ -55,6 +55,12 @@ void GifPlayer::Reset() {
   finished_ = false;
 }
 
+void GifPlayer::Clear() {
+  Reset();
+  file_name_.clear();
+  Fire(OnRepaint);
+}
+
 LoadResult GifPlayer::LoadData(std::span<const std::uint8_t> bytes) {
   Reset();
   // A refused file is kept too (it holds no frame), so File() tells why.

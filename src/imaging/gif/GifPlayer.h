@@ -61,6 +61,9 @@ class GifPlayer {
   // Decodes bytes already in memory; the player keeps no copy of them.
   LoadResult LoadData(std::span<const std::uint8_t> bytes);
   const std::string& FileName() const { return file_name_; }
+  // Drops everything loaded: frames, the composed picture and the file name;
+  // stops the timer.
+  void Clear();
 
   // Settings of the animation.
   bool Animate() const { return animate_; }

@@ -7,12 +7,20 @@
 
 namespace vls {
 
-TGIFImage::Timer::Timer(TGIFImage* owner) {
+TGIFImage::Timer::Timer(TGIFImage* owner) : owner_(owner) {
   QObject::connect(&timer_, &QTimer::timeout, owner, [owner] { owner->player_.Tick(); });
 }
 
 void TGIFImage::Timer::SetRunning(bool on) {
-  if (on) {
+  wanted_ = on;
+  Follow();
+}
+
+void TGIFImage::Timer::Follow() {
+  const bool tick = wanted_ && owner_->isVisible();
+  if (tick == timer_.isActive())
+    return;
+  if (tick) {
     timer_.start();
   } else {
     timer_.stop();
@@ -52,6 +60,14 @@ bool TGIFImage::SetFileName(const QString& name) {
   return true;
 }
 
+void TGIFImage::Clear() {
+  player_.Clear();
+  file_name_.clear();
+  last_load_ = gif::LoadResult::kEmpty;
+  image_ = QImage();
+  update();
+}
+
 void TGIFImage::SetAutoSize(bool on) {
   auto_size_ = on;
   if (on && !IsEmpty())
@@ -77,6 +93,17 @@ void TGIFImage::SetTile(bool on) {
 void TGIFImage::SetVisible(bool on) {
   visible_ = on;
   update();
+}
+
+void TGIFImage::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  timer_.Follow();
+}
+
+void TGIFImage::hideEvent(QHideEvent* event) {
+  QWidget::hideEvent(event);
+  // Nothing of a hidden control is seen: no frame needs composing.
+  timer_.Pause();
 }
 
 bool TGIFImage::Stretching() const {

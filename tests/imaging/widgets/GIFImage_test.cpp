@@ -55,7 +55,7 @@ Bytes TwoFrames() {
   return gif;
 }
 
-// A coloured parent with the control on it.
+// A coloured window with the control on it, on the screen.
 struct Scene {
   QWidget parent;
   TGIFImage* image;
@@ -65,9 +65,18 @@ struct Scene {
     palette.setColor(QPalette::Window, kParent);
     parent.setPalette(palette);
     parent.setAutoFillBackground(true);
+    parent.show();
+    exposed = QTest::qWaitForWindowExposed(&parent);
   }
-  // What the user sees of the control, parent included.
+  // What the user sees of the control, parent included, painted afresh.
   QImage Shot() { return parent.grab(QRect(image->pos(), image->size())).toImage(); }
+  // What the window shows once pending paints are done: the pixels Qt keeps
+  // for it, so what an earlier paint left shows too.
+  QImage OnScreen() {
+    QTest::qWait(50);
+    return parent.screen()->grabWindow(parent.winId()).toImage();
+  }
+  bool exposed = false;
 };
 
 }  // namespace
@@ -242,6 +251,48 @@ class GIFImageTest : public QObject {
     QCOMPARE(scene.image->CurrentFrame(), 1);
     scene.Shot();
     QVERIFY(!scene.image->TimerRunning());
+  }
+
+  void ClearDropsEverything() {
+    Scene scene;
+    scene.image->SetAnimate(true);
+    QVERIFY(scene.image->SetFileName(Write(TwoFrames())));
+    QVERIFY(scene.image->TimerRunning());
+    scene.image->Clear();
+    QVERIFY(!scene.image->TimerRunning());
+    QVERIFY(scene.image->IsEmpty());
+    QCOMPARE(scene.image->FrameCount(), 0);
+    QVERIFY(scene.image->FileName().isEmpty());
+    QVERIFY(scene.image->Image().isNull());
+    QCOMPARE(scene.image->Player().Picture().Pixels().capacity(), 0u);
+    QCOMPARE(scene.Shot().pixelColor(1, 1), kParent);
+    // It loads and plays again afterwards.
+    QVERIFY(scene.image->SetFileName(Write(TwoFrames())));
+    QVERIFY(scene.image->TimerRunning());
+  }
+
+  // Nothing of a hidden control is seen, so it does not compose frames.
+  void AHiddenControlDoesNotTick() {
+    Scene scene;
+    scene.image->SetAnimate(true);
+    QVERIFY(scene.image->SetFileName(Write(TwoFrames())));
+    QVERIFY(scene.image->TimerRunning());
+    QSignalSpy changes(scene.image, &TGIFImage::OnChange);
+    scene.image->hide();
+    QVERIFY(!scene.image->TimerRunning());
+    QTest::qWait(60);  // six delays of a frame
+    QCOMPARE(changes.count(), 0);
+    scene.image->show();
+    QVERIFY(scene.image->TimerRunning());
+    QVERIFY(changes.wait(5000));
+
+    // Hidden with its window, and loaded while hidden.
+    scene.parent.hide();
+    QVERIFY(!scene.image->TimerRunning());
+    QVERIFY(scene.image->SetFileName(Write(TwoFrames())));
+    QVERIFY(!scene.image->TimerRunning());
+    scene.parent.show();
+    QVERIFY(scene.image->TimerRunning());
   }
 
   void CurrentFrameSignals() {
