@@ -88,6 +88,7 @@ class TGIFImage : public QWidget {
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
   void showEvent(QShowEvent* event) override;
   void hideEvent(QHideEvent* event) override;
 
@@ -112,6 +113,12 @@ class TGIFImage : public QWidget {
   };
 
   bool DecideOpaque() const;
+  // Applies a changed opaque decision and repaints the whole control, so
+  // the parent is drawn again wherever the picture stopped covering it.
+  // Returns whether it changed.
+  bool RefreshOpaque();
+  // Repaints after a change that may change the opaque decision.
+  void Repaint();
   void RebuildImage();
 
   Timer timer_;

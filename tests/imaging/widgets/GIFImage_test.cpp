@@ -10,6 +10,8 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <functional>
+#include <utility>
 
 #include "imaging/GifBuilder.h"
 
@@ -251,6 +253,29 @@ class GIFImageTest : public QObject {
     QCOMPARE(scene.image->CurrentFrame(), 1);
     scene.Shot();
     QVERIFY(!scene.image->TimerRunning());
+  }
+
+  // When the control stops covering its area, Qt must paint the parent under
+  // it again: what the old picture left there must not stay.
+  void AChangedOpaqueDecisionRepaintsTheParentUnderIt() {
+    const Bytes transparent = Picture(
+        10, 10, [](int, int) { return 0; }, 0);
+    const std::pair<const char*, std::function<void(TGIFImage&)>> changes[] = {
+        {"a transparent picture", [&](TGIFImage& c) { c.SetFileName(Write(transparent)); }},
+        {"stretch off", [](TGIFImage& c) { c.SetStretch(false); }},
+        {"not visible", [](TGIFImage& c) { c.SetVisible(false); }},
+        {"emptied", [](TGIFImage& c) { c.Clear(); }},
+    };
+    for (const auto& [what, change] : changes) {
+      Scene scene;
+      QVERIFY(scene.exposed);
+      scene.image->SetStretch(true);
+      QVERIFY(scene.image->SetFileName(Write(Solid(10, 10, 1))));  // red, covering
+      QCOMPARE(scene.OnScreen().pixelColor(50, 50), QColor(Qt::red));
+      change(*scene.image);
+      QVERIFY2(scene.OnScreen().pixelColor(50, 50) == kParent, what);
+      QVERIFY2(!scene.image->testAttribute(Qt::WA_OpaquePaintEvent), what);
+    }
   }
 
   void ClearDropsEverything() {
