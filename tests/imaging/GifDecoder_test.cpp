@@ -208,9 +208,10 @@ TEST(GifDecoder, HandMadeEdgeCases) {
     EXPECT_EQ(g.stop, StopReason::kNone);
   }
   for (const char* name : {"pixel-data-too-much-good-lzw.gif", "pixel-data-too-much-bad-lzw.gif",
-                           "zero-width-frame.gif", "pixel-data-none.gif"}) {
+                           "pixel-data-none.gif", "zero-width-frame.gif"}) {
     const GifFile g = DecodeData(std::string("wuffs/artificial/") + name);
-    EXPECT_EQ(g.frames.size(), 1u) << name;
+    // An image without pixels is read past and adds no frame.
+    EXPECT_EQ(g.frames.size(), std::string(name).starts_with("zero") ? 0u : 1u) << name;
     EXPECT_EQ(g.stop, StopReason::kNone) << name;  // the trailer was found after the data
   }
   {
@@ -369,6 +370,60 @@ TEST(GifDecoder, DisposalAndLocalTables) {
   EXPECT_FALSE(g.frames[5].has_local_table);
 }
 
+// Legal blocks before an ordinary image: the read goes on past each of them
+// to the image and the trailer.
+TEST(GifDecoder, ReadsPastApplicationSubBlocksAndEmptyImages) {
+  const auto netscape = [](const Bytes& sub_blocks) {
+    Bytes out = {0x21, 0xFF, 11, 'N', 'E', 'T', 'S', 'C', 'A', 'P', 'E', '2', '.', '0'};
+    test::Append(out, sub_blocks);
+    out.push_back(0);
+    return out;
+  };
+  const auto join = [](Bytes a, const Bytes& b) {
+    test::Append(a, b);
+    return a;
+  };
+  const Bytes buffering = {5, 2, 0, 0, 1, 0};  // sub-block 2: a buffer size
+  const Bytes loop4 = {3, 1, 4, 0};
+  const auto image = [](int left, int top, int width, int height) {
+    test::ImageBlock s = test::Solid(left, top, width, height, 1);
+    return test::Image(s);
+  };
+  const Bytes descriptor_only = {0x2C, 0, 0, 0, 0, 2, 0, 2, 0, 0};
+  const struct {
+    const char* what;
+    Bytes blocks;
+    int loop_count;
+  } cases[] = {
+      {"loop block with a buffering sub-block", netscape(buffering), 1},
+      {"loop count, then buffering", netscape(join(loop4, buffering)), 4},
+      {"buffering, then loop count", netscape(join(buffering, loop4)), 4},
+      {"the twin loop block",
+       {0x21, 0xFF, 11, 'A', 'N', 'I', 'M', 'E', 'X', 'T', 'S', '1', '.', '0', 3, 1, 3, 0, 0},
+       3},
+      {"zero width", image(0, 0, 0, 2), 1},
+      {"zero height", image(0, 0, 2, 0), 1},
+      {"zero size far off the screen", image(65535, 65535, 0, 0), 1},
+      {"no image data", descriptor_only, 1},
+      {"no image data after a control block", join(test::Control(2, 5), descriptor_only), 1},
+  };
+  for (const auto& c : cases) {
+    Bytes gif = test::Header(2, 2);
+    test::Append(gif, c.blocks);
+    test::Append(gif, test::Control(0, 7));
+    test::Append(gif, test::Image(test::Solid(0, 0, 2, 2, 1)));
+    test::Append(gif, test::Trailer());
+    const GifFile g = DecodeGif(gif);
+    EXPECT_TRUE(g.Ok()) << c.what;
+    EXPECT_EQ(g.stop, StopReason::kNone) << c.what;
+    ASSERT_EQ(g.frames.size(), 1u) << c.what;
+    EXPECT_EQ(g.frames[0].delay_ms, 70) << c.what;  // its own control block
+    EXPECT_EQ(g.frames[0].indices, Bytes(4, 1)) << c.what;
+    EXPECT_EQ(g.loop_count, c.loop_count) << c.what;
+    EXPECT_EQ(g.logical_width, 2) << c.what;
+  }
+}
+
 TEST(GifDecoder, WhatEndsTheRead) {
   EXPECT_EQ(DecodeGif(Bytes{}).status, DecodeStatus::kEmpty);
   EXPECT_EQ(DecodeGif(Bytes{'G', 'I'}).status, DecodeStatus::kNotGif);
@@ -446,9 +501,20 @@ TEST(GifDecoder, RefusesPicturesBeyondTheLimits) {
   const GifFile a = DecodeGif(huge);
   EXPECT_EQ(a.status, DecodeStatus::kScreenTooLarge);
   EXPECT_TRUE(a.frames.empty());
-  // One side within the limit but the area too big for the buffers.
-  EXPECT_EQ(DecodeGif(test::Header(16000, 16000)).status, DecodeStatus::kScreenTooLarge);
-  EXPECT_TRUE(DecodeGif(test::Header(kMaxSide, 100)).Ok());
+  EXPECT_EQ(RefusalText(a),
+            "logical screen too large: 65535 x 65535 pixels, whose buffers "
+            "would pass 256 MiB");
+  // The limit is on the area: a long thin screen is small.
+  const struct {
+    int width, height;
+    bool ok;
+  } screens[] = {{16000, 16000, false}, {7000, 7000, true}, {65535, 1, true},
+                 {1, 65535, true},      {65535, 819, true}, {65535, 820, false}};
+  for (const auto& c : screens) {
+    const GifFile g = DecodeGif(test::Header(c.width, c.height));
+    EXPECT_EQ(g.Ok(), c.ok) << c.width << "x" << c.height;
+    EXPECT_EQ(g.status, c.ok ? DecodeStatus::kOk : DecodeStatus::kScreenTooLarge);
+  }
 
   // A small screen and a frame far outside it: refused before any allocation.
   Bytes far = test::Header(10, 10);
@@ -463,10 +529,19 @@ TEST(GifDecoder, RefusesPicturesBeyondTheLimits) {
   EXPECT_EQ(b.frames.size(), 1u);
   EXPECT_EQ(b.logical_width, 10);
 
+  EXPECT_EQ(RefusalText(b),
+            "frame too large, dropped with the frames after it: it would make "
+            "the picture 60001 x 60001 pixels, whose buffers would pass 256 MiB");
+
   // The same as the only frame: nothing to show, the load fails.
   Bytes only = test::Header(10, 10);
   test::Append(only, test::Image(s));
-  EXPECT_EQ(DecodeGif(only).status, DecodeStatus::kScreenTooLarge);
+  const GifFile none = DecodeGif(only);
+  EXPECT_EQ(none.status, DecodeStatus::kFrameTooLarge);
+  EXPECT_EQ(RefusalText(none).rfind("every frame too large: the first would make the picture "
+                                    "60001 x 60001 pixels",
+                                    0),
+            0u);
 
   // Many large frames (with almost no data): the budget runs out and the
   // rest is dropped.

@@ -257,6 +257,13 @@ TEST(GifPlayer, LoadFailures) {
   EXPECT_EQ(rig.player.LoadFile(dir / "huge.gif"), LoadResult::kScreenTooLarge);
   EXPECT_TRUE(rig.player.Empty());
   EXPECT_EQ(rig.player.FrameCount(), 0);
+  // The refused file stays, so the reason can be told.
+  EXPECT_EQ(rig.player.File().status, DecodeStatus::kScreenTooLarge);
+  EXPECT_EQ(rig.player.File().refused_width, 65535);
+  Bytes far = test::Header(4, 4);
+  test::Append(far, test::Image(test::Solid(60000, 60000, 1, 1, 1)));
+  EXPECT_EQ(rig.Load(far), LoadResult::kFrameTooLarge);
+  EXPECT_EQ(rig.player.File().status, DecodeStatus::kFrameTooLarge);
   rig.player.Tick();  // nothing to do, nothing to break
   rig.player.SetCurrentFrame(1);
   // A GIF with no image is loaded but shows nothing.

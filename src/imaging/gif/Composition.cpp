@@ -37,9 +37,10 @@ void Composition::Clear() {
   gif_ = nullptr;
   width_ = height_ = 0;
   has_mask_ = false;
-  pixels_.clear();
-  mask_.clear();
-  saved_.clear();
+  // Replaced by empty buffers: clear() would keep the memory.
+  pixels_ = std::vector<std::uint32_t>();
+  mask_ = std::vector<std::uint8_t>();
+  saved_ = std::vector<Saved>();
 }
 
 void Composition::Draw(int n) {

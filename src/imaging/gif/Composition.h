@@ -17,6 +17,7 @@ class Composition {
   // transparent mask when some frame is transparent. Keeps a reference to
   // `gif`, which must outlive the composition or the next Reset.
   void Reset(const GifFile& gif);
+  // Empties the picture and gives its memory back.
   void Clear();
 
   // Draws frame n (0-based) over what is there. A "restore previous" frame

@@ -19,6 +19,12 @@ int U16(std::span<const std::uint8_t> d, std::size_t at) {
   return d[at] | (d[at + 1] << 8);
 }
 
+// Bytes that begin a block: where image data should be, one of these means
+// the image has none (no LZW code size is this large).
+bool StartsBlock(std::uint8_t byte) {
+  return byte == kExtension || byte == kImage || byte == kTrailer;
+}
+
 // Bytes the composition and its mask need for a screen of w by h.
 std::size_t ScreenBytes(std::size_t w, std::size_t h) {
   return w * h * 5;
@@ -135,8 +141,9 @@ struct Reader {
   GifFile& gif;
   std::size_t buffer_bytes = 0;  // held by the frames read so far
 
-  // Reads the image at `pos` (its separator). Returns false, with `stop`
-  // set, when no frame could be made of it.
+  // Reads the image at `pos` (its separator). An image without pixels (no
+  // width, no height, or no image data at all) is read past and adds no
+  // frame. Returns false, with `stop` set, when reading must end there.
   bool ReadFrame(std::size_t& pos, const GraphicControl& control, std::string& comment,
                  StopReason& stop) {
     if (data.size() - pos < 10) {
@@ -161,6 +168,15 @@ struct Reader {
       frame.colors = gif.global_colors;
     }
     frame.interlaced = (packed & 0x40) != 0;
+    // The comment belongs to this image, kept or not.
+    std::string pending_comment = std::move(comment);
+    comment.clear();
+    if (pos < data.size() && StartsBlock(data[pos]))
+      return true;  // no image data: the next block follows the descriptor
+    if (frame.width == 0 || frame.height == 0) {
+      pos = DecodeLzw(data, pos, {});
+      return true;
+    }
     const int disposal = (control[1] >> 2) & 7;
     frame.disposal = (disposal == 0 || disposal == 1 || disposal == 3) ? disposal : 2;
     frame.delay_ms = std::max(U16(control, 2) * 10, 1);
@@ -171,9 +187,12 @@ struct Reader {
     const int right = std::max(gif.logical_width, frame.left + frame.width);
     const int bottom = std::max(gif.logical_height, frame.top + frame.height);
     const std::size_t frame_bytes = frame.BufferBytes();
-    if (right > kMaxSide || bottom > kMaxSide ||
-        buffer_bytes + frame_bytes + ScreenBytes(right, bottom) > kMaxBufferBytes) {
+    if (buffer_bytes + frame_bytes +
+            ScreenBytes(static_cast<std::size_t>(right), static_cast<std::size_t>(bottom)) >
+        kMaxBufferBytes) {
       stop = StopReason::kFrameTooLarge;
+      gif.refused_width = right;
+      gif.refused_height = bottom;
       return false;
     }
 
@@ -194,8 +213,7 @@ struct Reader {
     }
     if (frame.transparent)
       BuildMask(frame);
-    frame.comment = std::move(comment);
-    comment.clear();
+    frame.comment = std::move(pending_comment);
 
     buffer_bytes += frame_bytes;
     gif.logical_width = right;
@@ -204,6 +222,31 @@ struct Reader {
     gif.any_interlaced = gif.any_interlaced || frame.interlaced;
     gif.frames.push_back(std::move(frame));
     return true;
+  }
+
+  // An application block: an identifier sub-block, then data sub-blocks
+  // read by their sizes. The loop block ("NETSCAPE2.0", or its twin
+  // "ANIMEXTS1.0") carries the loop count in its sub-block 1; its other
+  // sub-blocks (2 is a buffering hint) are skipped. Returns the position
+  // after the block.
+  std::size_t ReadApplication(std::size_t pos) {
+    bool identifier = true, loop_block = false;
+    while (pos < data.size()) {
+      const std::size_t size = data[pos++];
+      if (size == 0)
+        break;
+      const std::size_t end = std::min(pos + size, data.size());
+      const std::span<const std::uint8_t> block = data.subspan(pos, end - pos);
+      if (identifier) {
+        loop_block = block.size() == 11 && (std::memcmp(block.data(), "NETSCAPE2.0", 11) == 0 ||
+                                            std::memcmp(block.data(), "ANIMEXTS1.0", 11) == 0);
+        identifier = false;
+      } else if (loop_block && block.size() >= 3 && block[0] == 1) {
+        gif.loop_count = U16(block, 1);
+      }
+      pos = end;
+    }
+    return pos;
   }
 
   void ReadBlocks(std::size_t pos) {
@@ -253,21 +296,9 @@ struct Reader {
         case kComment:
           pos = AppendSubBlocks(data, pos, comment);
           break;
-        case kApplication: {
-          static constexpr char kLoopBlock[] = "NETSCAPE2.0";
-          if (data.size() - pos >= 12 && std::memcmp(data.data() + pos + 1, kLoopBlock, 11) == 0) {
-            // 11, "NETSCAPE2.0", 3, 1, loop count (2 bytes), 0
-            if (data.size() - pos < 17) {
-              stop = StopReason::kEndOfData;
-              return;
-            }
-            gif.loop_count = U16(data, pos + 14);
-            pos += 17;
-          } else {
-            pos = SkipSubBlocks(data, pos);
-          }
+        case kApplication:
+          pos = ReadApplication(pos);
           break;
-        }
         default:
           stop = StopReason::kUnknownBlock;
           return;
@@ -407,10 +438,11 @@ GifFile DecodeGif(std::span<const std::uint8_t> data) {
   gif.screen_height = U16(data, 8);
   const std::uint8_t packed = data[10];
   gif.background_index = data[11];
-  if (gif.screen_width > kMaxSide || gif.screen_height > kMaxSide ||
-      ScreenBytes(static_cast<std::size_t>(gif.screen_width),
+  if (ScreenBytes(static_cast<std::size_t>(gif.screen_width),
                   static_cast<std::size_t>(gif.screen_height)) > kMaxBufferBytes) {
     gif.status = DecodeStatus::kScreenTooLarge;
+    gif.refused_width = gif.screen_width;
+    gif.refused_height = gif.screen_height;
     return gif;
   }
   gif.logical_width = gif.screen_width;
@@ -427,7 +459,7 @@ GifFile DecodeGif(std::span<const std::uint8_t> data) {
   Reader reader{data, gif};
   reader.ReadBlocks(pos);
   if (gif.frames.empty() && gif.stop == StopReason::kFrameTooLarge) {
-    gif.status = DecodeStatus::kScreenTooLarge;
+    gif.status = DecodeStatus::kFrameTooLarge;
   }
   return gif;
 }
@@ -441,9 +473,24 @@ const char* StatusText(DecodeStatus status) {
     case DecodeStatus::kNotGif:
       return "not a GIF file";
     case DecodeStatus::kScreenTooLarge:
-      return "picture too large";
+      return "logical screen too large";
+    case DecodeStatus::kFrameTooLarge:
+      return "every frame too large";
   }
   return "?";
+}
+
+std::string RefusalText(const GifFile& gif) {
+  const std::string size =
+      std::to_string(gif.refused_width) + " x " + std::to_string(gif.refused_height) +
+      " pixels, whose buffers would pass " + std::to_string(kMaxBufferBytes >> 20) + " MiB";
+  if (gif.status == DecodeStatus::kScreenTooLarge)
+    return "logical screen too large: " + size;
+  if (gif.status == DecodeStatus::kFrameTooLarge)
+    return "every frame too large: the first would make the picture " + size;
+  if (gif.Ok() && gif.stop == StopReason::kFrameTooLarge)
+    return "frame too large, dropped with the frames after it: it would make the picture " + size;
+  return StatusText(gif.status);
 }
 
 const char* StopText(StopReason reason) {

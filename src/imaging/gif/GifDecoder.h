@@ -15,12 +15,11 @@ namespace vls::gif {
 // 256 RGB triples; entries past a table's own size are black.
 using ColorTable = std::array<std::uint8_t, 768>;
 
-// Limits that keep a hostile file from asking for huge buffers. The logical
-// screen (grown to cover every frame) may be at most kMaxSide pixels on each
-// side, and every buffer the picture needs (composition, mask, frame indices,
-// frame masks and the save areas of "restore previous" frames) must fit in
-// kMaxBufferBytes together.
-inline constexpr int kMaxSide = 16384;
+// The limit that keeps a hostile file from asking for huge buffers: every
+// buffer the picture needs (composition and mask of the logical screen grown
+// to cover every frame, frame indices, frame masks and the save areas of
+// "restore previous" frames) must fit in kMaxBufferBytes together. The limit
+// is on the area, not on a side: 65535 by 1 is a small picture.
 inline constexpr std::size_t kMaxBufferBytes = std::size_t{256} << 20;
 inline constexpr int kMaxFrames = 256;
 // Comment text kept for one frame; the rest of a longer comment is skipped.
@@ -63,7 +62,8 @@ enum class DecodeStatus {
   kOk,              // a GIF file; it may still hold no frame or have ended early
   kEmpty,           // no bytes at all
   kNotGif,          // does not begin with "GIF"
-  kScreenTooLarge,  // the logical screen is beyond the limits above
+  kScreenTooLarge,  // the screen descriptor alone asks for more than the limit
+  kFrameTooLarge,   // every frame would grow the picture past the limit
 };
 
 // Why reading stopped before the trailer, when it did.
@@ -86,6 +86,8 @@ struct GifFile {
   ColorTable global_colors{};
   int background_index = 0;
   int loop_count = 1;  // 1 without a loop block; 0 = endless
+  // The picture size a refused screen or frame asked for (see RefusalText).
+  int refused_width = 0, refused_height = 0;
   bool any_transparent = false;
   bool any_interlaced = false;
   std::vector<TFrame> frames;
@@ -99,6 +101,9 @@ GifFile DecodeGif(std::span<const std::uint8_t> data);
 // A short English text for a status, for tools and messages.
 const char* StatusText(DecodeStatus status);
 const char* StopText(StopReason reason);
+// What was refused and why, with the sizes: for a file refused as too large,
+// or read only up to a frame that was; otherwise the status text.
+std::string RefusalText(const GifFile& gif);
 
 // LZW image data starting at `pos` (the minimum code size byte, then the
 // sub-blocks) into `pixels.size()` indices in stream order. Returns the

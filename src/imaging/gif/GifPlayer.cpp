@@ -6,6 +6,25 @@
 #include <vector>
 
 namespace vls::gif {
+namespace {
+
+LoadResult RefusalOf(DecodeStatus status) {
+  switch (status) {
+    case DecodeStatus::kOk:
+      break;
+    case DecodeStatus::kEmpty:
+      return LoadResult::kEmpty;
+    case DecodeStatus::kNotGif:
+      return LoadResult::kNotGif;
+    case DecodeStatus::kScreenTooLarge:
+      return LoadResult::kScreenTooLarge;
+    case DecodeStatus::kFrameTooLarge:
+      return LoadResult::kFrameTooLarge;
+  }
+  return LoadResult::kOk;
+}
+
+}  // namespace
 
 LoadResult GifPlayer::LoadFile(const std::string& path) {
   std::error_code error;
@@ -36,23 +55,21 @@ void GifPlayer::Reset() {
   finished_ = false;
 }
 
+void GifPlayer::Clear() {
+  Reset();
+  file_name_.clear();
+  Fire(OnRepaint);
+}
+
 LoadResult GifPlayer::LoadData(std::span<const std::uint8_t> bytes) {
   Reset();
-  GifFile decoded = DecodeGif(bytes);
-  switch (decoded.status) {
-    case DecodeStatus::kOk:
-      break;
-    case DecodeStatus::kEmpty:
-      Fire(OnRepaint);
-      return LoadResult::kEmpty;
-    case DecodeStatus::kNotGif:
-      Fire(OnRepaint);
-      return LoadResult::kNotGif;
-    case DecodeStatus::kScreenTooLarge:
-      Fire(OnRepaint);
-      return LoadResult::kScreenTooLarge;
+  // A refused file is kept too (it holds no frame), so File() tells why.
+  gif_ = DecodeGif(bytes);
+  const LoadResult refused = RefusalOf(gif_.status);
+  if (refused != LoadResult::kOk) {
+    Fire(OnRepaint);
+    return refused;
   }
-  gif_ = std::move(decoded);
   picture_.Reset(gif_);
   empty_ = false;
   next_ = NextAfter(1);

@@ -46,7 +46,8 @@ enum class LoadResult {
   kReadError,       // nothing changed
   kEmpty,           // the picture is now empty
   kNotGif,          // the picture is now empty
-  kScreenTooLarge,  // the picture is now empty
+  kScreenTooLarge,  // the picture is now empty; File() tells the sizes
+  kFrameTooLarge,   // the picture is now empty; File() tells the sizes
 };
 
 class GifPlayer {
@@ -60,6 +61,9 @@ class GifPlayer {
   // Decodes bytes already in memory; the player keeps no copy of them.
   LoadResult LoadData(std::span<const std::uint8_t> bytes);
   const std::string& FileName() const { return file_name_; }
+  // Drops everything loaded: frames, the composed picture and the file name;
+  // stops the timer.
+  void Clear();
 
   // Settings of the animation.
   bool Animate() const { return animate_; }
@@ -83,6 +87,8 @@ class GifPlayer {
   bool Finished() const { return finished_; }
   int FrameCount() const { return static_cast<int>(gif_.frames.size()); }
   const TFrame& Frame(int n) const { return gif_.frames[static_cast<std::size_t>(n - 1)]; }
+  // The file as decoded; after a refused load, its status and the sizes
+  // that were refused (RefusalText), without frames.
   const GifFile& File() const { return gif_; }
   int LogicalWidth() const { return gif_.logical_width; }
   int LogicalHeight() const { return gif_.logical_height; }

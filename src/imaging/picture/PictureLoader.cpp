@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <algorithm>
 #include <array>
+#include <climits>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -25,11 +26,33 @@
 namespace vls {
 namespace {
 
-// Largest picture the loader accepts, in pixels: a file that claims more is
-// refused by the decoder before it allocates anything.
-constexpr magick_int64_t kMaxPixels = 256LL * 1024 * 1024;
-// Largest logical GIF screen side the loader composes a frame onto.
-constexpr int kMaxSide = 65535;
+// A size from the library's numbers, each clamped to what QSize holds.
+QSize SizeOf(unsigned long width, unsigned long height) {
+  const auto side = [](unsigned long n) {
+    return static_cast<int>(std::min<unsigned long>(n, INT_MAX));
+  };
+  return {side(width), side(height)};
+}
+
+std::int64_t Area(QSize size) {
+  return std::int64_t{size.width()} * size.height();
+}
+
+bool TooManyPixels(QSize size) {
+  return Area(size) > kMaxPicturePixels;
+}
+
+// The refusal of a picture beyond kMaxPicturePixels, with its size when known.
+QString TooLargeMessage(QSize size = {}) {
+  const QString limit = QStringLiteral("more than the %1 million pixels a picture may have")
+                            .arg(kMaxPicturePixels / 1000000);
+  if (size.isEmpty())
+    return QStringLiteral("Picture too large: ") + limit;
+  return QStringLiteral("Picture too large: %1 x %2 pixels, ")
+             .arg(size.width())
+             .arg(size.height()) +
+         limit;
+}
 
 // The load in progress, for the decoder's progress monitor (a plain C
 // callback without a user pointer). One load at a time, on the UI thread.
@@ -108,6 +131,9 @@ class Exception {
   Exception& operator=(const Exception&) = delete;
   ExceptionInfo* get() { return &info_; }
   bool IsError() const { return info_.severity >= ErrorException; }
+  bool IsResourceLimit() const {
+    return info_.severity == ResourceLimitError || info_.severity == ResourceLimitFatalError;
+  }
   QString Message() const {
     QString text = QString::fromLocal8Bit(info_.reason ? info_.reason : "");
     if (info_.description != nullptr && *info_.description != '\0') {
@@ -199,6 +225,9 @@ struct PngScan {
   // the colour itself.
   bool has_color_key = false;
   QRgb color_key = 0;
+  // From IHDR: the size is known before the library reads the file (its
+  // header reader refuses a size past its pixel limit without telling it).
+  QSize size;
 };
 
 PngScan ScanPng(const QString& path) {
@@ -240,6 +269,7 @@ PngScan ScanPng(const QString& path) {
     }
     if (std::memcmp(head + 4, "IHDR", 4) == 0 && length >= 13) {
       truecolor8 = buffer[8] == 8 && buffer[9] == 2;  // bit depth 8, colour type 2
+      scan.size = SizeOf(BigEndian32(buffer.data()), BigEndian32(buffer.data() + 4));
     } else if (std::memcmp(head + 4, "tRNS", 4) == 0 && truecolor8 && length == 6) {
       scan.has_color_key = true;
       scan.color_key = qRgb(buffer[1], buffer[3], buffer[5]);
@@ -396,7 +426,12 @@ void InitMagickOnce() {
   std::call_once(once, [] {
     MagickAllocFunctions(MagickRelease, MagickAllocate, MagickResize);
     InitializeMagick(nullptr);
-    SetMagickResourceLimit(PixelsResource, kMaxPixels);
+    // The library's own refusal, should a decoder get past the header check.
+    SetMagickResourceLimit(PixelsResource, kMaxPicturePixels);
+    // Decoded pixels stay in memory: the library would otherwise move a
+    // large picture's pixels into a temporary file, a plain copy on disk.
+    SetMagickResourceLimit(DiskResource, 0);
+    SetMagickResourceLimit(MapResource, 0);
   });
 }
 
@@ -449,10 +484,8 @@ QImage OnLogicalScreen(QImage frame, const Image* image) {
   const bool fills = page.x == 0 && page.y == 0 &&
                      (page.width == 0 || page.width == image->columns) &&
                      (page.height == 0 || page.height == image->rows);
-  if (fills || page.width == 0 || page.height == 0)
-    return frame;
-  if (page.width > static_cast<unsigned long>(kMaxSide) ||
-      page.height > static_cast<unsigned long>(kMaxSide)) {
+  if (fills || page.width == 0 || page.height == 0 ||
+      TooManyPixels(SizeOf(page.width, page.height))) {
     return frame;
   }
   QImage screen(static_cast<int>(page.width), static_cast<int>(page.height),
@@ -464,6 +497,27 @@ QImage OnLogicalScreen(QImage frame, const Image* image) {
   painter.drawImage(QPoint(static_cast<int>(page.x), static_cast<int>(page.y)), frame);
   painter.end();
   return screen;
+}
+
+// Why the file's header makes the picture too large to decode, or nothing.
+// A size already `known` comes first. Otherwise the header is read without
+// decoding; the size is the picture's own, or for a GIF its logical screen
+// when that is larger (the picture is composed onto it). Some decoders apply
+// the library's pixel limit to the header themselves and refuse without
+// giving the size. A header that cannot be read is left to the decode, which
+// says why.
+QString HeaderRefusal(const ImageInfo* info, PictureKind kind, QSize known) {
+  if (TooManyPixels(known))
+    return TooLargeMessage(known);
+  ImageInfoPtr ping(CloneImageInfo(info));
+  Exception exception;
+  const ImagePtr header(PingImage(ping.get(), exception.get()));
+  if (!header)
+    return exception.IsResourceLimit() ? TooLargeMessage() : QString();
+  const QSize picture = SizeOf(header->columns, header->rows);
+  const QSize screen = SizeOf(header->page.width, header->page.height);
+  const QSize size = kind == PictureKind::Gif && Area(screen) > Area(picture) ? screen : picture;
+  return TooManyPixels(size) ? TooLargeMessage(size) : QString();
 }
 
 void LoadWithMagick(const QString& path, PictureKind kind, const LoadOptions& options,
@@ -502,6 +556,17 @@ void LoadWithMagick(const QString& path, PictureKind kind, const LoadOptions& op
   std::memcpy(info->filename, name.c_str(), name.size() + 1);
   info->subimage = 0;  // first frame only
   info->subrange = 1;
+
+  // A small file may declare a picture of gigabytes: its header decides
+  // before anything is decoded.
+  magick_busy = true;
+  QString refusal = HeaderRefusal(info.get(), kind, png.size);
+  magick_busy = false;
+  if (!refusal.isEmpty()) {
+    result.outcome = LoadOutcome::TooLarge;
+    result.decoder_message = std::move(refusal);
+    return;
+  }
 
   Exception exception;
   ImagePtr image;
@@ -552,6 +617,11 @@ void LoadWithQt(const QString& path, PictureKind kind, LoadedPicture& result) {
   if (kind == PictureKind::Ico) {
     reader.setFormat("ico");
     reader.setDecideFormatFromContent(false);
+  }
+  if (const QSize declared = reader.size(); TooManyPixels(declared)) {
+    result.outcome = LoadOutcome::TooLarge;
+    result.decoder_message = TooLargeMessage(declared);
+    return;
   }
   QImage picture = reader.read();
   if (picture.isNull()) {
@@ -631,7 +701,7 @@ LoadedPicture LoadPicture(const QString& path, const LoadOptions& options) {
   } else {
     LoadWithMagick(path, kind, options, result);
   }
-  if (result.outcome == LoadOutcome::Failed)
+  if (result.outcome == LoadOutcome::Failed || result.outcome == LoadOutcome::TooLarge)
     result.failure_notice = FailureNotice(kind);
   if (result.outcome == LoadOutcome::Loaded) {
     result.width = result.image.width();

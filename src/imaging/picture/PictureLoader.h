@@ -29,6 +29,12 @@ PictureKind KindOfExtension(const QString& extension);
 // failure messages.
 bool IsLibraryKind(PictureKind kind);
 
+// Largest picture the loader decodes: 64 million pixels, 256 MB as a picture
+// of 4 bytes a pixel (decoding holds about three times that at its peak: the
+// library keeps 8 bytes a pixel). A small file may declare a picture of
+// gigabytes; its header is read first and such a file is refused.
+inline constexpr std::int64_t kMaxPicturePixels = 64'000'000;
+
 struct LoadOptions {
   int color_depth = 24;  // 0 (16 VGA colours), 1, 4, 8 or 24 bits
   bool dither = true;    // dither when colours are reduced
@@ -42,6 +48,9 @@ enum class LoadOutcome {
   NotFound,   // no such file
   Failed,     // the decoder refused the file
   Cancelled,  // ProgressHook answered 0, or the stop flag was raised
+  // The file's header declares more than kMaxPicturePixels: refused before
+  // anything was decoded, with the size in decoder_message.
+  TooLarge,
   // Asked for from inside ProgressHook while GraphicsMagick decodes another
   // file (the hook processes window events): the library cannot decode two
   // files at once on one thread. Ask again once the running load is over.
@@ -57,8 +66,9 @@ struct LoadedPicture {
   // "file not found", "Non TIF, JPeg, BMP, GIF, PNG or PCX Image" for files
   // that are not library formats, otherwise the file name in upper case.
   QString status;
-  // On Failed: the decoder's own words, and for the library formats the
-  // notice "Reading bmp file failed" (gif, png, pcx, jpg, tif).
+  // On Failed and TooLarge: the decoder's own words (or the refused size),
+  // and for the library formats the notice "Reading bmp file failed" (gif,
+  // png, pcx, jpg, tif).
   QString decoder_message;
   QString failure_notice;
 };

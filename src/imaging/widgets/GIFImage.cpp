@@ -7,12 +7,20 @@
 
 namespace vls {
 
-TGIFImage::Timer::Timer(TGIFImage* owner) {
+TGIFImage::Timer::Timer(TGIFImage* owner) : owner_(owner) {
   QObject::connect(&timer_, &QTimer::timeout, owner, [owner] { owner->player_.Tick(); });
 }
 
 void TGIFImage::Timer::SetRunning(bool on) {
-  if (on) {
+  wanted_ = on;
+  Follow();
+}
+
+void TGIFImage::Timer::Follow() {
+  const bool tick = wanted_ && owner_->isVisible();
+  if (tick == timer_.isActive())
+    return;
+  if (tick) {
     timer_.start();
   } else {
     timer_.stop();
@@ -44,39 +52,82 @@ bool TGIFImage::SetFileName(const QString& name) {
     return false;
   }
   file_name_ = name;
-  if (last_load_ != gif::LoadResult::kOk)
+  if (last_load_ != gif::LoadResult::kOk) {
+    Repaint();
     return false;
+  }
   if (auto_size_)
     resize(LogicalSize());
-  update();
+  Repaint();
   return true;
+}
+
+void TGIFImage::Clear() {
+  player_.Clear();
+  file_name_.clear();
+  last_load_ = gif::LoadResult::kEmpty;
+  image_ = QImage();
+  Repaint();
 }
 
 void TGIFImage::SetAutoSize(bool on) {
   auto_size_ = on;
   if (on && !IsEmpty())
     resize(LogicalSize());
-  update();
+  Repaint();
 }
 
 void TGIFImage::SetCenter(bool on) {
   center_ = on;
-  update();
+  Repaint();
 }
 
 void TGIFImage::SetStretch(bool on) {
   stretch_ = on;
-  update();
+  Repaint();
 }
 
 void TGIFImage::SetTile(bool on) {
   tile_ = on;
-  update();
+  Repaint();
 }
 
 void TGIFImage::SetVisible(bool on) {
   visible_ = on;
+  Repaint();
+}
+
+void TGIFImage::Repaint() {
+  if (!RefreshOpaque())
+    update();
+}
+
+bool TGIFImage::RefreshOpaque() {
+  const bool opaque = DecideOpaque();
+  if (opaque == opaque_)
+    return false;
+  // Qt paints the parent under a control only while the control is not
+  // marked opaque, so the mark must be right before the repaint is asked.
+  opaque_ = opaque;
+  setAttribute(Qt::WA_OpaquePaintEvent, opaque);
   update();
+  return true;
+}
+
+void TGIFImage::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  RefreshOpaque();
+}
+
+void TGIFImage::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  timer_.Follow();
+}
+
+void TGIFImage::hideEvent(QHideEvent* event) {
+  QWidget::hideEvent(event);
+  // Nothing of a hidden control is seen: no frame needs composing.
+  timer_.Pause();
 }
 
 bool TGIFImage::Stretching() const {
@@ -131,12 +182,11 @@ void TGIFImage::RebuildImage() {
 
 void TGIFImage::paintEvent(QPaintEvent* event) {
   // A control that covers all its pixels lets Qt skip painting the parent
-  // under it; one with transparent or uncovered pixels needs the parent drawn.
-  const bool opaque = DecideOpaque();
-  if (opaque != opaque_) {
-    opaque_ = opaque;
-    setAttribute(Qt::WA_OpaquePaintEvent, opaque);
-  }
+  // under it; one with transparent or uncovered pixels needs the parent
+  // drawn. Under a decision that changed, the parent was not drawn as the
+  // new one needs: the control only asks for a whole new paint.
+  if (RefreshOpaque())
+    return;
   player_.SyncTimer();
   if (!visible_ || IsEmpty() || FrameCount() == 0 || image_.isNull())
     return;

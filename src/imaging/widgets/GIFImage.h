@@ -38,6 +38,9 @@ class TGIFImage : public QWidget {
   bool SetFileName(const QString& name);
   QString FileName() const { return file_name_; }
   gif::LoadResult LastLoad() const { return last_load_; }
+  // Empties the control completely: stops the animation timer, frees the
+  // frames and the composed picture, forgets the file name and repaints.
+  void Clear();
 
   bool Animate() const { return player_.Animate(); }
   void SetAnimate(bool on) { player_.SetAnimate(on); }
@@ -72,7 +75,9 @@ class TGIFImage : public QWidget {
   QPoint PictureOrigin() const;
   // The control covers everything under it with its own pixels.
   bool IsOpaque() const { return DecideOpaque(); }
-  bool TimerRunning() const { return timer_.Running(); }
+  // The animation timer is ticking: the animation plays and the control is
+  // visible (a hidden control does not tick, and goes on when shown).
+  bool TimerRunning() const { return timer_.Ticking(); }
   // The picture as drawn: premultiplied ARGB, transparent where the mask is.
   const QImage& Image() const { return image_; }
   const gif::GifPlayer& Player() const { return player_; }
@@ -83,21 +88,37 @@ class TGIFImage : public QWidget {
 
  protected:
   void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+  void hideEvent(QHideEvent* event) override;
 
  private:
-  // The animation timer on a QTimer.
+  // The animation timer on a QTimer. Running() is what the player asked for;
+  // the QTimer ticks only while that holds and the control is visible.
   class Timer : public gif::AnimationTimer {
    public:
     explicit Timer(TGIFImage* owner);
     void SetInterval(int ms) override { timer_.setInterval(ms); }
     void SetRunning(bool on) override;
-    bool Running() const override { return timer_.isActive(); }
+    bool Running() const override { return wanted_; }
+    bool Ticking() const { return timer_.isActive(); }
+    // Starts or stops the QTimer as the request and the visibility say.
+    void Follow();
+    void Pause() { timer_.stop(); }
 
    private:
+    TGIFImage* owner_;
     QTimer timer_;
+    bool wanted_ = false;
   };
 
   bool DecideOpaque() const;
+  // Applies a changed opaque decision and repaints the whole control, so
+  // the parent is drawn again wherever the picture stopped covering it.
+  // Returns whether it changed.
+  bool RefreshOpaque();
+  // Repaints after a change that may change the opaque decision.
+  void Repaint();
   void RebuildImage();
 
   Timer timer_;

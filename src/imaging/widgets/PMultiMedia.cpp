@@ -82,7 +82,7 @@ void TPMultiMedia::SetMediaName(const QString& name) {
   }
   status_ = loaded.status;
   file_size_ = loaded.file_size;
-  if (loaded.outcome == LoadOutcome::Failed) {
+  if (loaded.outcome == LoadOutcome::Failed || loaded.outcome == LoadOutcome::TooLarge) {
     messages_->ShowError(loaded.decoder_message);
     if (!loaded.failure_notice.isEmpty())
       messages_->ShowInformation(loaded.failure_notice);

@@ -25,7 +25,7 @@ int main(int argc, char** argv) {
     return 1;
   }
   if (result != LoadResult::kOk) {
-    std::fprintf(stderr, "gifdump: %s: %s\n", argv[1], StatusText(player.File().status));
+    std::fprintf(stderr, "gifdump: %s: %s\n", argv[1], RefusalText(player.File()).c_str());
     return 1;
   }
   std::printf("screen %d %d frames %d loop %d\n", player.LogicalWidth(), player.LogicalHeight(),
@@ -60,7 +60,10 @@ int main(int argc, char** argv) {
     }
   }
   if (player.File().stop != StopReason::kNone) {
-    std::fprintf(stderr, "gifdump: stopped early: %s\n", StopText(player.File().stop));
+    const std::string why = player.File().stop == StopReason::kFrameTooLarge
+                                ? RefusalText(player.File())
+                                : StopText(player.File().stop);
+    std::fprintf(stderr, "gifdump: stopped early: %s\n", why.c_str());
   }
   return player.FrameCount() > 0 ? 0 : 1;
 }

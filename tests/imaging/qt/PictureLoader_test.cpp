@@ -17,9 +17,12 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QSet>
+#include <chrono>
+#include <cstdio>
 #include <functional>
 #include <vector>
 
+#include "imaging/HugePictures.h"
 #include "imaging/picture/PictureState.h"
 #include "support/TestSupport.h"
 
@@ -314,6 +317,64 @@ TEST_F(PictureLoaderTest, ALoadAskedForInsideTheHookIsBusyNotStuck) {
   EXPECT_EQ(LoadPicture(Data("own/small.pcx")).outcome, LoadOutcome::Loaded);
 }
 
+// What picture_load printed for a file, loaded in a process of its own held
+// to 1 GiB of address space (a 16000 by 16000 picture takes over 3 GiB to
+// decode), and how long it ran.
+struct ChildLoad {
+  std::string line;
+  double seconds = 0;
+};
+
+ChildLoad LoadInSmallProcess(const QString& path, const char* environment = "") {
+  const std::string command = std::string("ulimit -v 1048576 && ") + environment + " exec " +
+                              VLS_BIN_DIR "/picture_load '" + path.toStdString() + "' 2>&1";
+  const auto start = std::chrono::steady_clock::now();
+  ChildLoad run;
+  FILE* pipe = ::popen(command.c_str(), "r");
+  if (pipe == nullptr)
+    return run;
+  char buffer[512];
+  while (std::fgets(buffer, sizeof buffer, pipe) != nullptr)
+    run.line += buffer;
+  ::pclose(pipe);
+  run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  return run;
+}
+
+TEST_F(PictureLoaderTest, HugeDeclaredSizesAreRefusedFromTheHeaderAtOnce) {
+  const struct {
+    const char* file;
+    QByteArray bytes;
+    const char* size;  // as the refusal names it
+  } cases[] = {
+      {"huge.png", test::PngDeclaring(16000, 16000, true), "16000 x 16000 pixels, "},
+      // The JPEG header reader applies the pixel limit itself and gives no size.
+      {"huge.jpg", test::JpegDeclaring(16000, 16000), ""},
+      // One pixel of picture on a screen it is composed onto.
+      {"huge.gif", test::GifDeclaring(65535, 65535), "65535 x 65535 pixels, "},
+      {"huge.bmp", test::BmpDeclaring(16000, 16000), "16000 x 16000 pixels, "},
+      {"huge.pcx", test::PcxDeclaring(16000, 16000), "16000 x 16000 pixels, "},
+      {"huge.tif", test::TiffDeclaring(16000, 16000), "16000 x 16000 pixels, "},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file);
+    Write(Temp(c.file), c.bytes);
+    const ChildLoad run = LoadInSmallProcess(Temp(c.file));
+    EXPECT_EQ(run.line, std::string("too-large Picture too large: ") + c.size +
+                            "more than the 64 million pixels a picture may have\n");
+    EXPECT_LT(run.seconds, 2.0);
+  }
+}
+
+// The library would move the pixels of a picture that passes its memory
+// limit into a temporary file: a plain copy on disk. It refuses instead.
+TEST_F(PictureLoaderTest, PixelsNeverSpillToATemporaryFile) {
+  const QString path = WriteLargePicture(Temp("large.png"), "png");
+  EXPECT_EQ(LoadInSmallProcess(path).line, "loaded 300 1200\n");
+  const std::string spill = "MAGICK_LIMIT_MEMORY=1MB MAGICK_TMPDIR='" + dir.path() + "'";
+  EXPECT_EQ(LoadInSmallProcess(path, spill.c_str()).line.rfind("failed ", 0), 0u);
+}
+
 TEST_F(PictureLoaderTest, ColourDepthFollowsTheResolution) {
   EXPECT_EQ(ColorDepthFor(LoadResolution::ColorVga, 32), 0);
   EXPECT_EQ(ColorDepthFor(LoadResolution::MonoChrome, 32), 1);
@@ -403,8 +464,9 @@ class PictureSuiteTest : public PictureLoaderTest {
     EXPECT_EQ(QSize(loaded.width, loaded.height), expected);
     EXPECT_EQ(loaded.image.size(), expected);
   }
-  // A bad file either fails cleanly with both messages and no picture, or
-  // (lenient decoders) yields a picture with a real size. Never a crash.
+  // A bad file either fails cleanly (or is refused as too large) with both
+  // messages and no picture, or (lenient decoders) yields a picture with a
+  // real size. Never a crash.
   void ExpectCleanOutcome(const QString& path) {
     SCOPED_TRACE(path.toStdString());
     const LoadedPicture loaded = LoadPicture(path);
@@ -414,7 +476,7 @@ class PictureSuiteTest : public PictureLoaderTest {
       EXPECT_EQ(loaded.image.size(), QSize(loaded.width, loaded.height));
       return;
     }
-    ASSERT_EQ(loaded.outcome, LoadOutcome::Failed);
+    ASSERT_TRUE(loaded.outcome == LoadOutcome::Failed || loaded.outcome == LoadOutcome::TooLarge);
     EXPECT_TRUE(loaded.image.isNull());
     EXPECT_EQ(loaded.width, 0);
     EXPECT_FALSE(loaded.decoder_message.isEmpty());

@@ -10,6 +10,8 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <functional>
+#include <utility>
 
 #include "imaging/GifBuilder.h"
 
@@ -55,7 +57,7 @@ Bytes TwoFrames() {
   return gif;
 }
 
-// A coloured parent with the control on it.
+// A coloured window with the control on it, on the screen.
 struct Scene {
   QWidget parent;
   TGIFImage* image;
@@ -65,9 +67,18 @@ struct Scene {
     palette.setColor(QPalette::Window, kParent);
     parent.setPalette(palette);
     parent.setAutoFillBackground(true);
+    parent.show();
+    exposed = QTest::qWaitForWindowExposed(&parent);
   }
-  // What the user sees of the control, parent included.
+  // What the user sees of the control, parent included, painted afresh.
   QImage Shot() { return parent.grab(QRect(image->pos(), image->size())).toImage(); }
+  // What the window shows once pending paints are done: the pixels Qt keeps
+  // for it, so what an earlier paint left shows too.
+  QImage OnScreen() {
+    QTest::qWait(50);
+    return parent.screen()->grabWindow(parent.winId()).toImage();
+  }
+  bool exposed = false;
 };
 
 }  // namespace
@@ -242,6 +253,71 @@ class GIFImageTest : public QObject {
     QCOMPARE(scene.image->CurrentFrame(), 1);
     scene.Shot();
     QVERIFY(!scene.image->TimerRunning());
+  }
+
+  // When the control stops covering its area, Qt must paint the parent under
+  // it again: what the old picture left there must not stay.
+  void AChangedOpaqueDecisionRepaintsTheParentUnderIt() {
+    const Bytes transparent = Picture(
+        10, 10, [](int, int) { return 0; }, 0);
+    const std::pair<const char*, std::function<void(TGIFImage&)>> changes[] = {
+        {"a transparent picture", [&](TGIFImage& c) { c.SetFileName(Write(transparent)); }},
+        {"stretch off", [](TGIFImage& c) { c.SetStretch(false); }},
+        {"not visible", [](TGIFImage& c) { c.SetVisible(false); }},
+        {"emptied", [](TGIFImage& c) { c.Clear(); }},
+    };
+    for (const auto& [what, change] : changes) {
+      Scene scene;
+      QVERIFY(scene.exposed);
+      scene.image->SetStretch(true);
+      QVERIFY(scene.image->SetFileName(Write(Solid(10, 10, 1))));  // red, covering
+      QCOMPARE(scene.OnScreen().pixelColor(50, 50), QColor(Qt::red));
+      change(*scene.image);
+      QVERIFY2(scene.OnScreen().pixelColor(50, 50) == kParent, what);
+      QVERIFY2(!scene.image->testAttribute(Qt::WA_OpaquePaintEvent), what);
+    }
+  }
+
+  void ClearDropsEverything() {
+    Scene scene;
+    scene.image->SetAnimate(true);
+    QVERIFY(scene.image->SetFileName(Write(TwoFrames())));
+    QVERIFY(scene.image->TimerRunning());
+    scene.image->Clear();
+    QVERIFY(!scene.image->TimerRunning());
+    QVERIFY(scene.image->IsEmpty());
+    QCOMPARE(scene.image->FrameCount(), 0);
+    QVERIFY(scene.image->FileName().isEmpty());
+    QVERIFY(scene.image->Image().isNull());
+    QCOMPARE(scene.image->Player().Picture().Pixels().capacity(), 0u);
+    QCOMPARE(scene.Shot().pixelColor(1, 1), kParent);
+    // It loads and plays again afterwards.
+    QVERIFY(scene.image->SetFileName(Write(TwoFrames())));
+    QVERIFY(scene.image->TimerRunning());
+  }
+
+  // Nothing of a hidden control is seen, so it does not compose frames.
+  void AHiddenControlDoesNotTick() {
+    Scene scene;
+    scene.image->SetAnimate(true);
+    QVERIFY(scene.image->SetFileName(Write(TwoFrames())));
+    QVERIFY(scene.image->TimerRunning());
+    QSignalSpy changes(scene.image, &TGIFImage::OnChange);
+    scene.image->hide();
+    QVERIFY(!scene.image->TimerRunning());
+    QTest::qWait(60);  // six delays of a frame
+    QCOMPARE(changes.count(), 0);
+    scene.image->show();
+    QVERIFY(scene.image->TimerRunning());
+    QVERIFY(changes.wait(5000));
+
+    // Hidden with its window, and loaded while hidden.
+    scene.parent.hide();
+    QVERIFY(!scene.image->TimerRunning());
+    QVERIFY(scene.image->SetFileName(Write(TwoFrames())));
+    QVERIFY(!scene.image->TimerRunning());
+    scene.parent.show();
+    QVERIFY(scene.image->TimerRunning());
   }
 
   void CurrentFrameSignals() {

@@ -8,6 +8,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include "imaging/HugePictures.h"
 #include "imaging/picture/PictureState.h"
 #include "imaging/widgets/PMultiMedia.h"
 
@@ -89,6 +90,22 @@ class PMultiMediaTest : public QObject {
     messages.shown.clear();
     control->SetMediaName(Data("pngsuite/xcsn0g01.png"));
     QCOMPARE(messages.shown.value(1), QStringLiteral("info: Reading png file failed"));
+  }
+
+  void aPictureTooLargeIsRefusedWithItsSize() {
+    QTemporaryDir dir;
+    QFile huge(dir.filePath("huge.png"));
+    QVERIFY(huge.open(QIODevice::WriteOnly));
+    huge.write(vls::test::PngDeclaring(16000, 16000, false));
+    huge.close();
+    control->SetMediaName(Data("own/photo.jpg"));
+    control->SetMediaName(huge.fileName());
+    QCOMPARE(messages.shown,
+             QStringList({"error: Picture too large: 16000 x 16000 pixels, more than the 64 "
+                          "million pixels a picture may have",
+                          "info: Reading png file failed"}));
+    QVERIFY(control->Picture().isNull());
+    QCOMPARE(control->Status(), huge.fileName().toUpper());
   }
 
   void aFailedIconShowsOnlyTheError() {
