@@ -158,7 +158,12 @@ TFmainVLS::TFmainVLS(QStringList arguments, QWidget* parent)
 
   connect(TabNotebook1, &QTabWidget::currentChanged, this, [this] { TabNotebook1Click(); });
   for (QRadioButton* radio : {RadioEncrypt, RadioDecrypt, RadioWipe, RadioSlide}) {
-    connect(radio, &QRadioButton::clicked, this, [this] { TabNotebook1Click(); });
+    // Only a real change of mode resets the page: a click on the mode that
+    // is already checked keeps the gathered list.
+    connect(radio, &QRadioButton::toggled, this, [this](bool checked) {
+      if (checked)
+        TabNotebook1Click();
+    });
   }
   connect(FilterComboBox1, qOverload<int>(&QComboBox::activated), this, [this](int index) {
     filter_.Select(index);

@@ -136,6 +136,15 @@ class MainWindowTest : public QObject {
     QVERIFY(window.PreviewCheck->isHidden());
   }
 
+  void onlyARealChangeOfModeEmptiesTheList() {
+    TFmainVLS window({});
+    window.filesModel->AddEntry(QCoreApplication::applicationFilePath(), WorkMode::Encrypt);
+    QTest::mouseClick(window.RadioEncrypt, Qt::LeftButton);
+    QCOMPARE(window.filesModel->Count(), 1);
+    QTest::mouseClick(window.RadioWipe, Qt::LeftButton);
+    QCOMPARE(window.filesModel->Count(), 0);
+  }
+
   void thePreviewFollowsTheModes() {
     TFmainVLS window({});
     window.show();
