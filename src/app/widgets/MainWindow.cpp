@@ -425,6 +425,10 @@ void TFmainVLS::FormCreate() {
 }
 
 bool TFmainVLS::event(QEvent* event) {
+  if (event->type() == QEvent::Move || event->type() == QEvent::Resize ||
+      event->type() == QEvent::Show) {
+    NoteFrameOffset();
+  }
   if (event->type() == QEvent::WindowActivate) {
     FormActivate();
   } else if (event->type() == QEvent::Show && !FirstActivation) {
@@ -665,14 +669,26 @@ void TFmainVLS::Launch_butthelpClick() {
 }
 
 void TFmainVLS::RestorePosition() {
-  if (const auto position = LoadWindowPosition(ProgramSettings(), "FmainVLS"))
+  // move() places the frame's corner, which is what is saved.
+  if (const auto position = LoadWindowPosition(ProgramSettings(), "FmainVLS", pos()))
     move(*position);
 }
 
+void TFmainVLS::NoteFrameOffset() {
+  if (isVisible() &&
+      !(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))) {
+    frame_offset_ = geometry().topLeft() - frameGeometry().topLeft();
+  }
+}
+
 void TFmainVLS::SavePosition() {
-  // The normal placement, also when minimised or maximised.
-  const QRect normal = (isMinimized() || isMaximized()) ? normalGeometry() : frameGeometry();
-  SaveWindowPosition(ProgramSettings(), "FmainVLS", normal.topLeft());
+  // The frame's corner of the normal placement. Minimised or maximised, only
+  // the normal client area is known: its corner less the frame's border as it
+  // was in the normal placement.
+  QPoint corner = frameGeometry().topLeft();
+  if (isMinimized() || isMaximized() || isFullScreen())
+    corner = normalGeometry().topLeft() - frame_offset_;
+  SaveWindowPosition(ProgramSettings(), "FmainVLS", corner);
 }
 
 }  // namespace vls
