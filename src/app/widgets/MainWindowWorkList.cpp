@@ -3,12 +3,18 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QFileIconProvider>
+#include <QHash>
+#include <QIcon>
 #include <QLabel>
 #include <QListView>
+#include <QMimeDatabase>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTreeView>
 #include <algorithm>
+#include <memory>
+#include <vector>
 
 #include "app/FileIterator.h"
 #include "app/widgets/MainWindow.h"
@@ -62,14 +68,22 @@ void TFmainVLS::Btn_AddClick() {
   const QString folder = FileListFolder();
   if (folder.isEmpty())
     return;
-  QModelIndexList selected = FileListBox1->selectionModel()->selectedIndexes();
-  std::sort(selected.begin(), selected.end(),
-            [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
+  // One entry per selected file: a selection can hold every column of a row
+  // (Ctrl+A selects the size, type and date cells too), and only the name
+  // column names the file.
+  std::vector<int> rows;
+  for (const QModelIndex& index : FileListBox1->selectionModel()->selectedIndexes()) {
+    if (index.parent() == FileListBox1->rootIndex())
+      rows.push_back(index.row());
+  }
+  std::sort(rows.begin(), rows.end());
+  rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
   const WorkMode mode = CurrentMode();
   {
     TWorkList::Batch quiet(*filesModel);
-    for (const QModelIndex& index : selected) {
-      const QString path = QDir(folder).filePath(fileModel->fileName(index));
+    for (const int row : rows) {
+      const QModelIndex name = fileModel->index(row, 0, FileListBox1->rootIndex());
+      const QString path = QDir(folder).filePath(fileModel->fileName(name));
       if (AcceptForAdd(mode, PathBytes(path)))
         filesModel->AddEntry(path, mode);
     }

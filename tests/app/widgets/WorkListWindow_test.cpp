@@ -4,15 +4,21 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QDragEnterEvent>
 #include <QFile>
+#include <QIcon>
 #include <QLabel>
 #include <QListView>
+#include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeView>
+#include <QUrl>
+#include <cstdio>
 
 #include "app/widgets/MainWindow.h"
 #include "app/widgets/MessageBoxes.h"
@@ -113,6 +119,17 @@ class WorkListWindowTest : public QObject {
     QCOMPARE(window.filesModel->Count(), 0);
     QCOMPARE(window.HintLb->text(), QString());
     QVERIFY(!window.Btn_Clear->isEnabled());
+  }
+
+  void selectAllAddsOneRowPerFileNotPerCell() {
+    QTemporaryDir dir;
+    Touch(dir.filePath("a.txt"), "1");
+    TFmainVLS window({});
+    QTest::mouseClick(window.RadioWipe, Qt::LeftButton);
+    ShowFolder(window, dir.path(), 1);
+    QTest::keyClick(window.FileListBox1, Qt::Key_A, Qt::ControlModifier);
+    window.Btn_AddClick();
+    QCOMPARE(Rows(window), QStringList({"a.txt"}));
   }
 
   void addAllFollowsTheModeRules() {
