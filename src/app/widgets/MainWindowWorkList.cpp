@@ -26,6 +26,36 @@
 #include "protect/widgets/Ask.h"
 
 namespace vls {
+namespace {
+
+// The small icon of a work-list row: a folder's, or the icon of the file's
+// type as its name gives it, with the icon provider's plain file icon where
+// the theme has none. The name alone decides, so drawing a row never reads
+// a file (which could hang on a slow mount); icons are kept per type.
+class RowIcons {
+ public:
+  QIcon Of(const QString& path, bool folder) {
+    if (folder)
+      return provider_.icon(QAbstractFileIconProvider::Folder);
+    const QString name = path.mid(path.lastIndexOf(u'/') + 1);
+    const QMimeType type = types_.mimeTypeForFile(name, QMimeDatabase::MatchExtension);
+    auto known = icons_.constFind(type.name());
+    if (known != icons_.constEnd())
+      return *known;
+    QIcon icon = QIcon::fromTheme(type.iconName(), QIcon::fromTheme(type.genericIconName()));
+    if (icon.isNull())
+      icon = provider_.icon(QAbstractFileIconProvider::File);
+    icons_.insert(type.name(), icon);
+    return icon;
+  }
+
+ private:
+  QFileIconProvider provider_;
+  QMimeDatabase types_;
+  QHash<QString, QIcon> icons_;
+};
+
+}  // namespace
 
 void TFmainVLS::SetUpWorkList() {
   batch_window_ = std::make_unique<WindowBatch>(*this);
@@ -33,6 +63,9 @@ void TFmainVLS::SetUpWorkList() {
   filesModel->StatusLine = [this](const QString& line) {
     HintLb->setText(line);
     HintLb->repaint();
+  };
+  filesModel->IconOf = [icons = std::make_shared<RowIcons>()](const QString& path, bool folder) {
+    return QVariant(icons->Of(path, folder));
   };
   connect(Add, &QPushButton::clicked, this, [this] { Btn_AddClick(); });
   connect(AddALL, &QPushButton::clicked, this, [this] { Btn_AddALLClick(); });

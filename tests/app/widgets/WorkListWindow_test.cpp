@@ -132,6 +132,18 @@ class WorkListWindowTest : public QObject {
     QCOMPARE(Rows(window), QStringList({"a.txt"}));
   }
 
+  void rowsShowTheirFilesIcon() {
+    QTemporaryDir dir;
+    Touch(dir.filePath("a.txt"));
+    TFmainVLS window({});
+    QTest::mouseClick(window.RadioWipe, Qt::LeftButton);
+    window.FileDrag1Drop({dir.filePath("a.txt"), dir.path()});
+    for (int row = 0; row < 2; ++row) {
+      const QVariant icon = window.filesModel->index(row, 0).data(Qt::DecorationRole);
+      QVERIFY(!icon.value<QIcon>().isNull());
+    }
+  }
+
   void addAllFollowsTheModeRules() {
     QTemporaryDir dir;
     for (const char* name : {"a.txt", "b.vlp", "c.AS1", "d.as1"})
