@@ -22,6 +22,7 @@
 #include <QVBoxLayout>
 
 #include "app/DesktopShortcut.h"
+#include "app/FileIterator.h"
 #include "app/WindowPosition.h"
 #include "app/widgets/FileDrag.h"
 #include "app/widgets/HelpWindow.h"
@@ -33,6 +34,7 @@
 #include "imaging/picture/PictureState.h"
 #include "imaging/widgets/GIFImage.h"
 #include "imaging/widgets/PMultiMedia.h"
+#include "platform/AnsiText.h"
 #include "protect/Batch.h"
 #include "protect/ProtectState.h"
 #include "viewing/widgets/KeyIndicators.h"
@@ -73,6 +75,23 @@ TPMultiMedia* PictureControl(const char* name, PictureMessages* messages) {
   control->SetImageReadRes(LoadResolution::AutoMatic);
   control->SetMessages(messages);
   return control;
+}
+
+// Files of a folder whose names are not UTF-8. Qt's directory listing leaves
+// such names out, and the file list with it; this walk reads the names as
+// bytes. Run once the list has loaded the folder, when its entries are cached.
+int CountNamesNotUtf8(const QString& folder) {
+  int count = 0;
+  TFileIterator walk;
+  walk.SetOptions(0);  // bare names of this folder only
+  walk.SetRootFolder(PathBytes(folder));
+  walk.OnAddFileQuery = [&count](TFileIterator&, const std::string& name, const TFileInfo&,
+                                 bool& can_add) {
+    count += IsValidUtf8(name) ? 0 : 1;
+    can_add = false;
+  };
+  walk.Execute();
+  return count;
 }
 
 }  // namespace
@@ -126,6 +145,15 @@ TFmainVLS::TFmainVLS(QStringList arguments, QWidget* parent)
   fileModel->setNameFilterDisables(false);
   FileListBox1 = Named(new QListView, "FileListBox1");
   FileListBox1->setModel(fileModel);
+  connect(fileModel, &QFileSystemModel::directoryLoaded, this, [this](const QString& folder) {
+    if (QDir::cleanPath(folder) != QDir::cleanPath(folder_))
+      return;
+    if (const int unlisted = CountNamesNotUtf8(folder); unlisted > 0) {
+      HintLb->setText(QString("Not listed here: %1 file(s) whose names are not UTF-8 "
+                              "(Add All and drops take them)")
+                          .arg(unlisted));
+    }
+  });
   FileListBox1->setSelectionMode(QAbstractItemView::ExtendedSelection);
   FileListBox1->setEditTriggers(QAbstractItemView::NoEditTriggers);
 

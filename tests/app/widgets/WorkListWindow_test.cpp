@@ -144,6 +144,33 @@ class WorkListWindowTest : public QObject {
     }
   }
 
+  void namesThatAreNotUtf8ArriveAsTheirBytes() {
+    QTemporaryDir dir;
+    const QByteArray name = QFile::encodeName(dir.path()) + "/caf\xE9.txt";
+    FILE* raw = std::fopen(name.constData(), "wb");  // QFile cannot name it
+    QVERIFY(raw != nullptr);
+    // Nor can QTemporaryDir, which would leave the folder behind.
+    const auto remove = qScopeGuard([&name] { std::remove(name.constData()); });
+    std::fputs("abc", raw);
+    std::fclose(raw);
+    TFmainVLS window({});
+    QTest::mouseClick(window.RadioWipe, Qt::LeftButton);
+    QMimeData mime;
+    mime.setUrls({QUrl::fromEncoded("file://" + name.toPercentEncoding("/"))});
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&window, &enter);
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&window, &drop);
+    QCOMPARE(window.filesModel->Count(), 1);
+    QCOMPARE(window.filesModel->PathAt(0), name.toStdString());
+    QCOMPARE(window.filesModel->SizeAt(0), 3);
+
+    // Qt's listing leaves the name out of the file list; the status line says so.
+    Touch(dir.filePath("plain.txt"));
+    ShowFolder(window, dir.path(), 1);
+    QTRY_VERIFY(window.HintLb->text().startsWith("Not listed here: 1 file(s)"));
+  }
+
   void addAllFollowsTheModeRules() {
     QTemporaryDir dir;
     for (const char* name : {"a.txt", "b.vlp", "c.AS1", "d.as1"})
