@@ -135,9 +135,10 @@ void TFmainVLS::Btn_AddALLClick() {
   const std::string filter = FilterComboBox1->currentText().toStdString();
   {
     TWorkList::Batch quiet(*filesModel);
-    repaint();
+    // Painted before the walk, which paints nothing until it adds a file.
     HintLb->setText("Browsing Directories...");
     SetBusy(true);
+    repaint();
     TFileIterator iterator;
     iterator.SetOptions(fiPath | fiDetails | (answer == kAnswerYes ? fiRecurseFolders : 0u));
     iterator.SetRootFolder(PathBytes(folder));

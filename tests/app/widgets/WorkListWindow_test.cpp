@@ -31,6 +31,33 @@
 
 using namespace vls;
 
+namespace {
+
+// What the user sees of the status line and the busy lamp, paint by paint.
+class PaintLog : public QObject {
+ public:
+  explicit PaintLog(TFmainVLS& window) : window_(window) {
+    window.HintLb->installEventFilter(this);
+    window.LedBusy->installEventFilter(this);
+  }
+  QStringList seen;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Paint) {
+      seen << (watched == window_.HintLb ? window_.HintLb->text()
+               : window_.LedBusy->isOn() ? "busy"
+                                         : "idle");
+    }
+    return false;
+  }
+
+ private:
+  TFmainVLS& window_;
+};
+
+}  // namespace
+
 class WorkListWindowTest : public QObject {
   Q_OBJECT
 
@@ -169,6 +196,20 @@ class WorkListWindowTest : public QObject {
     Touch(dir.filePath("plain.txt"));
     ShowFolder(window, dir.path(), 1);
     QTRY_VERIFY(window.HintLb->text().startsWith("Not listed here: 1 file(s)"));
+  }
+
+  void addAllShowsItIsBusyBeforeItWalks() {
+    QTemporaryDir empty;
+    TFmainVLS window({});
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    ShowFolder(window, empty.path(), 0);
+    PaintLog painted(window);
+    TAsk::SetNextAnswer(kAnswerNo);
+    window.Btn_AddALLClick();
+    QVERIFY2(painted.seen.contains("Browsing Directories..."), qPrintable(painted.seen.join('|')));
+    QVERIFY2(painted.seen.contains("busy"), qPrintable(painted.seen.join('|')));
+    QVERIFY(window.LedReady->isOn());
   }
 
   void addAllFollowsTheModeRules() {
