@@ -23,14 +23,15 @@ std::optional<int> ParseCoordinate(const QString& text) {
   return value;
 }
 
-std::optional<QPoint> LoadWindowPosition(QSettings& settings, const QString& group) {
+std::optional<QPoint> LoadWindowPosition(QSettings& settings, const QString& group,
+                                         QPoint current) {
   settings.beginGroup(group);
   const auto left = ParseCoordinate(settings.value("Left").toString());
   const auto top = ParseCoordinate(settings.value("Top").toString());
   settings.endGroup();
-  if (!left || !top)
+  if (!left && !top)
     return std::nullopt;
-  return QPoint(*left, *top);
+  return QPoint(left.value_or(current.x()), top.value_or(current.y()));
 }
 
 void SaveWindowPosition(QSettings& settings, const QString& group, QPoint topLeft) {

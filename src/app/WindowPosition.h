@@ -16,8 +16,9 @@ QSettings& ProgramSettings();
 // Reads one coordinate; missing or unreadable values give nothing.
 std::optional<int> ParseCoordinate(const QString& text);
 
-// The stored edges of the window group, when both can be read.
-std::optional<QPoint> LoadWindowPosition(QSettings& settings, const QString& group);
+// The stored edges of the window group: each edge that can be read replaces
+// that edge of current; nothing when neither can be read.
+std::optional<QPoint> LoadWindowPosition(QSettings& settings, const QString& group, QPoint current);
 void SaveWindowPosition(QSettings& settings, const QString& group, QPoint topLeft);
 
 }  // namespace vls

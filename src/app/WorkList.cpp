@@ -1,7 +1,6 @@
 #include "app/WorkList.h"
 
 #include <QDate>
-#include <QFile>
 #include <QRegularExpression>
 #include <QTime>
 #include <algorithm>
@@ -78,6 +77,45 @@ QString GeneralFormat(std::int64_t count, int shift, const QString& separator) {
   return result + "E" + QString::number(integer_digits - 1);
 }
 
+// A byte b that is not part of a UTF-8 character stands in a path's text as
+// kEscapedByte + b; only bytes from 0x80 up can be such bytes.
+constexpr char16_t kEscapedByte = 0xDC00;
+
+// Length of the well-formed UTF-8 character at bytes[at] (shortest form, no
+// surrogates, at most U+10FFFF), or 0 when none starts there.
+std::size_t Utf8SequenceLength(const std::string& bytes, std::size_t at) {
+  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(bytes[at + i]); };
+  const unsigned char lead = byte(0);
+  if (lead < 0x80)
+    return 1;
+  std::size_t length;
+  unsigned char low = 0x80, high = 0xBF;  // the range of the second byte
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    if (lead == 0xE0)
+      low = 0xA0;
+    if (lead == 0xED)
+      high = 0x9F;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    if (lead == 0xF0)
+      low = 0x90;
+    if (lead == 0xF4)
+      high = 0x8F;
+  } else {
+    return 0;
+  }
+  if (bytes.size() - at < length || byte(1) < low || byte(1) > high)
+    return 0;
+  for (std::size_t i = 2; i < length; ++i) {
+    if ((byte(i) & 0xC0) != 0x80)
+      return 0;
+  }
+  return length;
+}
+
 QString FileNameText(const std::string& path) {
   std::string_view name = path;
   while (name.size() > 1 && name.back() == kPathSeparator)
@@ -85,7 +123,7 @@ QString FileNameText(const std::string& path) {
   const auto slash = name.rfind(kPathSeparator);
   if (slash != std::string_view::npos && slash + 1 < name.size())
     name.remove_prefix(slash + 1);
-  return PathText(std::string(name));
+  return PathDisplayText(std::string(name));
 }
 
 }  // namespace
@@ -189,11 +227,49 @@ QString DateText(DosDateTime time, const QLocale& locale) {
 }
 
 std::string PathBytes(const QString& path) {
-  return QFile::encodeName(path).toStdString();
+  std::string bytes;
+  bytes.reserve(static_cast<std::size_t>(path.size()));
+  qsizetype run = 0;  // start of the text not yet converted
+  const auto flush = [&](qsizetype end) {
+    const QByteArray utf8 = QStringView(path).sliced(run, end - run).toUtf8();
+    bytes.append(utf8.constData(), static_cast<std::size_t>(utf8.size()));
+  };
+  for (qsizetype at = 0; at < path.size(); ++at) {
+    const char16_t unit = path[at].unicode();
+    if (QChar::isHighSurrogate(unit) && at + 1 < path.size() &&
+        QChar::isLowSurrogate(path[at + 1].unicode())) {
+      ++at;  // a character beyond the basic plane, not an escaped byte
+      continue;
+    }
+    if (unit < kEscapedByte + 0x80 || unit > kEscapedByte + 0xFF)
+      continue;
+    flush(at);
+    bytes.push_back(static_cast<char>(unit - kEscapedByte));
+    run = at + 1;
+  }
+  flush(path.size());
+  return bytes;
 }
 
 QString PathText(const std::string& path) {
-  return QFile::decodeName(QByteArray(path.data(), static_cast<qsizetype>(path.size())));
+  QString text;
+  std::size_t run = 0;  // start of the bytes not yet converted
+  std::size_t at = 0;
+  while (at < path.size()) {
+    if (const std::size_t length = Utf8SequenceLength(path, at); length > 0) {
+      at += length;
+      continue;
+    }
+    text += QString::fromUtf8(path.data() + run, static_cast<qsizetype>(at - run));
+    text += QChar(static_cast<char16_t>(kEscapedByte + static_cast<unsigned char>(path[at])));
+    run = ++at;
+  }
+  text += QString::fromUtf8(path.data() + run, static_cast<qsizetype>(at - run));
+  return text;
+}
+
+QString PathDisplayText(const std::string& path) {
+  return QString::fromUtf8(path.data(), static_cast<qsizetype>(path.size()));
 }
 
 TWorkList::TWorkList(QObject* parent) : QAbstractTableModel(parent) {}
@@ -320,7 +396,7 @@ QString TWorkList::Summary() const {
 }
 
 QString TWorkList::EntryLine(const std::string& path) const {
-  return Summary() + " " + PathText(path) + QString(10, u' ');
+  return Summary() + " " + PathDisplayText(path) + QString(10, u' ');
 }
 
 int TWorkList::rowCount(const QModelIndex& parent) const {
@@ -346,7 +422,7 @@ QVariant TWorkList::data(const QModelIndex& index, int role) const {
         case ColModified:
           return DateText(row.time);
         case ColPath:
-          return PathText(*row.path);
+          return PathDisplayText(*row.path);
         default:
           return {};
       }

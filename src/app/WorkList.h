@@ -45,8 +45,14 @@ QString DateText(DosDateTime time);
 QString DateText(DosDateTime time, const QLocale& locale);
 
 // Paths in the list are the bytes the file system uses; the window converts.
+// A name need not be UTF-8: each byte that is not part of a UTF-8 character
+// travels through the text as the lone surrogate U+DC80..U+DCFF (which no
+// decoded name holds), so PathBytes(PathText(bytes)) gives the same bytes
+// back. QFile::encodeName and decodeName would replace such bytes.
 std::string PathBytes(const QString& path);
 QString PathText(const std::string& path);
+// The path as the user reads it: bytes that are not UTF-8 show as U+FFFD.
+QString PathDisplayText(const std::string& path);
 
 class TWorkList : public QAbstractTableModel {
  public:

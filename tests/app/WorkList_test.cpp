@@ -329,5 +329,27 @@ TEST_F(WorkListTest, KeepsPathsAsTheFileSystemsBytes) {
   EXPECT_EQ(list.data(list.index(1, 0)).toString(), QString::fromUtf8("\xC3\xA9t\xC3\xA9.txt"));
 }
 
+TEST(PathTextTest, AnyBytesComeBackFromTheirText) {
+  const struct {
+    std::string bytes;
+    bool utf8;
+  } cases[] = {
+      {"/tmp/plain.txt", true},    {"\xC3\xA9t\xC3\xA9 \xF0\x9F\x98\x80.png", true},
+      {"caf\xE9.txt", false},      {"\xED\xB2\x80", false},  // an encoded surrogate, itself U+DC80
+      {"\xF0\x9F\x98", false},                               // a character cut short
+      {"\xC0\xAF", false},                                   // an overlong "/"
+      {"\xF4\x90\x80\x80", false},                           // beyond U+10FFFF
+      {"\xFF\xFE/\x80", false},
+  };
+  for (const auto& c : cases) {
+    const QString text = PathText(c.bytes);
+    EXPECT_EQ(PathBytes(text), c.bytes) << c.bytes;
+    EXPECT_EQ(PathDisplayText(c.bytes).contains(QChar::ReplacementCharacter), !c.utf8) << c.bytes;
+    if (c.utf8) {
+      EXPECT_EQ(text, QString::fromUtf8(c.bytes.c_str())) << c.bytes;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace vls

@@ -5,9 +5,29 @@
 #include <QMimeData>
 #include <QUrl>
 
+#include "app/WorkList.h"
+
 namespace vls {
 
 namespace {
+
+// The path of a file URL as the bytes the system gave: its percent-encoded
+// path decoded byte for byte (toLocalFile would replace bytes that are not
+// UTF-8, which then names a file that does not exist). Empty for other URLs,
+// for a file on another host, for a relative path and for a path holding a
+// NUL byte, which would name a different file.
+QString LocalPath(const QUrl& url) {
+  if (!url.isLocalFile())
+    return {};
+  if (const QString host = url.host();
+      !host.isEmpty() && host.compare(QLatin1String("localhost"), Qt::CaseInsensitive) != 0) {
+    return {};
+  }
+  const QByteArray bytes = QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
+  if (!bytes.startsWith('/') || bytes.contains('\0'))
+    return {};
+  return PathText(bytes.toStdString());
+}
 
 // The local paths of the file URLs a drag carries, in their order.
 QStringList LocalPaths(const QMimeData* mime) {
@@ -15,8 +35,8 @@ QStringList LocalPaths(const QMimeData* mime) {
   if (mime == nullptr || !mime->hasUrls())
     return paths;
   for (const QUrl& url : mime->urls()) {
-    if (url.isLocalFile())
-      paths << url.toLocalFile();
+    if (const QString path = LocalPath(url); !path.isEmpty())
+      paths << path;
   }
   return paths;
 }

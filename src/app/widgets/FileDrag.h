@@ -18,7 +18,7 @@ class TFileDrag : public QObject {
   explicit TFileDrag(QWidget* owner);
   ~TFileDrag() override;
 
-  // Full path of each dropped file.
+  // Full path of each dropped file, as the bytes the system gave (PathText).
   const QStringList& NameWithPath() const { return name_with_path_; }
   // The text after each path's last separator.
   const QStringList& NameOnly() const { return name_only_; }

@@ -22,6 +22,7 @@
 #include <QVBoxLayout>
 
 #include "app/DesktopShortcut.h"
+#include "app/FileIterator.h"
 #include "app/WindowPosition.h"
 #include "app/widgets/FileDrag.h"
 #include "app/widgets/HelpWindow.h"
@@ -33,6 +34,7 @@
 #include "imaging/picture/PictureState.h"
 #include "imaging/widgets/GIFImage.h"
 #include "imaging/widgets/PMultiMedia.h"
+#include "platform/AnsiText.h"
 #include "protect/Batch.h"
 #include "protect/ProtectState.h"
 #include "viewing/widgets/KeyIndicators.h"
@@ -73,6 +75,23 @@ TPMultiMedia* PictureControl(const char* name, PictureMessages* messages) {
   control->SetImageReadRes(LoadResolution::AutoMatic);
   control->SetMessages(messages);
   return control;
+}
+
+// Files of a folder whose names are not UTF-8. Qt's directory listing leaves
+// such names out, and the file list with it; this walk reads the names as
+// bytes. Run once the list has loaded the folder, when its entries are cached.
+int CountNamesNotUtf8(const QString& folder) {
+  int count = 0;
+  TFileIterator walk;
+  walk.SetOptions(0);  // bare names of this folder only
+  walk.SetRootFolder(PathBytes(folder));
+  walk.OnAddFileQuery = [&count](TFileIterator&, const std::string& name, const TFileInfo&,
+                                 bool& can_add) {
+    count += IsValidUtf8(name) ? 0 : 1;
+    can_add = false;
+  };
+  walk.Execute();
+  return count;
 }
 
 }  // namespace
@@ -126,6 +145,15 @@ TFmainVLS::TFmainVLS(QStringList arguments, QWidget* parent)
   fileModel->setNameFilterDisables(false);
   FileListBox1 = Named(new QListView, "FileListBox1");
   FileListBox1->setModel(fileModel);
+  connect(fileModel, &QFileSystemModel::directoryLoaded, this, [this](const QString& folder) {
+    if (QDir::cleanPath(folder) != QDir::cleanPath(folder_))
+      return;
+    if (const int unlisted = CountNamesNotUtf8(folder); unlisted > 0) {
+      HintLb->setText(QString("Not listed here: %1 file(s) whose names are not UTF-8 "
+                              "(Add All and drops take them)")
+                          .arg(unlisted));
+    }
+  });
   FileListBox1->setSelectionMode(QAbstractItemView::ExtendedSelection);
   FileListBox1->setEditTriggers(QAbstractItemView::NoEditTriggers);
 
@@ -158,7 +186,12 @@ TFmainVLS::TFmainVLS(QStringList arguments, QWidget* parent)
 
   connect(TabNotebook1, &QTabWidget::currentChanged, this, [this] { TabNotebook1Click(); });
   for (QRadioButton* radio : {RadioEncrypt, RadioDecrypt, RadioWipe, RadioSlide}) {
-    connect(radio, &QRadioButton::clicked, this, [this] { TabNotebook1Click(); });
+    // Only a real change of mode resets the page: a click on the mode that
+    // is already checked keeps the gathered list.
+    connect(radio, &QRadioButton::toggled, this, [this](bool checked) {
+      if (checked)
+        TabNotebook1Click();
+    });
   }
   connect(FilterComboBox1, qOverload<int>(&QComboBox::activated), this, [this](int index) {
     filter_.Select(index);
@@ -420,6 +453,10 @@ void TFmainVLS::FormCreate() {
 }
 
 bool TFmainVLS::event(QEvent* event) {
+  if (event->type() == QEvent::Move || event->type() == QEvent::Resize ||
+      event->type() == QEvent::Show) {
+    NoteFrameOffset();
+  }
   if (event->type() == QEvent::WindowActivate) {
     FormActivate();
   } else if (event->type() == QEvent::Show && !FirstActivation) {
@@ -660,14 +697,26 @@ void TFmainVLS::Launch_butthelpClick() {
 }
 
 void TFmainVLS::RestorePosition() {
-  if (const auto position = LoadWindowPosition(ProgramSettings(), "FmainVLS"))
+  // move() places the frame's corner, which is what is saved.
+  if (const auto position = LoadWindowPosition(ProgramSettings(), "FmainVLS", pos()))
     move(*position);
 }
 
+void TFmainVLS::NoteFrameOffset() {
+  if (isVisible() &&
+      !(windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen))) {
+    frame_offset_ = geometry().topLeft() - frameGeometry().topLeft();
+  }
+}
+
 void TFmainVLS::SavePosition() {
-  // The normal placement, also when minimised or maximised.
-  const QRect normal = (isMinimized() || isMaximized()) ? normalGeometry() : frameGeometry();
-  SaveWindowPosition(ProgramSettings(), "FmainVLS", normal.topLeft());
+  // The frame's corner of the normal placement. Minimised or maximised, only
+  // the normal client area is known: its corner less the frame's border as it
+  // was in the normal placement.
+  QPoint corner = frameGeometry().topLeft();
+  if (isMinimized() || isMaximized() || isFullScreen())
+    corner = normalGeometry().topLeft() - frame_offset_;
+  SaveWindowPosition(ProgramSettings(), "FmainVLS", corner);
 }
 
 }  // namespace vls

@@ -179,6 +179,10 @@ class TFmainVLS : public QWidget, public KeyWindow {
   QWidget* BuildStatusBar();
   void RestorePosition();
   void SavePosition();
+  // The client area's corner less the frame's, kept while the window is in
+  // its normal placement, so a maximised window saves its frame's corner.
+  void NoteFrameOffset();
+  QPoint frame_offset_;
   void ShowFolderInTree(const QString& folder);
   // Wipes the plain copies an earlier run left in TempFolder.
   void WipeLeftoversOfEarlierRuns();

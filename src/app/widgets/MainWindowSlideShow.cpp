@@ -2,6 +2,7 @@
 // full-screen form.
 
 #include <QCoreApplication>
+#include <QEvent>
 #include <QPushButton>
 #include <QThread>
 
@@ -41,11 +42,27 @@ class FullSlideView : public FullScreenView {
 // The number of 100 ms waits a picture of the slide show stays for.
 constexpr int kSlideRounds = 51;
 
+// Closing the full-screen form by any means (the window manager's close,
+// Alt+F4) asks to stop, as a key or a click on it does.
+class StopWhenClosed : public QObject {
+ public:
+  using QObject::QObject;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Close)
+      SlideStop = true;
+    return QObject::eventFilter(watched, event);
+  }
+};
+
 }  // namespace
 
 void TFmainVLS::SetFullSlide(TFullSlide* form) {
   full_slide_ = form;
   full_slide_view_ = form ? std::make_unique<FullSlideView>(*form) : nullptr;
+  if (form != nullptr)
+    form->installEventFilter(new StopWhenClosed(form));
   SetFullScreenView(full_slide_view_.get());
   connect(View_FullScreen, &QPushButton::clicked, this, [this] { View_FullScreenClick(); });
 }
@@ -86,7 +103,10 @@ void TFmainVLS::View_FullScreenClick() {
   full_slide_->MultiMedia1->show();
   full_slide_->GIFImage1->hide();
   full_slide_->FormShow();
-  while (!WaitForSlideStop(1, FullScreenWaitMs)) {
+  // The view also ends when the form is gone from the screen without a stop
+  // (hidden or minimised by the window manager): nothing could stop it then.
+  while (!WaitForSlideStop(1, FullScreenWaitMs) && full_slide_->isVisible() &&
+         !full_slide_->isMinimized()) {
   }
   full_slide_->hide();
 }

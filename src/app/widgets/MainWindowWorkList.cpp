@@ -3,12 +3,18 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QFileIconProvider>
+#include <QHash>
+#include <QIcon>
 #include <QLabel>
 #include <QListView>
+#include <QMimeDatabase>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTreeView>
 #include <algorithm>
+#include <memory>
+#include <vector>
 
 #include "app/FileIterator.h"
 #include "app/widgets/MainWindow.h"
@@ -20,6 +26,36 @@
 #include "protect/widgets/Ask.h"
 
 namespace vls {
+namespace {
+
+// The small icon of a work-list row: a folder's, or the icon of the file's
+// type as its name gives it, with the icon provider's plain file icon where
+// the theme has none. The name alone decides, so drawing a row never reads
+// a file (which could hang on a slow mount); icons are kept per type.
+class RowIcons {
+ public:
+  QIcon Of(const QString& path, bool folder) {
+    if (folder)
+      return provider_.icon(QAbstractFileIconProvider::Folder);
+    const QString name = path.mid(path.lastIndexOf(u'/') + 1);
+    const QMimeType type = types_.mimeTypeForFile(name, QMimeDatabase::MatchExtension);
+    auto known = icons_.constFind(type.name());
+    if (known != icons_.constEnd())
+      return *known;
+    QIcon icon = QIcon::fromTheme(type.iconName(), QIcon::fromTheme(type.genericIconName()));
+    if (icon.isNull())
+      icon = provider_.icon(QAbstractFileIconProvider::File);
+    icons_.insert(type.name(), icon);
+    return icon;
+  }
+
+ private:
+  QFileIconProvider provider_;
+  QMimeDatabase types_;
+  QHash<QString, QIcon> icons_;
+};
+
+}  // namespace
 
 void TFmainVLS::SetUpWorkList() {
   batch_window_ = std::make_unique<WindowBatch>(*this);
@@ -27,6 +63,9 @@ void TFmainVLS::SetUpWorkList() {
   filesModel->StatusLine = [this](const QString& line) {
     HintLb->setText(line);
     HintLb->repaint();
+  };
+  filesModel->IconOf = [icons = std::make_shared<RowIcons>()](const QString& path, bool folder) {
+    return QVariant(icons->Of(path, folder));
   };
   connect(Add, &QPushButton::clicked, this, [this] { Btn_AddClick(); });
   connect(AddALL, &QPushButton::clicked, this, [this] { Btn_AddALLClick(); });
@@ -62,14 +101,22 @@ void TFmainVLS::Btn_AddClick() {
   const QString folder = FileListFolder();
   if (folder.isEmpty())
     return;
-  QModelIndexList selected = FileListBox1->selectionModel()->selectedIndexes();
-  std::sort(selected.begin(), selected.end(),
-            [](const QModelIndex& a, const QModelIndex& b) { return a.row() < b.row(); });
+  // One entry per selected file: a selection can hold every column of a row
+  // (Ctrl+A selects the size, type and date cells too), and only the name
+  // column names the file.
+  std::vector<int> rows;
+  for (const QModelIndex& index : FileListBox1->selectionModel()->selectedIndexes()) {
+    if (index.parent() == FileListBox1->rootIndex())
+      rows.push_back(index.row());
+  }
+  std::sort(rows.begin(), rows.end());
+  rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
   const WorkMode mode = CurrentMode();
   {
     TWorkList::Batch quiet(*filesModel);
-    for (const QModelIndex& index : selected) {
-      const QString path = QDir(folder).filePath(fileModel->fileName(index));
+    for (const int row : rows) {
+      const QModelIndex name = fileModel->index(row, 0, FileListBox1->rootIndex());
+      const QString path = QDir(folder).filePath(fileModel->fileName(name));
       if (AcceptForAdd(mode, PathBytes(path)))
         filesModel->AddEntry(path, mode);
     }
@@ -88,9 +135,10 @@ void TFmainVLS::Btn_AddALLClick() {
   const std::string filter = FilterComboBox1->currentText().toStdString();
   {
     TWorkList::Batch quiet(*filesModel);
-    repaint();
+    // Painted before the walk, which paints nothing until it adds a file.
     HintLb->setText("Browsing Directories...");
     SetBusy(true);
+    repaint();
     TFileIterator iterator;
     iterator.SetOptions(fiPath | fiDetails | (answer == kAnswerYes ? fiRecurseFolders : 0u));
     iterator.SetRootFolder(PathBytes(folder));

@@ -1,12 +1,14 @@
 #include "protect/widgets/Ask.h"
 
+#include <QApplication>
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QScreen>
-#include <memory>
 
 #include "platform/DisplayText.h"
 #include "protect/Feedback.h"
@@ -152,9 +154,12 @@ int Ask(const QString& question) {
 
 int Ask(const std::string& question_bytes) {
   AskQuestion = ShownQuestion(question_bytes);
-  // A fresh dialog per question, owned by the application rather than by a
-  // window, so it starts clean every time.
-  auto dialog = std::make_unique<TAsk>();
+  // A fresh dialog per question, so it starts clean every time. It belongs
+  // over the window the user is looking at, so a question raised during a
+  // full-screen show stays in front of that form, which stays on top.
+  QPointer<TAsk> dialog = new TAsk(QApplication::activeWindow());
+  // Freed here, unless its window went away during the question and took it.
+  const auto free_dialog = qScopeGuard([&dialog] { delete dialog.data(); });
   dialog->setWindowModality(Qt::ApplicationModal);
   if (TAsk::next_answer_) {
     dialog->FormActivate();

@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStyle>
+#include <QValidator>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -77,6 +78,38 @@ void CentreOnScreen(QWidget& window) {
   }
 }
 
+// Characters (code points) of a text. A character beyond the basic plane (an
+// emoji, many CJK letters) is two UTF-16 units of a QString but one to the user.
+qsizetype CharactersOf(QStringView text) {
+  qsizetype count = 0;
+  for (qsizetype at = 0; at < text.size(); ++at, ++count) {
+    if (text[at].isHighSurrogate() && at + 1 < text.size() && text[at + 1].isLowSurrogate())
+      ++at;
+  }
+  return count;
+}
+
+// The first count characters of a text.
+QString LeftCharacters(const QString& text, qsizetype count) {
+  qsizetype at = 0;
+  for (; at < text.size() && count > 0; ++at, --count) {
+    if (text[at].isHighSurrogate() && at + 1 < text.size() && text[at + 1].isLowSurrogate())
+      ++at;
+  }
+  return text.left(at);
+}
+
+// Refuses an edit that would hold more than kPasswordMaxLength characters.
+// The edit's own limit counts UTF-16 units; it is set to two units per
+// character, so this is the limit that bites.
+class CharacterLimit : public QValidator {
+ public:
+  using QValidator::QValidator;
+  State validate(QString& input, int&) const override {
+    return CharactersOf(input) <= kPasswordMaxLength ? Acceptable : Invalid;
+  }
+};
+
 // Runs one request: the next-answer hook if one is set, else the dialog,
 // modally.
 void RunRequest(PasswordDialog& dialog) {
@@ -113,7 +146,8 @@ QLineEdit* PasswordDialog::MakePasswordEdit(const char* name, QRect geometry) {
   auto* edit = new QLineEdit(this);
   edit->setObjectName(QString::fromLatin1(name));
   edit->setGeometry(geometry);
-  edit->setMaxLength(kPasswordMaxLength);
+  edit->setMaxLength(2 * kPasswordMaxLength);
+  edit->setValidator(new CharacterLimit(edit));
   edit->setEchoMode(QLineEdit::Password);
   // Every typed character shows as '*', whatever the platform's own mask.
   edit->setStyleSheet(QStringLiteral("QLineEdit { lineedit-password-character: 42; }"));
@@ -154,7 +188,8 @@ void PasswordDialog::FormShow() {
 }
 
 void PasswordDialog::FillAnswer(const QString& text, bool /*keep_originals*/) {
-  Password1->setText(text);
+  // The limit refuses typed text; text set at once is cut to it instead.
+  Password1->setText(LeftCharacters(text, kPasswordMaxLength));
 }
 
 void PasswordDialog::ClearEntries() {
@@ -242,7 +277,7 @@ void TFPass::FormShow() {
 
 void TFPass::FillAnswer(const QString& text, bool keep_originals) {
   PasswordDialog::FillAnswer(text, keep_originals);
-  Password2->setText(text);
+  Password2->setText(LeftCharacters(text, kPasswordMaxLength));
   CheckOriginal->setChecked(keep_originals);
 }
 
@@ -253,7 +288,8 @@ void TFPass::ClearEntries() {
 
 bool TFPass::Acceptable() const {
   // Exact comparison: a repeat that differs only in letter case is refused.
-  return Password1->text() == Password2->text() && Password1->text().size() >= kPasswordMinLength;
+  return Password1->text() == Password2->text() &&
+         CharactersOf(Password1->text()) >= kPasswordMinLength;
 }
 
 void TFPass::Key_OKClick() {
@@ -275,7 +311,7 @@ TFPass2::TFPass2(QWidget* parent)
 }
 
 bool TFPass2::Acceptable() const {
-  return Password1->text().size() >= kPasswordMinLength;
+  return CharactersOf(Password1->text()) >= kPasswordMinLength;
 }
 
 void TFPass2::Key_OKClick() {

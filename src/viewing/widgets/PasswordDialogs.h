@@ -18,7 +18,8 @@ class QPushButton;
 
 namespace vls {
 
-// Longest password the edits accept; shortest one OK accepts.
+// Longest password the edits accept; shortest one OK accepts. Both count
+// characters (code points), not UTF-16 units.
 inline constexpr int kPasswordMaxLength = 30;
 inline constexpr int kPasswordMinLength = 5;
 

@@ -11,6 +11,7 @@
 #include <QWidget>
 #include <memory>
 
+#include "app/WorkList.h"
 #include "app/widgets/FileDrag.h"
 
 using namespace vls;
@@ -90,6 +91,31 @@ class FileDragTest : public QObject {
     QVERIFY(!Drop(window, *web));
     QCOMPARE(drops, 0);
     QCOMPARE(drag.FileCount(), 1);
+  }
+
+  void carriesTheSystemsBytesAndOnlyPathsOfThisMachine() {
+    QWidget window;
+    TFileDrag drag(&window);
+    drag.SetEnableDrop(true);
+    const auto urls = [](const QList<QByteArray>& encoded) {
+      auto mime = std::make_unique<QMimeData>();
+      QList<QUrl> list;
+      for (const QByteArray& url : encoded)
+        list << QUrl::fromEncoded(url);
+      mime->setUrls(list);
+      return mime;
+    };
+    QVERIFY(Drop(window, *urls({"file:///tmp/caf%E9.txt", "file://localhost/tmp/a%20b"})));
+    QCOMPARE(drag.FileCount(), 2);
+    QCOMPARE(PathBytes(drag.NameWithPath()[0]), std::string("/tmp/caf\xE9.txt"));
+    QCOMPARE(drag.NameWithPath()[1], QString("/tmp/a b"));
+
+    // A NUL byte would cut the path short; another host's file is not here.
+    for (const char* url :
+         {"file:///tmp/a%00b.txt", "file://elsewhere/etc/passwd", "file:notes.txt"}) {
+      QVERIFY2(!Drop(window, *urls({url})), url);
+    }
+    QCOMPARE(drag.FileCount(), 2);
   }
 
   void takesNoDropsWhenSwitchedOffOrWithoutOwner() {

@@ -136,6 +136,15 @@ class MainWindowTest : public QObject {
     QVERIFY(window.PreviewCheck->isHidden());
   }
 
+  void onlyARealChangeOfModeEmptiesTheList() {
+    TFmainVLS window({});
+    window.filesModel->AddEntry(QCoreApplication::applicationFilePath(), WorkMode::Encrypt);
+    QTest::mouseClick(window.RadioEncrypt, Qt::LeftButton);
+    QCOMPARE(window.filesModel->Count(), 1);
+    QTest::mouseClick(window.RadioWipe, Qt::LeftButton);
+    QCOMPARE(window.filesModel->Count(), 0);
+  }
+
   void thePreviewFollowsTheModes() {
     TFmainVLS window({});
     window.show();
@@ -206,20 +215,43 @@ class MainWindowTest : public QObject {
 
   void keepsItsPositionInTheSettings() {
     QSettings& settings = ProgramSettings();
-    settings.setValue("FmainVLS/Left", "0x20");
-    settings.setValue("FmainVLS/Top", "40");
+    // Each readable edge is taken; an unreadable one keeps that edge.
+    const struct {
+      const char *left, *top;
+      QPoint position;
+    } cases[] = {
+        {"0x20", "40", {32, 40}},
+        {"50", "not a number", {50, 0}},
+        {"", "60", {0, 60}},
+        {"x", "y", {0, 0}},
+    };
+    for (const auto& c : cases) {
+      settings.setValue("FmainVLS/Left", c.left);
+      settings.setValue("FmainVLS/Top", c.top);
+      TFmainVLS window({});
+      QCOMPARE(window.pos(), c.position);
+    }
     {
       TFmainVLS window({});
-      QCOMPARE(window.pos(), QPoint(32, 40));
       window.move(70, 80);
       window.close();
     }
     QCOMPARE(settings.value("FmainVLS/Left").toString(), QString("70"));
-    settings.setValue("FmainVLS/Top", "not a number");
-    TFmainVLS window({});
-    QCOMPARE(window.pos(), QPoint(0, 0));  // an unreadable value keeps the position
-    QCOMPARE(ParseCoordinate("0x1F"), std::optional<int>(31));
-    QCOMPARE(ParseCoordinate(""), std::optional<int>());
+    QCOMPARE(settings.value("FmainVLS/Top").toString(), QString("80"));
+  }
+
+  void aMaximisedWindowComesBackWhereItWas() {
+    ProgramSettings().setValue("FmainVLS/Left", "100");
+    ProgramSettings().setValue("FmainVLS/Top", "120");
+    for (int start = 0; start < 2; ++start) {
+      TFmainVLS window({});
+      window.show();
+      QVERIFY(QTest::qWaitForWindowExposed(&window));
+      QCOMPARE(window.frameGeometry().topLeft(), QPoint(100, 120));
+      window.showMaximized();
+      QTRY_VERIFY(window.isMaximized());
+      window.close();
+    }
   }
 
   void helpOpensTheTopicOfEachContext() {

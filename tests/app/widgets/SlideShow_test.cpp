@@ -11,6 +11,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
+#include <functional>
 
 #include "app/widgets/MainWindow.h"
 #include "app/widgets/MessageBoxes.h"
@@ -20,6 +22,7 @@
 #include "platform/AnsiText.h"
 #include "protect/Container.h"
 #include "protect/ProtectState.h"
+#include "protect/widgets/Ask.h"
 #include "viewing/widgets/FullSlide.h"
 #include "viewing/widgets/PasswordDialogs.h"
 #include "viewing/widgets/WindowView.h"
@@ -102,6 +105,60 @@ class SlideShowTest : public QObject {
     QVERIFY(form.MultiMedia1->MediaName().endsWith("a.png"));
     QVERIFY(!SlideStop);
     QVERIFY(KeyString.empty());
+  }
+
+  void closingTheFormEndsTheShow() {
+    QTemporaryDir dir;
+    const QString a = EncryptedPicture(dir.path(), "a", Qt::red);
+    const QString b = EncryptedPicture(dir.path(), "b", Qt::green);
+    TFmainVLS window({});
+    TFullSlide form(&window);
+    window.SetFullSlide(&form);
+    window.SlideWaitMs = 20;
+    QTest::mouseClick(window.RadioSlide, Qt::LeftButton);
+    window.FileDrag1Drop({a, b});
+    SetNextPasswordAnswer("slide password");
+    QTimer::singleShot(30, &form, [&form] { form.close(); });
+    window.ButtOkClick();
+    QVERIFY(form.MultiMedia1->MediaName().endsWith("a.png"));
+    QVERIFY(!form.isVisible());
+    QVERIFY(KeyString.empty());
+  }
+
+  void fullEndsWhenItsFormGoesAwayWithoutAStop() {
+    const std::function<void(QWidget&)> ways[] = {
+        [](QWidget& form) { form.close(); },
+        [](QWidget& form) { form.hide(); },
+        [](QWidget& form) { form.showMinimized(); },
+    };
+    for (const auto& away : ways) {
+      TFmainVLS window({});
+      TFullSlide form(&window);
+      window.SetFullSlide(&form);
+      window.FullScreenWaitMs = 1;
+      QTimer::singleShot(20, &form, [&form, &away] { away(form); });
+      bool rescued = false;  // should the view hang, this ends it and the test fails
+      QObject scope;
+      QTimer::singleShot(3000, &scope, [&rescued] { rescued = SlideStop = true; });
+      window.View_FullScreenClick();
+      QVERIFY(!rescued);
+      QVERIFY(!form.isVisible());
+    }
+  }
+
+  void aQuestionDuringTheShowComesInFrontOfTheForm() {
+    TFullSlide form;
+    form.FormShow();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    QWindow* over = nullptr;
+    QTimer::singleShot(0, [&over] {
+      QWidget* question = QApplication::activeModalWidget();
+      QVERIFY(question != nullptr);
+      over = question->windowHandle()->transientParent();
+      QTest::mouseClick(question->findChild<QPushButton*>("CancelBtn"), Qt::LeftButton);
+    });
+    QCOMPARE(Ask(QString("ar~te.png exists. Replace?")), kAnswerCancel);
+    QCOMPARE(over, form.windowHandle());
   }
 
   void droppedPicturesAndTheCommandLinePictureOpenPictureWindows() {

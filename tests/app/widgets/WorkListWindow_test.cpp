@@ -4,15 +4,21 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QDragEnterEvent>
 #include <QFile>
+#include <QIcon>
 #include <QLabel>
 #include <QListView>
+#include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeView>
+#include <QUrl>
+#include <cstdio>
 
 #include "app/widgets/MainWindow.h"
 #include "app/widgets/MessageBoxes.h"
@@ -24,6 +30,33 @@
 #include "viewing/widgets/PasswordDialogs.h"
 
 using namespace vls;
+
+namespace {
+
+// What the user sees of the status line and the busy lamp, paint by paint.
+class PaintLog : public QObject {
+ public:
+  explicit PaintLog(TFmainVLS& window) : window_(window) {
+    window.HintLb->installEventFilter(this);
+    window.LedBusy->installEventFilter(this);
+  }
+  QStringList seen;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Paint) {
+      seen << (watched == window_.HintLb ? window_.HintLb->text()
+               : window_.LedBusy->isOn() ? "busy"
+                                         : "idle");
+    }
+    return false;
+  }
+
+ private:
+  TFmainVLS& window_;
+};
+
+}  // namespace
 
 class WorkListWindowTest : public QObject {
   Q_OBJECT
@@ -113,6 +146,70 @@ class WorkListWindowTest : public QObject {
     QCOMPARE(window.filesModel->Count(), 0);
     QCOMPARE(window.HintLb->text(), QString());
     QVERIFY(!window.Btn_Clear->isEnabled());
+  }
+
+  void selectAllAddsOneRowPerFileNotPerCell() {
+    QTemporaryDir dir;
+    Touch(dir.filePath("a.txt"), "1");
+    TFmainVLS window({});
+    QTest::mouseClick(window.RadioWipe, Qt::LeftButton);
+    ShowFolder(window, dir.path(), 1);
+    QTest::keyClick(window.FileListBox1, Qt::Key_A, Qt::ControlModifier);
+    window.Btn_AddClick();
+    QCOMPARE(Rows(window), QStringList({"a.txt"}));
+  }
+
+  void rowsShowTheirFilesIcon() {
+    QTemporaryDir dir;
+    Touch(dir.filePath("a.txt"));
+    TFmainVLS window({});
+    QTest::mouseClick(window.RadioWipe, Qt::LeftButton);
+    window.FileDrag1Drop({dir.filePath("a.txt"), dir.path()});
+    for (int row = 0; row < 2; ++row) {
+      const QVariant icon = window.filesModel->index(row, 0).data(Qt::DecorationRole);
+      QVERIFY(!icon.value<QIcon>().isNull());
+    }
+  }
+
+  void namesThatAreNotUtf8ArriveAsTheirBytes() {
+    QTemporaryDir dir;
+    const QByteArray name = QFile::encodeName(dir.path()) + "/caf\xE9.txt";
+    FILE* raw = std::fopen(name.constData(), "wb");  // QFile cannot name it
+    QVERIFY(raw != nullptr);
+    // Nor can QTemporaryDir, which would leave the folder behind.
+    const auto remove = qScopeGuard([&name] { std::remove(name.constData()); });
+    std::fputs("abc", raw);
+    std::fclose(raw);
+    TFmainVLS window({});
+    QTest::mouseClick(window.RadioWipe, Qt::LeftButton);
+    QMimeData mime;
+    mime.setUrls({QUrl::fromEncoded("file://" + name.toPercentEncoding("/"))});
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&window, &enter);
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&window, &drop);
+    QCOMPARE(window.filesModel->Count(), 1);
+    QCOMPARE(window.filesModel->PathAt(0), name.toStdString());
+    QCOMPARE(window.filesModel->SizeAt(0), 3);
+
+    // Qt's listing leaves the name out of the file list; the status line says so.
+    Touch(dir.filePath("plain.txt"));
+    ShowFolder(window, dir.path(), 1);
+    QTRY_VERIFY(window.HintLb->text().startsWith("Not listed here: 1 file(s)"));
+  }
+
+  void addAllShowsItIsBusyBeforeItWalks() {
+    QTemporaryDir empty;
+    TFmainVLS window({});
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    ShowFolder(window, empty.path(), 0);
+    PaintLog painted(window);
+    TAsk::SetNextAnswer(kAnswerNo);
+    window.Btn_AddALLClick();
+    QVERIFY2(painted.seen.contains("Browsing Directories..."), qPrintable(painted.seen.join('|')));
+    QVERIFY2(painted.seen.contains("busy"), qPrintable(painted.seen.join('|')));
+    QVERIFY(window.LedReady->isOn());
   }
 
   void addAllFollowsTheModeRules() {

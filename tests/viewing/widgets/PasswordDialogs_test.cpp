@@ -40,16 +40,18 @@ bool OkShown(QWidget& dialog) {
   return Child(dialog, "Key_ok")->isVisibleTo(&dialog);
 }
 
-// Types the text into the edit one key at a time, each key pressed and
+// Types the text into the edit one character at a time, each key pressed and
 // released, as a user would. Letters beyond ASCII go as key events that carry
-// their text, as a keyboard layout delivers them.
+// their text, as a keyboard layout delivers them (an emoji as its two UTF-16
+// units in one event).
 void Type(QWidget& dialog, const char* edit, const QString& text) {
-  for (const QChar ch : text) {
-    if (ch.unicode() < 0x80) {
-      QTest::keyClick(Edit(dialog, edit), ch.toLatin1());
+  for (const char32_t ch : text.toUcs4()) {
+    if (ch < 0x80) {
+      QTest::keyClick(Edit(dialog, edit), static_cast<char>(ch));
     } else {
-      QTest::sendKeyEvent(QTest::Click, Edit(dialog, edit), Qt::Key(ch.toUpper().unicode()),
-                          QString(ch), Qt::NoModifier);
+      const QString typed = QString::fromUcs4(&ch, 1);
+      const auto key = ch < 0x10000 ? Qt::Key(typed.toUpper()[0].unicode()) : Qt::Key_unknown;
+      QTest::sendKeyEvent(QTest::Click, Edit(dialog, edit), key, typed, Qt::NoModifier);
     }
   }
 }
@@ -184,6 +186,37 @@ class PasswordDialogsTest : public QObject {
     decrypt.show();
     Type(decrypt, "Password1", thirty + "XYZ");
     QCOMPARE(Edit(decrypt, "Password1")->text(), thirty);
+  }
+
+  void lengthsCountCharactersNotUtf16Units() {
+    const QString emoji = QString::fromUcs4(U"\U0001F600");
+    const struct {
+      QString text;
+      bool ok;
+    } cases[] = {
+        {emoji.repeated(3), false},  // six units, three characters
+        {emoji.repeated(4), false},
+        {emoji.repeated(4) + "a", true},
+        {emoji.repeated(31), true},  // the 31st is refused
+    };
+    for (const auto& c : cases) {
+      const QString kept = c.text.left(2 * 30);
+      TFPass encrypt;
+      encrypt.show();
+      Type(encrypt, "Password1", c.text);
+      Type(encrypt, "Password2", c.text);
+      QCOMPARE(Edit(encrypt, "Password1")->text(), kept);
+      QCOMPARE(OkShown(encrypt), c.ok);
+      TFPass2 decrypt;
+      decrypt.show();
+      Type(decrypt, "Password1", c.text);
+      QCOMPARE(Edit(decrypt, "Password1")->text(), kept);
+      QCOMPARE(OkShown(decrypt), c.ok);
+    }
+    // The hook cuts as the edit does.
+    vls::SetNextPasswordAnswer(emoji.repeated(31));
+    vls::RequestDecryptionKey();
+    QCOMPARE(KeyString.view(), std::string_view(emoji.repeated(30).toUtf8().constData()));
   }
 
   void enterRunsOkOnlyOnceTheEntryIsAcceptable() {
@@ -333,7 +366,7 @@ class PasswordDialogsTest : public QObject {
   }
 
  private:
-  // What both dialogs share: bold labels that fit, 30-character star edits,
+  // What both dialogs share: bold labels that fit, star edits,
   // Key_ok hidden over the inactive ButtOk, Cancel, focus in Password1.
   static void CheckCommonLayout(QDialog& dialog, std::initializer_list<const char*> labels,
                                 std::initializer_list<const char*> edits) {
@@ -346,7 +379,6 @@ class PasswordDialogsTest : public QObject {
     }
     for (const char* name : edits) {
       auto* edit = Edit(dialog, name);
-      QCOMPARE(edit->maxLength(), 30);
       QCOMPARE(edit->echoMode(), QLineEdit::Password);
       QVERIFY(edit->text().isEmpty());
       QVERIFY2(client.contains(edit->geometry()), name);
