@@ -1,10 +1,17 @@
 // veilstore: the desktop program.
 
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <memory>
+
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QSocketNotifier>
 
 #include "app/program/FirstPaintProbe.h"
 #include "app/widgets/MainWindow.h"
+#include "platform/Interruption.h"
 #include "protect/widgets/Ask.h"
 #include "viewing/widgets/FullSlide.h"
 #include "viewing/widgets/PasswordDialogs.h"
@@ -30,6 +37,26 @@ int main(int argc, char** argv) {
   vls::FirstPaintProbe probe(clock);
   if (qEnvironmentVariableIsSet("VEILSTORE_STARTUP_PROBE"))
     FmainVLS.installEventFilter(&probe);
+  // Ctrl-C, a kill or a closed session: the signal only wakes the event
+  // loop. Work in progress sees the request at its next safe point and
+  // wipes what it wrote; then the window closes and every loop ends.
+  int wake[2] = {-1, -1};
+  std::unique_ptr<QSocketNotifier> stop_notifier;
+  if (::pipe2(wake, O_CLOEXEC | O_NONBLOCK) == 0) {
+    vls::InstallInterruptHandlers(vls::InterruptStyle::Notify, wake[1]);
+    stop_notifier = std::make_unique<QSocketNotifier>(wake[0], QSocketNotifier::Read);
+    QObject::connect(stop_notifier.get(), &QSocketNotifier::activated, &FmainVLS, [&] {
+      char drained[64];
+      while (::read(wake[0], drained, sizeof drained) > 0) {
+      }
+      FmainVLS.close();
+      QCoreApplication::quit();
+    });
+  }
+
   FmainVLS.show();
-  return application.exec();
+  const int status = application.exec();
+  if (const int signal = vls::InterruptSignal(); signal != 0)
+    vls::ExitForSignal(signal);
+  return status;
 }

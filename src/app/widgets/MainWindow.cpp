@@ -508,6 +508,7 @@ void TFmainVLS::PageReset() {
   View_PMultiMedia1->SetMediaName(QString());
   View_PMultiMedia1->SetText(QString());
   View_PMultiMedia1->setVisible(true);
+  GIFImage1->Clear();
   GIFImage1->hide();
   Preview->SetMediaName(QString());
   HintLb->clear();
@@ -556,6 +557,8 @@ void TFmainVLS::DisableViewerButtons() {
 void TFmainVLS::ClearViewerPicture() {
   View_PMultiMedia1->SetMediaName(QString());
   View_PMultiMedia1->setVisible(true);
+  // The frames of a hidden animation are the picture too: they go with it.
+  GIFImage1->Clear();
   GIFImage1->hide();
 }
 

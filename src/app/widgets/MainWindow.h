@@ -222,8 +222,11 @@ class TFmainVLS : public QWidget, public KeyWindow {
   FullScreenView* full_screen_ = nullptr;
   class TFullSlide* full_slide_ = nullptr;
   std::unique_ptr<FullScreenView> full_slide_view_;
-  // Waits rounds * ms, processing events, until SlideStop; true when it was set.
+  // Waits rounds * ms, processing events, until SlideStop or a request to
+  // stop the program; true when either came.
   bool WaitForSlideStop(int rounds, int ms);
+  // Hides the full-screen form and empties its pictures.
+  void PutAwayFullSlide();
 
  public:
   // Components under their names (objectName is the same).

@@ -10,6 +10,7 @@
 #include "cipher/Cipher.h"
 #include "imaging/widgets/GIFImage.h"
 #include "imaging/widgets/PMultiMedia.h"
+#include "platform/Interruption.h"
 #include "viewing/widgets/FullSlide.h"
 
 namespace vls {
@@ -20,6 +21,7 @@ class FullSlideView : public FullScreenView {
  public:
   explicit FullSlideView(TFullSlide& form) : form_(form) {}
   void ShowMissing() override {
+    form_.GIFImage1->Clear();
     form_.GIFImage1->hide();
     form_.MultiMedia1->SetMediaName(QString());
     form_.MultiMedia1->show();
@@ -29,6 +31,8 @@ class FullSlideView : public FullScreenView {
     // A GIF with several frames plays in the GIF control; anything else is a still.
     const bool animated =
         gif && form_.GIFImage1->SetFileName(plain_copy) && form_.GIFImage1->IsAnimated();
+    if (!animated)
+      form_.GIFImage1->Clear();
     form_.MultiMedia1->SetMediaName(animated ? QString() : plain_copy);
     form_.MultiMedia1->setVisible(!animated);
     form_.GIFImage1->setVisible(animated);
@@ -68,11 +72,19 @@ void TFmainVLS::SetFullSlide(TFullSlide* form) {
 }
 
 bool TFmainVLS::WaitForSlideStop(int rounds, int ms) {
-  for (int round = 0; round < rounds && !SlideStop; ++round) {
+  // A request to stop the program ends the wait as a stop does.
+  for (int round = 0; round < rounds && !SlideStop && InterruptSignal() == 0; ++round) {
     QThread::msleep(static_cast<unsigned long>(ms));
     QCoreApplication::processEvents();
   }
-  return SlideStop;
+  return SlideStop || InterruptSignal() != 0;
+}
+
+void TFmainVLS::PutAwayFullSlide() {
+  full_slide_->hide();
+  // What the form showed goes with it: no picture outlives its show.
+  full_slide_->MultiMedia1->SetMediaName(QString());
+  full_slide_->GIFImage1->Clear();
 }
 
 void TFmainVLS::RunSlideShow() {
@@ -91,7 +103,7 @@ void TFmainVLS::RunSlideShow() {
     }
   }
   if (full_slide_ != nullptr)
-    full_slide_->hide();
+    PutAwayFullSlide();
   DropKey();
 }
 
@@ -101,6 +113,7 @@ void TFmainVLS::View_FullScreenClick() {
   SlideStop = false;
   full_slide_->MultiMedia1->SetPicture(View_PMultiMedia1->Picture());
   full_slide_->MultiMedia1->show();
+  full_slide_->GIFImage1->Clear();
   full_slide_->GIFImage1->hide();
   full_slide_->FormShow();
   // The view also ends when the form is gone from the screen without a stop
@@ -108,7 +121,7 @@ void TFmainVLS::View_FullScreenClick() {
   while (!WaitForSlideStop(1, FullScreenWaitMs) && full_slide_->isVisible() &&
          !full_slide_->isMinimized()) {
   }
-  full_slide_->hide();
+  PutAwayFullSlide();
 }
 
 }  // namespace vls

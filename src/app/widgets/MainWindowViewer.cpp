@@ -62,14 +62,18 @@ class AtExit {
 
 void TFmainVLS::WipeLeftoversOfEarlierRuns() {
   SilentFeedback quiet;  // nothing of this belongs on the status bar
-  const std::vector<std::string> failures = WipeViewerLeftovers(TempFolder, quiet);
+  std::vector<std::string> failures = DisposeOfStaleLeftovers(quiet);
+  for (std::string& failure : WipeViewerLeftovers(TempFolder, quiet))
+    failures.push_back(std::move(failure));
   if (failures.empty())
     return;
-  QString text = "Plain copies left by an earlier run could not be wiped:";
+  std::string text = "Plain copies left by an earlier run could not be wiped:";
   for (const std::string& failure : failures)
-    text += "\n" + PathText(failure);
+    text += "\n" + DisplayText(failure);
   // Told once the window is up.
-  QTimer::singleShot(0, this, [this, text] { ShowMessage(this, MessageKind::Error, text); });
+  QTimer::singleShot(0, this, [this, text] {
+    ShowMessage(this, MessageKind::Error, QString::fromStdString(text));
+  });
 }
 
 void TFmainVLS::FileList1Click() {
@@ -139,6 +143,7 @@ bool TFmainVLS::ViewEncryptedPicture(const QString& path, ViewTarget target) {
   if (viewer)
     DisableViewerButtons();
   View_PMultiMedia1->setVisible(true);
+  GIFImage1->Clear();
   GIFImage1->hide();
   HintLb->clear();
   if (viewer)
@@ -197,7 +202,7 @@ bool TFmainVLS::ViewEncryptedPicture(const QString& path, ViewTarget target) {
     View_FullScreen->setEnabled(false);
     View_Delete->setEnabled(false);
     HintLb->clear();
-    View_PMultiMedia1->SetMediaName(QString());
+    ClearViewerPicture();
     return true;
   }
   if (!decrypted)
