@@ -90,7 +90,7 @@ struct TempRule {
   std::string Apply(const std::string& path) const {
     if (!to_temp)
       return path;
-    InitFolders();
+    EnsureTempFolder();
     const std::string folder = slide_show ? SlideShowFolder() : TempFolder;
     EnsurePrivateFolder(folder);
     return folder + kPathSeparator + FileNameOf(path);

@@ -1,5 +1,6 @@
 #include "protect/ProtectState.h"
 
+#include "platform/FileError.h"
 #include "platform/Folders.h"
 
 namespace vls {
@@ -18,6 +19,17 @@ void InitFolders() {
     WindowsFolder = DefaultWindowsFolder();
   if (TempFolder.empty())
     TempFolder = DefaultTempFolder(WindowsFolder);
+}
+
+void EnsureTempFolder() {
+  InitFolders();
+  try {
+    EnsurePrivateFolder(TempFolder);
+  } catch (const FileError&) {
+    // Somewhere others could reach: this run keeps its copies in a fresh
+    // private folder instead.
+    TempFolder = MakeFreshPrivateFolder();
+  }
 }
 
 std::string SlideShowFolder() {

@@ -20,6 +20,10 @@ extern std::string TempFolder;     // private folder for short-lived plain copie
 
 // Fills WindowsFolder and TempFolder from the environment when they are empty.
 void InitFolders();
+// Makes TempFolder exist and be private; when it cannot be (another user
+// could reach it), TempFolder becomes a fresh private folder. Throws
+// FileError when not even that can be made.
+void EnsureTempFolder();
 // The slide show's folder for its plain copies, inside TempFolder.
 std::string SlideShowFolder();
 // Resets every value above (and the folders) to its start state.

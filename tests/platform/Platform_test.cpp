@@ -8,6 +8,7 @@
 
 #include "platform/AnsiText.h"
 #include "platform/DosTime.h"
+#include "platform/FileError.h"
 #include "platform/FileServices.h"
 #include "platform/Folders.h"
 #include "support/TestSupport.h"
@@ -107,6 +108,47 @@ TEST(FoldersTest, TempFolderIsPrivateAndPrefersTheRuntimeFolder) {
   EXPECT_EQ(DefaultTempFolder("/w"), "/w/TEMP");
   unsetenv("XDG_RUNTIME_DIR");
   unsetenv("XDG_DATA_HOME");
+}
+
+// Plain copies go only where no other user can move, replace or remove
+// anything on the way.
+TEST(FoldersTest, APrivateFolderIsRefusedWhereOthersCanReachIt) {
+  test::TempDir dir;
+  struct Case {
+    mode_t parent_mode;
+    bool refused;
+  };
+  const Case cases[] = {{0700, false}, {0755, false}, {01777, false}, {0777, true}, {0775, true}};
+  for (const Case& c : cases) {
+    const std::string parent = dir / ("p" + std::to_string(c.parent_mode));
+    ::mkdir(parent.c_str(), 0700);
+    ::chmod(parent.c_str(), c.parent_mode);
+    if (c.refused) {
+      EXPECT_THROW(EnsurePrivateFolder(parent + "/a/TEMP"), FileError) << std::oct << c.parent_mode;
+    } else {
+      EXPECT_NO_THROW(EnsurePrivateFolder(parent + "/a/TEMP")) << std::oct << c.parent_mode;
+      struct stat st {};
+      ::stat((parent + "/a").c_str(), &st);
+      EXPECT_EQ(st.st_mode & 0777, 0700u) << "created parents are private too";
+    }
+  }
+  const std::string fresh = MakeFreshPrivateFolder();
+  struct stat st {};
+  ASSERT_EQ(::stat(fresh.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0700u);
+  ::rmdir(fresh.c_str());
+}
+
+TEST(FoldersTest, WithoutHomeTheUserDatabaseNamesTheHome) {
+  const char* saved = std::getenv("HOME");
+  const std::string home = saved != nullptr ? saved : "";
+  unsetenv("HOME");
+  unsetenv("XDG_DATA_HOME");
+  const std::string folder = DefaultWindowsFolder();
+  if (!home.empty())
+    setenv("HOME", home.c_str(), 1);
+  EXPECT_NE(folder.rfind("/tmp/", 0), 0u) << folder;
+  EXPECT_TRUE(folder.ends_with("/.local/share/veilstore")) << folder;
 }
 
 }  // namespace

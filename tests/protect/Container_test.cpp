@@ -535,5 +535,23 @@ TEST_F(ContainerTest, HiddenAndInvisibleNamesAreRestoredOnlyAfterYes) {
   }
 }
 
+// A TempFolder that others could reach is not used: the copy goes to a fresh
+// private folder instead.
+TEST_F(ContainerTest, PlainCopiesNeverGoWhereOthersCanReach) {
+  ::mkdir(Docs("shared").c_str(), 0777);
+  ::chmod(Docs("shared").c_str(), 0777);
+  TempFolder = Docs("shared/TEMP");
+  WriteContainer(Docs("p.vlp"), "p.png|Pass word\\", "picture bytes");
+  PendingFile plain_copy;
+  ASSERT_TRUE(CryptFile(Docs("p.vlp"), kModeDecrypt, true,
+                        {feedback, volumes, CryptPurpose::Viewer, nullptr, &plain_copy}));
+  EXPECT_EQ(DecryptedPath.find(Docs("shared")), std::string::npos) << DecryptedPath;
+  struct stat st {};
+  ASSERT_EQ(::stat(TempFolder.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0700u);
+  plain_copy.Dispose(feedback);
+  ::rmdir(TempFolder.c_str());
+}
+
 }  // namespace
 }  // namespace vls
