@@ -98,7 +98,9 @@ bool SetKeyFrom(Console& console, const Options& options, bool confirm) {
   auto password = ObtainPassword(console, options.password_file, confirm);
   if (!password)
     return false;
-  KeyString.Set(ToAnsi(*password));
+  std::string key = ToAnsi(*password);
+  KeyString.Set(key);
+  SecureZero(key.data(), key.size());
   SecureZero(password->data(), password->size());
   return true;
 }

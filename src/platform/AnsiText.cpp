@@ -125,9 +125,18 @@ std::size_t CharacterCount(std::string_view utf8) {
 }
 
 std::string ToAnsi(std::string_view utf8) {
-  const auto decoded = DecodeUtf8(utf8);
+  auto decoded = DecodeUtf8(utf8);
   if (!decoded)
     return std::string(utf8);
+  // The text is often a password: the decoded copy is zeroed before it goes.
+  struct Zeroed {
+    std::vector<char32_t>& code_points;
+    ~Zeroed() {
+      volatile char32_t* p = code_points.data();
+      for (std::size_t i = 0; i < code_points.size(); ++i)
+        p[i] = 0;
+    }
+  } zeroed{*decoded};
   std::string out;
   out.reserve(decoded->size());
   for (const char32_t cp : *decoded) {
