@@ -1,8 +1,11 @@
 #include "protect/PendingFiles.h"
 
 #include <fcntl.h>
+#include <linux/fs.h>
 #include <sys/file.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -38,11 +41,39 @@ std::string RecordFolder() {
   return folder;
 }
 
-std::string RecordText(Leftover kind, dev_t device, ino_t inode, const std::string& first,
+// What tells one file from every other, now and later: device and inode, and
+// since an inode number is given again as soon as it is free, the inode's
+// generation and the birth time where the file system keeps them ("-" where
+// it does not). "" when the file cannot be looked at.
+std::string IdentityOf(int fd) {
+  struct statx st {};
+  if (::statx(fd, "", AT_EMPTY_PATH, STATX_INO | STATX_BTIME, &st) != 0 || !S_ISREG(st.stx_mode))
+    return std::string();
+  unsigned int generation = 0;
+  const bool has_generation = ::ioctl(fd, FS_IOC_GETVERSION, &generation) == 0;
+  const bool has_birth = (st.stx_mask & STATX_BTIME) != 0;
+  return std::to_string(makedev(st.stx_dev_major, st.stx_dev_minor)) + " " +
+         std::to_string(st.stx_ino) + " " +
+         (has_generation ? std::to_string(generation) : std::string("-")) + " " +
+         (has_birth
+              ? std::to_string(st.stx_btime.tv_sec) + "." + std::to_string(st.stx_btime.tv_nsec)
+              : std::string("-"));
+}
+
+std::string IdentityOf(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0)
+    return std::string();
+  std::string identity = IdentityOf(fd);
+  ::close(fd);
+  return identity;
+}
+
+std::string RecordText(Leftover kind, const std::string& identity, const std::string& first,
                        const std::string& second) {
   std::string text = kRecordSignature;
   text += kind == Leftover::Plain ? 'P' : 'C';
-  text += " " + std::to_string(device) + " " + std::to_string(inode) + "\n";
+  text += " " + identity + "\n";
   text += first;
   text.push_back('\0');
   if (!second.empty()) {
@@ -54,8 +85,7 @@ std::string RecordText(Leftover kind, dev_t device, ino_t inode, const std::stri
 
 struct Record {
   Leftover kind = Leftover::Plain;
-  dev_t device = 0;
-  ino_t inode = 0;
+  std::string identity;
   std::vector<std::string> paths;
 };
 
@@ -66,16 +96,11 @@ bool ParseRecord(const std::string& text, Record& record) {
   const auto line_end = text.find('\n', signature.size());
   if (line_end == std::string::npos)
     return false;
-  char kind = 0;
-  unsigned long long device = 0, inode = 0;
   const std::string line = text.substr(signature.size(), line_end - signature.size());
-  if (std::sscanf(line.c_str(), "%c %llu %llu", &kind, &device, &inode) != 3 ||
-      (kind != 'P' && kind != 'C')) {
+  if (line.size() < 3 || (line[0] != 'P' && line[0] != 'C') || line[1] != ' ')
     return false;
-  }
-  record.kind = kind == 'P' ? Leftover::Plain : Leftover::Cipher;
-  record.device = static_cast<dev_t>(device);
-  record.inode = static_cast<ino_t>(inode);
+  record.kind = line[0] == 'P' ? Leftover::Plain : Leftover::Cipher;
+  record.identity = line.substr(2);
   for (std::size_t start = line_end + 1; start < text.size();) {
     const auto end = text.find('\0', start);
     if (end == std::string::npos)
@@ -119,9 +144,8 @@ std::string ReadWhole(int fd) {
 
 // The file under path is the one the record saw.
 bool IsRecordedFile(const std::string& path, const Record& record) {
-  struct stat st {};
-  return ::lstat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode) && st.st_dev == record.device &&
-         st.st_ino == record.inode;
+  const std::string identity = IdentityOf(path);
+  return !identity.empty() && identity == record.identity;
 }
 
 void DisposeOfFile(const std::string& path, Leftover kind, Feedback& feedback) {
@@ -134,13 +158,10 @@ void DisposeOfFile(const std::string& path, Leftover kind, Feedback& feedback) {
 
 }  // namespace
 
-PendingFile::PendingFile(const std::string& path, Leftover kind) : path_(path), kind_(kind) {
-  struct stat st {};
-  if (::lstat(path.c_str(), &st) == 0) {
-    device_ = st.st_dev;
-    inode_ = st.st_ino;
-  }
-  WriteRecord(std::string());
+PendingFile::PendingFile(const std::string& path, Leftover kind)
+    : path_(path), kind_(kind), identity_(IdentityOf(path)) {
+  if (!identity_.empty())
+    WriteRecord(std::string());
 }
 
 PendingFile::PendingFile(PendingFile&& other) noexcept {
@@ -159,8 +180,7 @@ PendingFile& PendingFile::operator=(PendingFile&& other) noexcept {
     }
     path_ = std::exchange(other.path_, std::string());
     kind_ = other.kind_;
-    device_ = other.device_;
-    inode_ = other.inode_;
+    identity_ = std::exchange(other.identity_, std::string());
     record_fd_ = std::exchange(other.record_fd_, -1);
     record_path_ = std::exchange(other.record_path_, std::string());
   }
@@ -180,7 +200,9 @@ PendingFile::~PendingFile() {
 }
 
 void PendingFile::WriteRecord(const std::string& second_path) {
-  const std::string text = RecordText(kind_, device_, inode_, path_, second_path);
+  if (identity_.empty())
+    return;
+  const std::string text = RecordText(kind_, identity_, path_, second_path);
   if (record_fd_ >= 0) {
     WriteWhole(record_fd_, text);
     return;

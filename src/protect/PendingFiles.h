@@ -5,8 +5,10 @@
 // folder that its process keeps locked. A record that nobody holds any more
 // belongs to a run that ended without cleaning up (killed, crashed, the
 // machine stopped), and the next run wipes what it names: only when the file
-// under that name is still the very file the record saw (same device and
-// inode), so a file that is not ours is never touched.
+// under that name is still the very file the record saw (same device, inode
+// and, where the file system tells them, inode generation and birth time:
+// inode numbers are reused at once), so a file that is not ours is never
+// touched.
 
 #include <sys/types.h>
 
@@ -61,8 +63,7 @@ class PendingFile {
 
   std::string path_;
   Leftover kind_ = Leftover::Plain;
-  dev_t device_ = 0;
-  ino_t inode_ = 0;
+  std::string identity_;  // of the file, as the record writes it
   int record_fd_ = -1;
   std::string record_path_;
 };

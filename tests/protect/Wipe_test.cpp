@@ -12,6 +12,8 @@
 
 #include "cipher/Cipher.h"
 #include "platform/FileError.h"
+#include "protect/PendingFiles.h"
+#include "protect/ProtectState.h"
 #include "protect/Rounding.h"
 #include "support/TestSupport.h"
 
@@ -46,7 +48,14 @@ TEST(WipeNameTest, OneCapitalPerCharacterOfTheNameWithoutExtension) {
 
 class WipeFileTest : public ::testing::Test {
  protected:
+  void SetUp() override {
+    ResetProtectState();
+    WindowsFolder = data.path();  // where a wipe lists the file it works on
+  }
+  void TearDown() override { ResetProtectState(); }
+
   TempDir dir;
+  TempDir data;
   RecordingFeedback feedback;
 };
 
@@ -118,8 +127,50 @@ TEST_F(WipeFileTest, FailuresRaiseAndKeepTheFile) {
   ::chmod(sub.c_str(), 0500);
   if (::geteuid() != 0) {
     EXPECT_THROW(WipeFile(sub + "/stuck.txt", feedback), FileError);
-    EXPECT_TRUE(test::Exists(sub + "/stuck.txt"));
+    EXPECT_EQ(test::ReadFile(sub + "/stuck.txt"), "data") << "refused before it was overwritten";
   }
+}
+
+// A name of 255 bytes: its wipe name still fits in a folder entry.
+TEST_F(WipeFileTest, TheLongestNameIsWipedToo) {
+  const std::string path = dir / (std::string(251, 'n') + ".txt");
+  test::WriteFile(path, "data");
+  WipeFile(path, feedback);
+  EXPECT_TRUE(dir.List().empty());
+}
+
+// The extra blocks past the end of the file need free space; without it
+// every byte the file held is noise already, and the wipe goes on.
+TEST_F(WipeFileTest, ADiskTooFullForTheExtraBlocksStillWipes) {
+  const std::string path = dir / "big.txt";
+  test::WriteFile(path, std::string(6144, 'S'));
+  {
+    test::FileSizeLimit limit(8192);
+    EXPECT_NO_THROW(WipeFile(path, feedback));
+  }
+  EXPECT_TRUE(dir.List().empty());
+}
+
+// A wipe cut short leaves what it overwrote under the wipe name, never under
+// the user's; the next run finishes it.
+TEST_F(WipeFileTest, AWipeCutShortLeavesNoNoiseUnderTheNameAndIsFinishedLater) {
+  const std::string path = dir / "letter.txt";
+  test::WriteFile(path, test::SampleBytes(200000));
+  std::string message;
+  {
+    test::FileSizeLimit limit(100000);
+    try {
+      WipeFile(path, feedback);
+    } catch (const FileError& error) {
+      message = error.what();
+    }
+  }
+  const auto left = dir.List();
+  ASSERT_EQ(left.size(), 1u);
+  EXPECT_TRUE(std::regex_match(left[0], std::regex("[A-Z]{6}\\.~Z~"))) << left[0];
+  EXPECT_NE(message.find(left[0]), std::string::npos) << message;
+  EXPECT_TRUE(DisposeOfStaleLeftovers(feedback).empty());
+  EXPECT_TRUE(dir.List().empty());
 }
 
 TEST_F(WipeFileTest, RefusesFoldersAndSymbolicLinks) {

@@ -1,0 +1,70 @@
+// Files that exist only for one operation: a run that ends without cleaning
+// up leaves a record, and the next run wipes what it names, but only the
+// very file it saw, and never one a live run still holds.
+
+#include "protect/PendingFiles.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include "protect/ProtectState.h"
+#include "support/TestSupport.h"
+
+namespace vls {
+namespace {
+
+using test::Exists;
+using test::ReadFile;
+using test::WriteFile;
+
+class PendingFilesTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ResetProtectState();
+    WindowsFolder = data.path();
+  }
+  void TearDown() override { ResetProtectState(); }
+
+  test::TempDir dir;
+  test::TempDir data;
+  test::RecordingFeedback feedback;
+};
+
+TEST_F(PendingFilesTest, WhatAnEndedRunLeftIsWipedAndNothingElse) {
+  WriteFile(dir / "plain.~tx", "plain bytes");
+  WriteFile(dir / "half.~tx", "a container in the making");
+  WriteFile(dir / "moved.~tx", "will be replaced by the user's own file");
+  WriteFile(dir / "live.~tx", "still in use");
+  PendingFile plain(dir / "plain.~tx", Leftover::Plain);
+  PendingFile half(dir / "half.~tx", Leftover::Cipher);
+  PendingFile moved(dir / "moved.~tx", Leftover::Plain);
+  PendingFile live(dir / "live.~tx", Leftover::Plain);
+  // As if the run had been killed: the records stay, nobody holds them.
+  plain.Abandon();
+  half.Abandon();
+  moved.Abandon();
+  ::unlink((dir / "moved.~tx").c_str());
+  WriteFile(dir / "moved.~tx", "the user's own");  // same name, another file
+
+  EXPECT_TRUE(DisposeOfStaleLeftovers(feedback).empty());
+  EXPECT_EQ(dir.List(), (std::vector<std::string>{"live.~tx", "moved.~tx"}));
+  EXPECT_EQ(ReadFile(dir / "moved.~tx"), "the user's own");
+  EXPECT_EQ(ReadFile(dir / "live.~tx"), "still in use");
+  EXPECT_EQ(test::TempDir::ListOf(data / "PENDING").size(), 1u) << "only the live record";
+}
+
+TEST_F(PendingFilesTest, AFileNeitherKeptNorDisposedOfIsWipedWhenDropped) {
+  WriteFile(dir / "copy.png", "plain bytes");
+  WriteFile(dir / "kept.txt", "the user's now");
+  {
+    PendingFile copy(dir / "copy.png", Leftover::Plain);
+    PendingFile kept(dir / "kept.txt", Leftover::Plain);
+    kept.MoveTo(dir / "final.txt");
+    kept.Release();
+  }
+  EXPECT_EQ(dir.List(), std::vector<std::string>{"final.txt"});
+  EXPECT_TRUE(test::TempDir::ListOf(data / "PENDING").empty());
+}
+
+}  // namespace
+}  // namespace vls
