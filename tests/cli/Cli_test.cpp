@@ -157,5 +157,34 @@ TEST_F(CliTest, TheProgramRoundTripsAFileAsAProcess) {
   EXPECT_EQ(WEXITSTATUS(std::system(wipe.c_str())), kExitUsage);
 }
 
+
+// A password that differs only in letter case is a wrong password here too,
+// also where it deciphers the stored key byte for byte.
+TEST_F(CliTest, APasswordInAnotherLetterCaseIsWrong) {
+  WriteFile(dir / "made", "1L30g8\n");
+  WriteFile(dir / "typed", "1l30G8\n");
+  WriteFile(dir / "ffff.txt", "plain");
+  ASSERT_EQ(Run({"encrypt", "--password-file", dir / "made", dir / "ffff.txt"}), kExitOk);
+  EXPECT_EQ(Run({"decrypt", "--password-file", dir / "typed", dir / "ffff.vld"}), kExitFailure);
+  EXPECT_NE(out.str().find("0 files decrypted, 1 files with wrong key."), std::string::npos);
+  EXPECT_TRUE(Exists(dir / "ffff.vld"));
+  EXPECT_FALSE(Exists(dir / "ffff.txt"));
+}
+
+// --yes answers the replace question, but never for a file the command has
+// just restored: two containers of one stored name give two files.
+TEST_F(CliTest, YesNeverReplacesWhatTheSameCommandRestored) {
+  WriteFile(dir / "a.txt", "first");
+  ASSERT_EQ(Run({"encrypt", "--password-file", dir / "pw", dir / "a.txt"}), kExitOk);
+  ASSERT_EQ(::rename((dir / "a.vld").c_str(), (dir / "one.vld").c_str()), 0);
+  WriteFile(dir / "a.txt", "second");
+  ASSERT_EQ(Run({"encrypt", "--password-file", dir / "pw", dir / "a.txt"}), kExitOk);
+  EXPECT_EQ(Run({"decrypt", "--yes", "--password-file", dir / "pw", dir / "one.vld", dir / "a.vld"}),
+            kExitOk);
+  EXPECT_EQ(ReadFile(dir / "a.txt"), "first");
+  EXPECT_EQ(ReadFile(dir / "a~1.txt"), "second");
+  EXPECT_NE(out.str().find("restored as a~1.txt"), std::string::npos) << out.str();
+}
+
 }  // namespace
 }  // namespace vls::cli

@@ -181,6 +181,22 @@ class ViewerWindowTest : public QObject {
     QCOMPARE(messages_.size(), 1);
   }
 
+  // A Caps Lock twin of the password opens this header byte for byte (its
+  // name has 8 characters); it must still read as a wrong key.
+  void aPasswordInAnotherLetterCaseIsAWrongKey() {
+    QTemporaryDir folder;
+    const QString path =
+        MakeContainer(folder.path(), "wall.bmp", TestData("pictures/bmpsuite/pal8.bmp"), "1L30g8");
+    TFmainVLS window({});
+    OpenViewer(window, folder.path());
+    SetNextPasswordAnswer("1l30G8");
+    QVERIFY(ClickFile(window, path));
+    QCOMPARE(messages_, QStringList("BAD KEY! " + path));
+    QVERIFY(PaneEmpty(window));
+    QCOMPARE(Entries(folder.path()), QStringList("wall.vlp"));
+    QCOMPARE(Entries(TempFolderText()), QStringList());
+  }
+
   void aCancelledPasswordShowsNothing() {
     QTemporaryDir folder;
     const QString path =
