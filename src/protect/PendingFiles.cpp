@@ -241,21 +241,18 @@ void PendingFile::DropRecord() noexcept {
 }
 
 void PendingFile::MoveTo(const std::string& new_path) {
-  WriteRecord(new_path);
-  try {
-    RenameNoReplace(path_, new_path);
-  } catch (...) {
-    WriteRecord(std::string());
-    throw;
-  }
-  path_ = new_path;
-  WriteRecord(std::string());
+  Move(new_path, RenameNoReplace);
 }
 
 void PendingFile::MoveOver(const std::string& new_path) {
+  Move(new_path, RenameReplace);
+}
+
+void PendingFile::Move(const std::string& new_path,
+                       void (*rename)(const std::string&, const std::string&)) {
   WriteRecord(new_path);
   try {
-    RenameReplace(path_, new_path);
+    rename(path_, new_path);
   } catch (...) {
     WriteRecord(std::string());
     throw;

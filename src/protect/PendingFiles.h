@@ -58,6 +58,8 @@ class PendingFile {
   void Dispose(Feedback& feedback);
 
  private:
+  // Renames with rename(); the record names both names meanwhile.
+  void Move(const std::string& new_path, void (*rename)(const std::string&, const std::string&));
   void WriteRecord(const std::string& second_path);
   void DropRecord() noexcept;
 
