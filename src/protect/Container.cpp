@@ -480,7 +480,9 @@ bool CryptFile(const std::string& SourcePath, int Mode, bool KeepSource,
     source.Close();
     // The source goes after an encryption (wipe) or a batch decryption (delete).
     const std::uint64_t plain_size = encrypting ? size : size - std::min(size, kHeaderSize);
-    if (verify_containers && source_goes)
+    // The launcher deletes the container once the user opens the restored
+    // file, so its transfer is checked as a batch decryption's is.
+    if (verify_containers && (source_goes || context.purpose == CryptPurpose::Launcher))
       VerifyTransfer(SourcePath, target, Mode, plain_size, plain_digest);
     // The output reaches the disk before it is renamed into place, and so
     // before the source may be wiped or deleted.

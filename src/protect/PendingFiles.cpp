@@ -111,9 +111,13 @@ bool ParseRecord(const std::string& text, Record& record) {
   return !record.paths.empty();
 }
 
+std::string AbsolutePath(const std::string& path) {
+  std::error_code error;
+  const auto absolute = std::filesystem::absolute(path, error);
+  return error ? path : absolute.string();
+}
+
 bool WriteWhole(int fd, const std::string& text) {
-  if (::ftruncate(fd, 0) != 0)
-    return false;
   std::size_t done = 0;
   while (done < text.size()) {
     const ssize_t n =
@@ -202,31 +206,32 @@ PendingFile::~PendingFile() {
 void PendingFile::WriteRecord(const std::string& second_path) {
   if (identity_.empty())
     return;
-  const std::string text = RecordText(kind_, identity_, path_, second_path);
-  if (record_fd_ >= 0) {
-    WriteWhole(record_fd_, text);
-    return;
-  }
+  // Paths as a run started in another folder will find them.
+  const std::string text = RecordText(kind_, identity_, AbsolutePath(path_),
+                                      second_path.empty() ? second_path : AbsolutePath(second_path));
   std::string folder;
   try {
     folder = RecordFolder();
   } catch (const std::exception&) {
     return;  // no record: this run still cleans up what it made
   }
-  const std::string name =
-      std::to_string(::getpid()) + "-" + std::to_string(ProcessRandom()()) + kUnfinishedSuffix;
-  const std::string unfinished = folder + "/" + name;
+  // A record is never changed in place: a new one, written whole and locked,
+  // takes the old one's name in one step, so a kill at any moment leaves a
+  // whole record behind.
+  const std::string unique = std::to_string(::getpid()) + "-" + std::to_string(ProcessRandom()());
+  const std::string unfinished = folder + "/" + unique + kUnfinishedSuffix;
+  const std::string finished = record_fd_ >= 0 ? record_path_ : folder + "/" + unique;
   const int fd = ::open(unfinished.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
   if (fd < 0)
     return;
-  const std::string finished =
-      unfinished.substr(0, unfinished.size() - std::strlen(kUnfinishedSuffix));
   if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || !WriteWhole(fd, text) ||
       ::rename(unfinished.c_str(), finished.c_str()) != 0) {
     ::unlink(unfinished.c_str());
     ::close(fd);
     return;
   }
+  if (record_fd_ >= 0)
+    ::close(record_fd_);
   record_fd_ = fd;
   record_path_ = finished;
 }

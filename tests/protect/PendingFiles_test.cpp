@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <filesystem>
+
 #include "protect/ProtectState.h"
 #include "support/TestSupport.h"
 
@@ -64,6 +66,19 @@ TEST_F(PendingFilesTest, AFileNeitherKeptNorDisposedOfIsWipedWhenDropped) {
   }
   EXPECT_EQ(dir.List(), std::vector<std::string>{"final.txt"});
   EXPECT_TRUE(test::TempDir::ListOf(data / "PENDING").empty());
+}
+
+
+// A file named relative to where its run started is found from anywhere.
+TEST_F(PendingFilesTest, ARelativeNameIsFoundByARunStartedElsewhere) {
+  const auto started_in = std::filesystem::current_path();
+  std::filesystem::current_path(dir.path());
+  WriteFile("big.~tx", "plain bytes");
+  PendingFile(std::string("big.~tx"), Leftover::Plain).Abandon();
+  std::filesystem::current_path(data.path());
+  EXPECT_TRUE(DisposeOfStaleLeftovers(feedback).empty());
+  std::filesystem::current_path(started_in);
+  EXPECT_TRUE(dir.List().empty());
 }
 
 }  // namespace
