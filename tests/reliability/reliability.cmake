@@ -1,5 +1,5 @@
 # Reliability harnesses: a fault-injecting shim loaded into veilstore-cli, and
-# a crash harness that kills it at random moments.
+# a crash harness that stops it at random moments and at every file call.
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
 add_library(faultshim SHARED ${CMAKE_CURRENT_LIST_DIR}/faultshim.c)
 target_link_libraries(faultshim PRIVATE dl)
@@ -17,7 +17,7 @@ endif()
 if(NOT VLS_SANITIZE)
   add_test(NAME reliability_crash_consistency
            COMMAND Python3::Interpreter ${CMAKE_CURRENT_LIST_DIR}/crash_consistency.py
-                   $<TARGET_FILE:veilstore-cli> --trials 30)
+                   $<TARGET_FILE:veilstore-cli> --trials 36 --shim $<TARGET_FILE:faultshim>)
   add_test(NAME reliability_flush_order
            COMMAND Python3::Interpreter ${CMAKE_CURRENT_LIST_DIR}/flush_order.py
                    $<TARGET_FILE:veilstore-cli>)
