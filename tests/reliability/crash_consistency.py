@@ -91,9 +91,11 @@ class Bench:
         return {n: os.path.getsize(os.path.join(folder, n)) for n in os.listdir(folder)
                 if n.endswith(".~tx") or n.endswith(".~Z~")}
 
-    def records(self):
+    def records(self, pid):
+        """The pending records of the process (named after its id)."""
         pending = os.path.join(self.data, "veilstore", "PENDING")
-        return sorted(os.listdir(pending)) if os.path.isdir(pending) else []
+        names = os.listdir(pending) if os.path.isdir(pending) else []
+        return sorted(n for n in names if n.startswith(f"{pid}-"))
 
     def next_run(self):
         """Any later run: a wipe of an unrelated file."""
@@ -102,7 +104,7 @@ class Bench:
             out.write(b"unrelated")
         return self.cli.run(["wipe", "--yes", unrelated])
 
-    def check_stop(self, operation, folder, cleaned_up_itself):
+    def check_stop(self, operation, folder, cleaned_up_itself, pid=None):
         """Problems after a stop, before and after the next run."""
         problems = [f"{p}" for p in self.lost_or_broken(operation, folder)]
         left = self.leftovers(folder)
@@ -111,7 +113,7 @@ class Bench:
         if cleaned_up_itself:
             problems += [f"plain bytes left in {p}" for p in left]
             problems += [f"{n} ({size} bytes) left" for n, size in self.temporaries(folder).items()]
-            problems += [f"pending record {r} left" for r in self.records()]
+            problems += [f"pending record {r} left" for r in self.records(pid)]
         after = self.next_run()
         if after.returncode != 0:
             problems.append(f"the next run failed: {after.stderr.decode(errors='replace')}")
@@ -158,7 +160,8 @@ def random_moments(bench, args, rng, failures):
         elif sent and sig != signal.SIGKILL and delay < durations[operation] * 0.3:
             problems.append("finished as if the signal had not come")
         catchable = sig != signal.SIGKILL and status != 0
-        problems += bench.check_stop(operation, folder, cleaned_up_itself=catchable)
+        problems += bench.check_stop(operation, folder, cleaned_up_itself=catchable,
+                                     pid=process.pid)
         failures += [f"{label}: {p}" for p in problems]
     counts = ", ".join(f"{signal.Signals(s).name} {n}" for s, n in stopped.items())
     return (f"seed {args.seed}: {args.trials} trials, stopped mid-run: {counts}; "

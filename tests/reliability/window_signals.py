@@ -117,6 +117,9 @@ def reach(program, moment, settle, folder):
 def trial(program, container, data, markers, moment, sig, settle, left_by_kills, here):
     program.reset()
     folder = os.path.dirname(container)
+    shutil.rmtree(folder)
+    os.makedirs(folder)
+    write(container, data)
     process = program.start([os.path.basename(container) if here else container],
                             answer=moment != "dialog", cwd=folder if here else None)
     problems = []
