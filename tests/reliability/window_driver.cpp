@@ -23,8 +23,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
-#include <memory>
+#include <functional>
 #include <string>
 
 #include "app/widgets/MainWindow.h"
