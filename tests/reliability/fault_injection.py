@@ -1,21 +1,30 @@
 #!/usr/bin/env python3
 """Makes the Nth call of open, read, write, fsync, rename or unlink fail (or a
-read return corrupted bytes) during a whole encrypt, decrypt and wipe of a few
-files, for every N until the run no longer reaches the fault, and checks each
-time that the user got a clear error, nothing was lost and no stray output
-was left.
+read return corrupted bytes) for every N until the run no longer reaches the
+fault, and checks each time that the user was told, nothing was lost and no
+stray output or plain copy was left.
 
-usage: fault_injection.py CLI SHIM [--calls open,read,...]
+Without --window: a whole encrypt, decrypt and wipe of a few files with the
+command line. With --window DRIVER: the window's flows through
+window_driver (a view on the "&Viewer" page, a slide show over two pictures,
+a launch answered Yes and one answered No); there each run is also checked
+for password bytes left in WorkBuffer, and whatever plain copy a run leaves
+must be gone after the next start of the window.
+
+usage: fault_injection.py CLI SHIM [--calls open,read,...] [--window DRIVER]
 """
 
 import argparse
 import os
 import random
+import shutil
+import subprocess
 import sys
 import tempfile
 
-from reliability_common import (Cli, report, check_decrypt, check_encrypt, check_wipe, container_name,
-                                fresh_folder, read, sample_files)
+from reliability_common import (PASSWORD, Cli, report, check_decrypt, check_encrypt, check_wipe,
+                                container_name, bmp, files_holding, fresh_folder, make_markers,
+                                marked, read, sample_files, write)
 
 ERRNOS = ["ENOSPC", "EIO", "EACCES"]
 
@@ -25,7 +34,10 @@ def main():
     parser.add_argument("cli")
     parser.add_argument("shim")
     parser.add_argument("--calls", default="open,read,write,fsync,rename,unlink")
+    parser.add_argument("--window")
     args = parser.parse_args()
+    if args.window:
+        return window_flows(args)
 
     rng = random.Random(7)
     originals = sample_files(rng)
@@ -88,6 +100,179 @@ def main():
                     if not hit:
                         break
     return report(failures, f"{runs} runs with an injected fault")
+
+
+REMINDER = "Dont't forget to re-encrypt the file."
+# flow: (the driver's flow, the containers it opens, the answer to the
+# question, what the driver says when the flow went through)
+WINDOW_FLOWS = {
+    "view": ("view", ["beach.vlp"], [], lambda out: out.get("shown") == ["1"]),
+    "slides": ("slides", ["beach.vlp", "rocks.vlp"], [], lambda out: out.get("shown") == ["2"]),
+    "launch yes": ("launch", ["report.vld"], ["yes"],
+                   lambda out: REMINDER in out.get("message", [])),
+    "launch no": ("launch", ["report.vld"], ["no"], lambda out: bool(out.get("question"))),
+}
+
+
+class Window:
+    """Private desktop folders where a recording script opens ".letter"
+    files, the marked plain files and their containers."""
+
+    def __init__(self, driver, cli_path, root, markers):
+        self.driver = driver
+        self.root = root
+        self.markers = markers
+        self.home = {n: os.path.join(root, n)
+                     for n in ("home", "config", "data", "dirs", "runtime")}
+        for folder in self.home.values():
+            os.makedirs(folder, mode=0o700)
+        data, config = self.home["data"], self.home["config"]
+        os.makedirs(os.path.join(data, "mime"))
+        os.makedirs(os.path.join(data, "applications"))
+        write(os.path.join(data, "mime", "globs2"), b"50:application/x-vls-letter:*.letter\n")
+        self.record = os.path.join(root, "launched")
+        recorder = os.path.join(root, "recorder.sh")
+        write(recorder, f"#!/bin/sh\nprintf '%s\\n' \"$@\" >> '{self.record}'\n".encode())
+        os.chmod(recorder, 0o700)
+        write(os.path.join(data, "applications", "vls-recorder.desktop"),
+              f"[Desktop Entry]\nType=Application\nName=Recorder\nExec={recorder} %f\n"
+              "MimeType=application/x-vls-letter;\n".encode())
+        write(os.path.join(config, "mimeapps.list"),
+              b"[Default Applications]\napplication/x-vls-letter=vls-recorder.desktop\n")
+        self.env = dict(os.environ, QT_QPA_PLATFORM="offscreen", GIO_USE_VFS="local",
+                        HOME=self.home["home"], XDG_CONFIG_HOME=config, XDG_DATA_HOME=data,
+                        XDG_DATA_DIRS=self.home["dirs"], XDG_RUNTIME_DIR=self.home["runtime"])
+        self.own_data = os.path.join(data, "veilstore")  # WindowsFolder, with PENDING
+        self.temp = os.path.join(self.home["runtime"], "veilstore", "TEMP")
+
+        # Plain files small enough for one read each, marked every 4 KiB.
+        self.originals = {
+            "beach.bmp": bmp(160, 120, markers, every=4096),
+            "rocks.bmp": bmp(120, 100, markers, every=4096),
+            "report.letter": marked(os.urandom(40_000), markers, every=4096),
+        }
+        self.folder = fresh_folder(root, self.originals)
+        cli = Cli(cli_path, root)
+        made = cli.run(["encrypt", "--password-file", cli.password_file] +
+                       [os.path.join(self.folder, n) for n in self.originals])
+        assert made.returncode == 0, made.stderr
+        self.containers = {container_name(n): read(os.path.join(self.folder, container_name(n)))
+                           for n in self.originals}
+
+    def fresh(self):
+        """The folder with only the containers, and no state of earlier runs."""
+        fresh_folder(self.root, self.containers)
+        for folder in (self.own_data, os.path.dirname(self.temp)):
+            shutil.rmtree(folder, ignore_errors=True)
+        if os.path.exists(self.record):
+            os.remove(self.record)
+
+    def run(self, arguments, extra_env=None):
+        """Runs the driver; returns its status and its lines by kind."""
+        result = subprocess.run([self.driver, PASSWORD] + arguments, capture_output=True,
+                                env=dict(self.env, **(extra_env or {})), stdin=subprocess.DEVNULL,
+                                timeout=120)
+        lines = {}
+        for line in result.stdout.decode(errors="replace").splitlines():
+            kind, _, text = line.partition(": ")
+            lines.setdefault(kind, []).append(text)
+        return result.returncode, lines
+
+    def plain_left(self, allowed):
+        roots = [self.folder, self.home["runtime"], self.own_data]
+        return [os.path.relpath(p, self.root)
+                for p in files_holding(self.markers, roots, os.path.join(self.root, "markers"))
+                if p not in allowed]
+
+    def state_left(self):
+        """Files in TempFolder and pending records."""
+        left = []
+        for folder in (self.temp, os.path.join(self.own_data, "PENDING")):
+            for base, _, names in os.walk(folder):
+                left += [os.path.relpath(os.path.join(base, n), self.root) for n in names]
+        return left
+
+    def lost(self):
+        """Containers neither intact nor restored intact beside themselves."""
+        lost = []
+        for name, data in self.originals.items():
+            container = os.path.join(self.folder, container_name(name))
+            plain = os.path.join(self.folder, name)
+            intact = self.containers[container_name(name)]
+            if os.path.exists(container) and read(container) == intact:
+                continue
+            if os.path.exists(plain) and read(plain) == data:
+                continue
+            lost.append(name)
+        return lost
+
+
+def window_flows(args):
+    rng = random.Random(11)
+    failures = []
+    runs = 0
+    counts = {"told": 0, "next start": 0}
+    with tempfile.TemporaryDirectory() as root:
+        window = Window(args.window, args.cli, root, make_markers(rng))
+        kinds = [(call, False) for call in args.calls.split(",")] + [("read", True)]
+        for flow, (driver_flow, files, answer, completed) in WINDOW_FLOWS.items():
+            arguments = [driver_flow] + [os.path.join(window.folder, f) for f in files] + answer
+            for call, corrupt in kinds:
+                for n in range(1, 500):
+                    window.fresh()
+                    hit_file = os.path.join(root, "hit")
+                    if os.path.exists(hit_file):
+                        os.remove(hit_file)
+                    # Calls on the folder, TempFolder and the data folder count.
+                    only = f"{window.folder}/:{window.home['runtime']}/:{window.own_data}/"
+                    env = {"LD_PRELOAD": args.shim, "FAULT_CALL": call, "FAULT_N": str(n),
+                           "FAULT_ERRNO": ERRNOS[n % 3], "FAULT_REPORT": hit_file,
+                           "FAULT_ONLY": only}
+                    if corrupt:
+                        env["FAULT_CORRUPT"] = "1"
+                    status, out = window.run(arguments, env)
+                    runs += 1
+                    hit = os.path.exists(hit_file)
+                    label = f"{flow} {call}{' corrupt' if corrupt else ''} #{n} {env['FAULT_ERRNO']}"
+                    problems = check_window_run(window, status, out, completed(out), hit, corrupt,
+                                                counts)
+                    failures += [f"{label}: {p}" for p in problems]
+                    if not hit:
+                        break
+    return report(failures, f"{runs} runs of the window's flows with an injected fault; "
+                            f"{counts['told']} told the user of a failure, {counts['next start']} "
+                            "left files for the next start")
+
+
+def check_window_run(window, status, out, done, hit, corrupt, counts):
+    """Problems of one run of the driver, and of the next start when the run
+    left anything for it."""
+    problems = []
+    if status != 0 or "workbuffer" not in out:
+        problems.append(f"the driver ended with status {status}")
+    if out.get("workbuffer") not in (None, ["clean"]):
+        problems.append("WorkBuffer holds bytes of the password")
+    told = [m for m in out.get("message", []) if m != REMINDER]
+    counts["told"] += bool(told)
+    # A corrupted read fails nothing the flow can see; the data checks catch its harm.
+    if hit and not done and not told and not corrupt:
+        problems.append("the flow failed without telling the user")
+    problems += [f"{name} lost" for name in window.lost()]
+    # A file the user took (launched) is theirs; anything else must go.
+    launched = REMINDER in out.get("message", [])
+    allowed = [os.path.join(window.folder, "report.letter")] if launched else []
+    left = window.plain_left(allowed)
+    if left and not told:
+        problems += [f"plain bytes left in {p} without a word" for p in left]
+    if left or window.state_left():
+        counts["next start"] += 1
+        status, _ = window.run(["start"])
+        if status != 0:
+            problems.append(f"the next start ended with status {status}")
+        problems += [f"after the next start: plain bytes left in {p}"
+                     for p in window.plain_left(allowed)]
+        problems += [f"after the next start: {p} left" for p in window.state_left()]
+    return problems
 
 
 if __name__ == "__main__":

@@ -5,8 +5,10 @@
  *   FAULT_N      which call fails (1 = the first)
  *   FAULT_ERRNO  ENOSPC | EIO | EACCES   (default EIO)
  *   FAULT_CORRUPT=1  with FAULT_CALL=read: flip a byte instead of failing
+ *   FAULT_KILL=1 the process kills itself with SIGKILL at that call instead
  *   FAULT_ONLY   only calls on paths (or descriptors opened on paths) that
- *                begin with this prefix count; others pass untouched
+ *                begin with one of these prefixes (separated by ":") count;
+ *                others pass untouched
  *
  * When the chosen call happened, the shim writes "hit" to FAULT_REPORT (a file
  * path) so the harness knows the fault was reached. */
@@ -14,6 +16,7 @@
 #include <dlfcn.h>
 #include <errno.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <stdarg.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -28,9 +31,30 @@ static const char* call_name(void) {
   return getenv("FAULT_CALL");
 }
 
-static int path_counts(const char* path) {
+static int path_counts(const char* given) {
   const char* only = getenv("FAULT_ONLY");
-  return only == NULL || (path != NULL && strncmp(path, only, strlen(only)) == 0);
+  if (only == NULL)
+    return 1;
+  if (given == NULL)
+    return 0;
+  /* A relative path counts where it lies. */
+  char absolute[8192];
+  const char* path = given;
+  if (given[0] != '/' && getcwd(absolute, sizeof absolute - 1) != NULL) {
+    strncat(absolute, "/", sizeof absolute - strlen(absolute) - 1);
+    strncat(absolute, given, sizeof absolute - strlen(absolute) - 1);
+    path = absolute;
+  }
+  for (const char* prefix = only; *prefix != '\0';) {
+    const char* end = strchr(prefix, ':');
+    const size_t length = end ? (size_t)(end - prefix) : strlen(prefix);
+    if (length > 0 && strncmp(path, prefix, length) == 0)
+      return 1;
+    if (end == NULL)
+      break;
+    prefix = end + 1;
+  }
+  return 0;
 }
 
 static int fd_counts(int fd) {
@@ -70,6 +94,8 @@ static int should_fail(const char* call, int counts) {
   if (++counter != (n ? atol(n) : 1))
     return 0;
   report();
+  if (getenv("FAULT_KILL") != NULL)
+    raise(SIGKILL);
   return 1;
 }
 

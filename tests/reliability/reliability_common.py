@@ -1,12 +1,10 @@
 """Shared pieces of the reliability harnesses: sample files, running the
 command line, and the check that no data was lost."""
 
-import hashlib
 import os
-import random
 import shutil
+import struct
 import subprocess
-import tempfile
 
 PASSWORD = "reliable password"
 
@@ -29,21 +27,21 @@ def container_name(name):
 
 class Cli:
     def __init__(self, binary, work):
-        self.binary = binary
+        self.binary = os.path.abspath(binary)
         self.env = dict(os.environ, XDG_DATA_HOME=os.path.join(work, "xdg"), XDG_RUNTIME_DIR="")
         self.password_file = os.path.join(work, "pw")
         with open(self.password_file, "w") as out:
             out.write(PASSWORD + "\n")
 
-    def run(self, args, extra_env=None, timeout=60):
+    def run(self, args, extra_env=None, timeout=60, cwd=None):
         env = dict(self.env, **(extra_env or {}))
         return subprocess.run([self.binary] + args, env=env, capture_output=True,
-                              stdin=subprocess.DEVNULL, timeout=timeout)
+                              stdin=subprocess.DEVNULL, timeout=timeout, cwd=cwd)
 
-    def popen(self, args, extra_env=None):
+    def popen(self, args, extra_env=None, cwd=None):
         env = dict(self.env, **(extra_env or {}))
         return subprocess.Popen([self.binary] + args, env=env, stdin=subprocess.DEVNULL,
-                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+                                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, cwd=cwd)
 
     def decrypt_copy(self, container, scratch):
         """The plain bytes of a container, decrypted from a copy, or None."""
@@ -51,10 +49,13 @@ class Cli:
         os.makedirs(scratch)
         copy = os.path.join(scratch, os.path.basename(container))
         shutil.copyfile(container, copy)
-        result = self.run(["decrypt", "--password-file", self.password_file, copy])
+        # A data folder of its own: this run must not act as the next run of
+        # the one under test and dispose of what that one left.
+        own_data = {"XDG_DATA_HOME": os.path.join(scratch, "xdg")}
+        result = self.run(["decrypt", "--password-file", self.password_file, copy], own_data)
         if result.returncode != 0:
             return None
-        plain = [n for n in os.listdir(scratch) if n != os.path.basename(container)]
+        plain = [n for n in os.listdir(scratch) if n not in (os.path.basename(container), "xdg")]
         if len(plain) != 1:
             return None
         with open(os.path.join(scratch, plain[0]), "rb") as f:
@@ -132,6 +133,70 @@ def fresh_folder(root, originals):
         with open(os.path.join(folder, name), "wb") as out:
             out.write(data)
     return folder
+
+
+MARKER_SIZE = 64
+
+
+def make_markers(rng, count=4):
+    """Random byte sequences to plant in plain data: no newline and no NUL, so
+    grep -F can look for all of them in one pass."""
+    usable = bytes(b for b in range(1, 256) if b != 10)
+    return [bytes(rng.choice(usable) for _ in range(MARKER_SIZE)) for _ in range(count)]
+
+
+def marked(data, markers, every=64 << 10, start=0):
+    """data with the markers written over it every `every` bytes from start
+    and at its end, so any stretch of it longer than `every` holds a whole
+    marker."""
+    if len(data) < start + MARKER_SIZE:
+        return data
+    out = bytearray(data)
+    offsets = list(range(start, len(out) - MARKER_SIZE, every)) + [len(out) - MARKER_SIZE]
+    for i, offset in enumerate(offsets):
+        out[offset:offset + MARKER_SIZE] = markers[i % len(markers)]
+    return bytes(out)
+
+
+def files_holding(markers, roots, markers_file):
+    """Every file under the roots that holds one of the markers anywhere."""
+    roots = [r for r in roots if os.path.exists(r)]
+    if not roots:
+        return []
+    with open(markers_file, "wb") as out:
+        out.write(b"\n".join(markers) + b"\n")
+    result = subprocess.run(["grep", "-r", "-l", "-a", "-F", "-f", markers_file, "--"] + roots,
+                            capture_output=True, env=dict(os.environ, LC_ALL="C"))
+    if result.returncode > 1:
+        raise SystemExit(f"grep failed: {result.stderr.decode()}")
+    return sorted(result.stdout.decode(errors="replace").splitlines())
+
+
+def plain_leftovers(markers, roots, markers_file, originals, folder):
+    """Files that hold plain bytes of the originals, other than an intact
+    plain file under its own name in folder."""
+    left = []
+    for path in files_holding(markers, roots, markers_file):
+        name = os.path.basename(path)
+        if os.path.dirname(path) == folder and name in originals and read(path) == originals[name]:
+            continue
+        left.append(os.path.relpath(path, os.path.dirname(folder)))
+    return left
+
+
+def bmp(width, height, markers, every=64 << 10):
+    """A 24-bit BMP of random pixels that carry the markers."""
+    assert width % 4 == 0  # so that rows need no padding
+    pixels = os.urandom(width * 3 * height)
+    header = (b"BM" + struct.pack("<IHHI", 54 + len(pixels), 0, 0, 54) +
+              struct.pack("<IiiHHIIiiII", 40, width, height, 1, 24, 0, len(pixels), 2835, 2835,
+                          0, 0))
+    return marked(header + pixels, markers, every, start=54)
+
+
+def write(path, data):
+    with open(path, "wb") as out:
+        out.write(data)
 
 
 def report(failures, summary):
