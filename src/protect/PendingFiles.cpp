@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <linux/fs.h>
+#include <signal.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
@@ -10,6 +11,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
@@ -146,6 +148,16 @@ std::string ReadWhole(int fd) {
   }
 }
 
+// Records are named "<process id>-<random>": whether that process still runs.
+bool WriterAlive(const std::string& record_path) {
+  const std::string name = std::filesystem::path(record_path).filename().string();
+  char* end = nullptr;
+  const long pid = std::strtol(name.c_str(), &end, 10);
+  if (end == name.c_str() || *end != '-' || pid <= 0)
+    return false;
+  return ::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM;
+}
+
 // The file under path is the one the record saw.
 bool IsRecordedFile(const std::string& path, const Record& record) {
   const std::string identity = IdentityOf(path);
@@ -207,8 +219,9 @@ void PendingFile::WriteRecord(const std::string& second_path) {
   if (identity_.empty())
     return;
   // Paths as a run started in another folder will find them.
-  const std::string text = RecordText(kind_, identity_, AbsolutePath(path_),
-                                      second_path.empty() ? second_path : AbsolutePath(second_path));
+  const std::string text =
+      RecordText(kind_, identity_, AbsolutePath(path_),
+                 second_path.empty() ? second_path : AbsolutePath(second_path));
   std::string folder;
   try {
     folder = RecordFolder();
@@ -312,8 +325,12 @@ std::vector<std::string> DisposeOfStaleLeftovers(Feedback& feedback) {
     }
     Record record;
     if (!ParseRecord(ReadWhole(fd), record)) {
+      // Half written: by a run that died at that moment (it names nothing
+      // yet that another record does not), or by one about to lock it.
       struct stat st {};
-      if (::fstat(fd, &st) == 0 && std::time(nullptr) - st.st_mtime > kUnfinishedGraceSeconds)
+      const bool old =
+          ::fstat(fd, &st) == 0 && std::time(nullptr) - st.st_mtime > kUnfinishedGraceSeconds;
+      if (old || !WriterAlive(record_path))
         ::unlink(record_path.c_str());
       ::close(fd);
       continue;

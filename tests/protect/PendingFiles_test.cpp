@@ -5,6 +5,8 @@
 #include "protect/PendingFiles.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -68,7 +70,6 @@ TEST_F(PendingFilesTest, AFileNeitherKeptNorDisposedOfIsWipedWhenDropped) {
   EXPECT_TRUE(test::TempDir::ListOf(data / "PENDING").empty());
 }
 
-
 // A file named relative to where its run started is found from anywhere.
 TEST_F(PendingFilesTest, ARelativeNameIsFoundByARunStartedElsewhere) {
   const auto started_in = std::filesystem::current_path();
@@ -79,6 +80,21 @@ TEST_F(PendingFilesTest, ARelativeNameIsFoundByARunStartedElsewhere) {
   EXPECT_TRUE(DisposeOfStaleLeftovers(feedback).empty());
   std::filesystem::current_path(started_in);
   EXPECT_TRUE(dir.List().empty());
+}
+
+// A record its writer never finished: gone at once when the writer is dead,
+// kept while it may still be writing.
+TEST_F(PendingFilesTest, AHalfWrittenRecordOfADeadRunIsRemoved) {
+  const pid_t child = ::fork();
+  if (child == 0)
+    ::_exit(0);
+  ::waitpid(child, nullptr, 0);
+  ::mkdir((data / "PENDING").c_str(), 0700);
+  WriteFile(data / ("PENDING/" + std::to_string(child) + "-1.new"), "");
+  WriteFile(data / ("PENDING/" + std::to_string(::getpid()) + "-2.new"), "");
+  EXPECT_TRUE(DisposeOfStaleLeftovers(feedback).empty());
+  EXPECT_EQ(test::TempDir::ListOf(data / "PENDING"),
+            std::vector<std::string>{std::to_string(::getpid()) + "-2.new"});
 }
 
 }  // namespace
