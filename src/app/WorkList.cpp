@@ -5,6 +5,7 @@
 #include <QTime>
 #include <algorithm>
 
+#include "platform/DisplayText.h"
 #include "protect/PathNames.h"
 
 namespace vls {
@@ -269,7 +270,7 @@ QString PathText(const std::string& path) {
 }
 
 QString PathDisplayText(const std::string& path) {
-  return QString::fromUtf8(path.data(), static_cast<qsizetype>(path.size()));
+  return QString::fromStdString(DisplayText(path));
 }
 
 TWorkList::TWorkList(QObject* parent) : QAbstractTableModel(parent) {}

@@ -51,7 +51,9 @@ QString DateText(DosDateTime time, const QLocale& locale);
 // back. QFile::encodeName and decodeName would replace such bytes.
 std::string PathBytes(const QString& path);
 QString PathText(const std::string& path);
-// The path as the user reads it: bytes that are not UTF-8 show as U+FFFD.
+// A name or path as the user reads it (DisplayText): whatever could hide or
+// reorder characters or break the line is made visible, and bytes that are
+// not UTF-8 show as "\xE9". Every column that shows a name uses it.
 QString PathDisplayText(const std::string& path);
 
 class TWorkList : public QAbstractTableModel {

@@ -344,7 +344,8 @@ TEST(PathTextTest, AnyBytesComeBackFromTheirText) {
   for (const auto& c : cases) {
     const QString text = PathText(c.bytes);
     EXPECT_EQ(PathBytes(text), c.bytes) << c.bytes;
-    EXPECT_EQ(PathDisplayText(c.bytes).contains(QChar::ReplacementCharacter), !c.utf8) << c.bytes;
+    // Shown, a byte that is not UTF-8 is written out ("\xE9"), not lost.
+    EXPECT_EQ(PathDisplayText(c.bytes).contains("\\x"), !c.utf8) << c.bytes;
     if (c.utf8) {
       EXPECT_EQ(text, QString::fromUtf8(c.bytes.c_str())) << c.bytes;
     }

@@ -1,5 +1,7 @@
 """Uses the installed veilstore as a user would, through its real window:
-adds two files to the work list and encrypts them, views the encrypted
+adds two files to the work list and encrypts them, clicks a container whose
+name is a link to a local file (a wrong key: the box naming it must show the
+markup as text, and clicks on it must open nothing), views the encrypted
 picture, restores the encrypted text file with its associated program, and
 finally opens the picture container the way a file manager does (gio open).
 Each step leaves a screenshot; any step that does not show what it should
@@ -7,7 +9,9 @@ fails the run.
 
 Runs inside a D-Bus session and an X server (scripts/e2e starts both), in a
 temporary home prepared by scripts/e2e:
-    run_as_user.py FILES_FOLDER SHOTS_FOLDER OPENER_LOG
+    run_as_user.py FILES_FOLDER SHOTS_FOLDER OPENER_LOG LINK_LOG
+(OPENER_LOG: written by the test program for text files; LINK_LOG: every
+link handed to xdg-open.)
 """
 
 import hashlib
@@ -20,7 +24,7 @@ from pathlib import Path
 
 from desktop import (Atspi, StepFailed, applications, click, click_file, extents, find,
                      find_all, focus_window, key, open_folder_in_tree, screenshot,
-                     type_text, wait_for)
+                     type_text, wait_for, xdotool)
 
 MAIN_TITLE = "MORVANE Veilstore 32-bit v 3.3"
 ENCRYPTION_TITLE = "MORVANE  Veilstore 32-bit v 2.7 *ENCRYPTION*"
@@ -28,6 +32,12 @@ DECRYPTION_TITLE = "MORVANE  Veilstore 32-bit v 2.7 *DECRYPTION*"
 QUESTION_TITLE = "MORVANE  Veilstore 32-bit v 3.1 "
 PICTURE_WINDOW_TITLE = "MORVANE Veilstore 32-bit v 3.3 *Resizable Window*"
 PASSWORD = "e2e passphrase 42"
+OTHER_PASSWORD = "not the e2e passphrase"
+
+
+def applications_on_bus():
+    desktop = Atspi.get_desktop(0)
+    return [desktop.get_child_at_index(index) for index in range(desktop.get_child_count())]
 
 
 def digest(path):
@@ -47,10 +57,11 @@ def files_with_digest(folders, wanted):
 
 
 class Run:
-    def __init__(self, files, shots, opener_log):
+    def __init__(self, files, shots, opener_log, link_log):
         self.files = Path(files)
         self.shots = Path(shots)
         self.opener_log = Path(opener_log)
+        self.link_log = Path(link_log)
         self.step = 0
         self.program = None
         self.app = None
@@ -141,6 +152,68 @@ class Run:
         wait_for("the work list to empty", lambda: not find_all(self.app, "push button", "OK"))
         self.shot("encrypted", "both files are encrypted and their plain files gone")
 
+    def hostile_container(self):
+        """A container made by someone else, named as a link to a file of the
+        user's ("/" written as "&#47;", as it cannot be in a name). Shown as
+        markup, its box would draw "holiday.vlp" as a link that opens the file
+        with the user's text program."""
+        home = Path(os.environ["HOME"])
+        payload = home / "payload.txt"
+        payload.write_text("opened through a link in a file name\n")
+        target = "file://" + str(payload)
+        plain = self.files / f'<a href="{target.replace("/", "&#47;")}">holiday.png'
+        subprocess.run(["convert", "-size", "64x48", "xc:teal", str(plain)], check=True)
+        password_file = home / "other-password"
+        password_file.write_text(OTHER_PASSWORD + "\n")
+        subprocess.run(["veilstore-cli", "encrypt", "--password-file", str(password_file),
+                        str(plain)], check=True, stdout=subprocess.DEVNULL)
+        password_file.unlink()
+        container = plain.with_suffix(".vlp")
+        if not container.is_file() or plain.exists():
+            raise StepFailed(f"veilstore-cli did not make {container.name}")
+
+        children = self.children()
+        programs = len(applications_on_bus())
+        click(find(self.app, "page tab", "Viewer"))
+        click_file(self.file_list(), self.shown_files(".vlp"), container.name)
+        self.enter_password(DECRYPTION_TITLE, repeat=False)
+        key("Return")
+        box = find(self.app, None, "Information")
+        label = wait_for("the BAD KEY line", lambda: next(
+            (node for node in find_all(box, "label") if node.get_name().startswith("BAD KEY! ")),
+            None))
+        shown = label.get_name().replace("\n", "")  # long words are broken over lines
+        if shown != f"BAD KEY! {container}":
+            raise StepFailed(f"the box says {shown!r}, not the container's name as it is")
+        # Clicks over the first lines of the text, where a box taking markup
+        # would draw the link.
+        x, y, width, height = extents(label)
+        for row in range(y + 6, y + min(height, 48), 12):
+            for column in range(x + 4, x + width, 12):
+                xdotool("mousemove", "--sync", column, row, "click", 1)
+        time.sleep(2)  # a program started through a link would have written by now
+        self.nothing_opened(children, programs)
+        self.shot("hostile-name", "a container named as a link: its box shows the markup as "
+                  "text, and clicks on it open nothing")
+        click(find(box, "push button", "OK"))
+        wait_for("the box to close", lambda: not find_all(self.app, None, "Information"))
+        self.nothing_opened(children, programs)
+
+    def nothing_opened(self, children, programs):
+        if self.link_log.exists():
+            raise StepFailed("the window followed a link: " + self.link_log.read_text())
+        if self.opener_log.exists():
+            raise StepFailed("the text program was started: " + self.opener_log.read_text())
+        if self.children() != children:
+            raise StepFailed(f"the program started {self.children() - children}")
+        if len(applications_on_bus()) != programs:
+            raise StepFailed("another program came up on the desktop")
+
+    def children(self):
+        found = subprocess.run(["pgrep", "-P", str(self.program.pid)], capture_output=True,
+                               text=True).stdout.split()
+        return set(found)
+
     def view_picture(self, photo_digest, photo_size):
         click(find(self.app, "page tab", "Viewer"))
         click_file(self.file_list(), self.shown_files(".vlp"), "photo.vlp")
@@ -204,14 +277,15 @@ class Run:
 
 
 def main():
-    files, shots, opener_log = sys.argv[1:4]
-    run = Run(files, shots, opener_log)
+    files, shots, opener_log, link_log = sys.argv[1:5]
+    run = Run(files, shots, opener_log, link_log)
     notes, photo = run.files / "notes.txt", run.files / "photo.png"
     notes_digest, photo_digest = digest(notes), digest(photo)
     photo_size = photo.stat().st_size
     Atspi.get_desktop(0)  # starts the accessibility bus before the program looks for it
     try:
         run.encrypt_two_files(notes, photo)
+        run.hostile_container()
         run.view_picture(photo_digest, photo_size)
         run.launch_text_file(notes_digest)
         run.open_from_file_manager(photo_digest)

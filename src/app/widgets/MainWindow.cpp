@@ -27,6 +27,7 @@
 #include "app/widgets/FileDrag.h"
 #include "app/widgets/HelpWindow.h"
 #include "app/widgets/MessageBoxes.h"
+#include "app/widgets/NameDelegate.h"
 #include "app/widgets/StatusControls.h"
 #include "app/widgets/WindowBatch.h"
 #include "app/widgets/WindowFeedback.h"
@@ -139,12 +140,17 @@ TFmainVLS::TFmainVLS(QStringList arguments, QWidget* parent)
     PTShellTree1->hideColumn(column);
   PTShellTree1->setHeaderHidden(true);
   PTShellTree1->setRootIsDecorated(false);
+  PTShellTree1->setItemDelegate(new NameDelegate(NameDelegate::RowWidth::Name, PTShellTree1));
 
   fileModel = new QFileSystemModel(this);
   fileModel->setFilter(QDir::Files | QDir::Hidden | QDir::System);
   fileModel->setNameFilterDisables(false);
   FileListBox1 = Named(new QListView, "FileListBox1");
   FileListBox1->setModel(fileModel);
+  // Rows as wide as the list, laid out again when it is resized: a long name
+  // is drawn without its middle rather than scrolled out of sight.
+  FileListBox1->setItemDelegate(new NameDelegate(NameDelegate::RowWidth::View, FileListBox1));
+  FileListBox1->setResizeMode(QListView::Adjust);
   connect(fileModel, &QFileSystemModel::directoryLoaded, this, [this](const QString& folder) {
     if (QDir::cleanPath(folder) != QDir::cleanPath(folder_))
       return;
@@ -281,6 +287,7 @@ QWidget* TFmainVLS::BuildCryptPage() {
   filesModel = new TWorkList(this);
   files = Named(new QTreeView, "files");
   files->setModel(filesModel);
+  files->setItemDelegate(new NameDelegate(NameDelegate::RowWidth::Name, files));
   files->setRootIsDecorated(false);
   files->setSelectionMode(QAbstractItemView::ExtendedSelection);
   files->setEditTriggers(QAbstractItemView::NoEditTriggers);

@@ -8,11 +8,17 @@
 #include <QTimer>
 #include <utility>
 
+#include "platform/DisplayText.h"
+
 namespace vls {
 namespace {
 
+// The messages name the picture's file, and anyone may have named it: the
+// box takes no markup, and each line shows its hidden characters.
 void ShowBox(QWidget* parent, QMessageBox::Icon icon, const QString& caption, const QString& text) {
-  QMessageBox box(icon, caption, text, QMessageBox::Ok, parent);
+  QMessageBox box(icon, caption, QString::fromStdString(DisplayLines(text.toStdString())),
+                  QMessageBox::Ok, parent);
+  box.setTextFormat(Qt::PlainText);
   box.button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
   box.exec();
 }

@@ -1,16 +1,23 @@
 // The still-picture control: what it keeps after a load, the two failure
 // messages in order, fitting with proportions kept on a black background,
-// sharing a picture between controls, and the forwarded double click.
+// sharing a picture between controls, the forwarded double click, and the
+// control's own message boxes.
 
+#include <QApplication>
 #include <QFile>
 #include <QImageWriter>
+#include <QLabel>
+#include <QMessageBox>
 #include <QSignalSpy>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 
 #include "imaging/HugePictures.h"
 #include "imaging/picture/PictureState.h"
 #include "imaging/widgets/PMultiMedia.h"
+#include "platform/AnsiText.h"
+#include "support/HostileNames.h"
 
 using vls::TPMultiMedia;
 
@@ -238,6 +245,29 @@ class PMultiMediaTest : public QObject {
     };
     control->SetMediaName(big);
     QCOMPARE(control->Picture().size(), QSize(7, 5));
+  }
+
+  // Messages name the picture's file: the box takes no markup and shows
+  // each name with its hidden characters made visible.
+  void itsOwnBoxesShowNamesAsPlainText() {
+    vls::BoxPictureMessages boxes(nullptr);
+    for (const auto& name : vls::test::HostileNames()) {
+      if (!vls::IsValidUtf8(name.raw) || name.raw.find('\n') != std::string::npos)
+        continue;  // a QString holds no such bytes; a message keeps its line breaks
+      bool plain = false;
+      QString text;
+      QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        QVERIFY(box != nullptr);
+        const auto* label = box->findChild<QLabel*>("qt_msgbox_label");
+        plain = label->textFormat() == Qt::PlainText;
+        text = label->text();
+        box->accept();
+      });
+      boxes.ShowError("Cannot read " + QString::fromStdString(name.raw));
+      QVERIFY2(plain, name.what);
+      QVERIFY2(text == QString::fromStdString("Cannot read " + name.shown), name.what);
+    }
   }
 
   void doubleClickIsForwarded() {
