@@ -65,10 +65,11 @@ def find_all(root, role=None, name=None, visible=True, limit=20000):
             if matches and node is not root and (not visible or on_screen(node)):
                 found.append(node)
             count = node.get_child_count()
+            # Thousands of cells: searched only when asked for.
+            if node is not root and node.get_role_name() in VIEWS_OF_ITEMS:
+                continue
         except gi.repository.GLib.Error:
-            continue
-        if node is not root and node.get_role_name() in VIEWS_OF_ITEMS:
-            continue  # thousands of cells: searched only when asked for
+            continue  # a busy program answers late: the caller asks again
         # Reverse, so that the stack yields children in their own order.
         for index in reversed(range(count)):
             child = node.get_child_at_index(index)
