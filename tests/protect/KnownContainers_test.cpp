@@ -32,13 +32,8 @@ struct KnownContainer {
 const std::vector<KnownContainer> kKnown = {
     {"letter.vld", "letter.txt", "Pass word", "letter.txt", "Pass word", 5000},
     {"cafe.vld", "caf\xC3\xA9.txt", "cl\xC3\xA9", "caf\xE9.txt", "cl\xE9", 300},
-    {"euro.vld", "\xE2\x82\xACuro.doc",
-     "\xE2\x82\xAC"
-     "5",
-     "\x80uro.doc",
-     "\x80"
-     "5",
-     4096},
+    // The euro sign: U+20AC, Windows-1252 0x80 (octal 200).
+    {"euro.vld", "\u20ACuro.doc", "\u20AC5", "\200uro.doc", "\2005", 4096},
     {"control.vld", "\xC2\x81\xC2\x9F.dat", "\xC2\x81k\xC2\x9F", "\xC2\x81\xC2\x9F.dat",
      "\xC2\x81k\xC2\x9F", 10},
     {"sumzero.vlp", "photo.JPG", "\xC3\xBF\xC3\xBF\xC3\xBF\xC3\xBF\xC3\xBF", "photo.JPG",
