@@ -2,9 +2,14 @@
 // private folders.
 
 #include <gtest/gtest.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <thread>
+#include <vector>
 
 #include "platform/AnsiText.h"
 #include "platform/DosTime.h"
@@ -21,6 +26,10 @@ TEST(AnsiTextTest, UsesWindows1252WhenItCanAndUtf8Otherwise) {
   EXPECT_EQ(ToAnsi("\xe2\x82\xac 5"), "\x80 5");                              // euro sign
   EXPECT_EQ(ToAnsi("\xe6\x97\xa5\xe6\x9c\xac"), "\xe6\x97\xa5\xe6\x9c\xac");  // no 1252 form
   EXPECT_EQ(ToAnsi("plain"), "plain");
+  // U+0080..U+009F have no Windows-1252 form (its bytes 0x80..0x9F are other
+  // letters): a key holding one stays UTF-8, never the byte of another letter.
+  EXPECT_EQ(ToAnsi("\xc2\x80\xc2\x9f"), "\xc2\x80\xc2\x9f");
+  EXPECT_EQ(ToAnsi("\xc2\x81\xc3\xa9"), "\xc2\x81\xc3\xa9");
   EXPECT_EQ(FromAnsi("caf\xe9"), "caf\xc3\xa9");
   EXPECT_EQ(FromAnsi("\x80"), "\xe2\x82\xac");
   EXPECT_EQ(FromAnsi("\xe6\x97\xa5"), "\xe6\x97\xa5");
@@ -54,6 +63,39 @@ TEST(FileServicesTest, RenameNoReplaceNeverDestroysTheTarget) {
   RenameNoReplace(dir / "a", dir / "c");
   EXPECT_EQ(test::ReadFile(dir / "c"), "a");
   EXPECT_FALSE(test::Exists(dir / "a"));
+}
+
+// Segment boundaries must not depend on how the kernel splits reads: a
+// source that hands its bytes over 1000 at a time still fills the buffer.
+// A pipe stands in for such a source (special files are refused by the
+// opens, not by the read).
+TEST(FileServicesTest, ReadSomeFillsTheBufferHoweverTheBytesTrickleIn) {
+  int ends[2];
+  ASSERT_EQ(::pipe(ends), 0);
+  UniqueFd reader(ends[0], "pipe");
+  const std::string bytes = test::SampleBytes(5000);
+  std::thread writer([&] {
+    for (std::size_t at = 0; at < bytes.size(); at += 1000) {
+      // The next piece goes in only once the reader has taken the last one.
+      for (int waits = 0; waits < 1000; ++waits) {
+        int queued = 0;
+        if (::ioctl(ends[1], FIONREAD, &queued) != 0 || queued == 0)
+          break;
+        ::usleep(1000);
+      }
+      if (::write(ends[1], bytes.data() + at, std::min<std::size_t>(1000, bytes.size() - at)) <= 0)
+        break;
+    }
+    ::close(ends[1]);
+  });
+  std::vector<std::uint8_t> buffer(4096);
+  const std::size_t first = ReadSome(reader, buffer);
+  std::string received(buffer.begin(), buffer.begin() + static_cast<long>(first));
+  for (std::size_t n; (n = ReadSome(reader, buffer)) != 0;)
+    received.append(buffer.begin(), buffer.begin() + static_cast<long>(n));
+  writer.join();
+  EXPECT_EQ(first, buffer.size());
+  EXPECT_EQ(received, bytes);
 }
 
 TEST(FileServicesTest, PathPieces) {

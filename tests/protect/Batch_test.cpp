@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "cipher/Cipher.h"
 #include "protect/ProtectState.h"
 #include "support/TestSupport.h"
@@ -134,6 +136,23 @@ TEST_F(BatchTest, DecryptionCountsWrongKeysAndGoesOn) {
   window.typed_password = "other password";
   drivers.DecryptAll();
   EXPECT_EQ(feedback.information.back(), "1 files decrypted.");
+}
+
+// Two containers that store one name: the second is restored beside the
+// first, not over it, even when the user would say Yes.
+TEST_F(BatchTest, ADecryptionRunNeverReplacesWhatItRestored) {
+  for (const char* container : {"a.vld", "b.vld"}) {
+    WriteFile(dir / "same.txt", container);
+    window.rows = {dir / "same.txt"};
+    drivers.EncryptAll();
+    ASSERT_EQ(::rename((dir / "same.vld").c_str(), (dir / container).c_str()), 0);
+  }
+  window.rows = {dir / "a.vld", dir / "b.vld"};
+  feedback.answers = {kAnswerYes, kAnswerYes};
+  drivers.DecryptAll();
+  EXPECT_EQ(ReadFile(dir / "same.txt"), "a.vld");
+  EXPECT_EQ(ReadFile(dir / "same~1.txt"), "b.vld");
+  EXPECT_TRUE(feedback.questions.empty());
 }
 
 TEST_F(BatchTest, WipeAsksAndCountsOnlyFilesReallyGone) {
