@@ -4,7 +4,10 @@
  *   FAULT_CALL   open | read | write | fsync | rename | unlink
  *   FAULT_N      which call fails (1 = the first)
  *   FAULT_ERRNO  ENOSPC | EIO | EACCES   (default EIO)
- *   FAULT_CORRUPT=1  with FAULT_CALL=read: flip a byte instead of failing
+ *   FAULT_CORRUPT=1  with FAULT_CALL=read or write: flip a byte of what is
+ *                read, or of what reaches the file, instead of failing
+ *   FAULT_SHORT_READ=N  every read of a watched descriptor returns at most
+ *                N bytes (no call fails; FAULT_CALL may be unset)
  *   FAULT_KILL=1 the process kills itself with SIGKILL at that call instead
  *   FAULT_ONLY   only calls on paths (or descriptors opened on paths) that
  *                begin with one of these prefixes (separated by ":") count;
@@ -125,8 +128,29 @@ int open(const char* path, int flags, ...) {
 
 int open64(const char* path, int flags, ...) __attribute__((alias("open")));
 
+/* The Nth write's bytes, with one of them flipped, for a corrupted write. */
+static const void* corrupted_copy(const void* buffer, size_t count) {
+  static unsigned char* copy;
+  static size_t size;
+  if (count == 0)
+    return buffer;
+  if (count > size) {
+    free(copy);
+    copy = malloc(count);
+    size = copy != NULL ? count : 0;
+    if (copy == NULL)
+      return buffer;
+  }
+  memcpy(copy, buffer, count);
+  copy[count / 2] ^= 0x5A;
+  return copy;
+}
+
 ssize_t read(int fd, void* buffer, size_t count) {
   REAL(read);
+  const char* short_read = getenv("FAULT_SHORT_READ");
+  if (short_read != NULL && fd_counts(fd) && count > (size_t)atol(short_read))
+    count = (size_t)atol(short_read);
   if (should_fail("read", fd_counts(fd))) {
     if (getenv("FAULT_CORRUPT") != NULL) {
       ssize_t n = real_read(fd, buffer, count);
@@ -143,6 +167,8 @@ ssize_t read(int fd, void* buffer, size_t count) {
 ssize_t write(int fd, const void* buffer, size_t count) {
   REAL(write);
   if (should_fail("write", fd_counts(fd))) {
+    if (getenv("FAULT_CORRUPT") != NULL)
+      return real_write(fd, corrupted_copy(buffer, count), count);
     errno = fault_errno();
     return -1;
   }
@@ -152,6 +178,8 @@ ssize_t write(int fd, const void* buffer, size_t count) {
 ssize_t pwrite(int fd, const void* buffer, size_t count, off_t offset) {
   REAL(pwrite);
   if (should_fail("write", fd_counts(fd))) {
+    if (getenv("FAULT_CORRUPT") != NULL)
+      return real_pwrite(fd, corrupted_copy(buffer, count), count, offset);
     errno = fault_errno();
     return -1;
   }

@@ -2,7 +2,9 @@
 """Traces the system calls of an encryption and a decryption and checks the
 order that makes a power loss harmless: the new file is flushed before it is
 renamed into place, the folder is flushed after the rename, and only then is
-the source overwritten or deleted.
+the source overwritten or deleted. The wipe of the source takes its wipe name
+(flushed) before the first overwrite, and flushes its last overwrite before
+the file is removed.
 
 usage: flush_order.py CLI
 """
@@ -21,7 +23,7 @@ RESUMED = re.compile(r'^<\.\.\. \w+ resumed>(.*)$')
 
 def trace(cli, args, log):
     command = ["strace", "-f", "-o", log, "-e",
-               "trace=openat,write,pwrite64,fsync,rename,renameat2,unlink,unlinkat", cli.binary] + args
+               "trace=openat,close,write,pwrite64,fsync,rename,renameat2,unlink,unlinkat", cli.binary] + args
     result = subprocess.run(command, env=cli.env, capture_output=True, stdin=subprocess.DEVNULL)
     if result.returncode != 0:
         raise SystemExit(f"traced run failed: {result.stderr.decode()}")
@@ -103,6 +105,20 @@ def main():
         check([("container flushed", tmp_sync), ("renamed into place", rename),
                ("folder flushed", dir_sync), ("source overwritten", overwrite),
                ("source removed", unlink)], failures, "encrypt")
+        # The wipe itself, on the source's descriptor until it is closed.
+        wipe_close = index_of(calls[wipe_open:], lambda n, a, r: n == "close" and a == str(wipe_fd),
+                              "close of the wiped source") + wipe_open
+        to_wipe_name, wipe_name_flushed = renamed_and_flushed(calls, "letter.txt", ".~Z~")
+        last_overwrite = max(i for i in range(wipe_open, wipe_close)
+                             if calls[i][0] == "pwrite64" and calls[i][1].startswith(f"{wipe_fd},"))
+        overwrite_flushed = index_of(
+            calls[last_overwrite:wipe_close],
+            lambda n, a, r: n == "fsync" and a == str(wipe_fd),
+            "fsync of the overwrite before the close") + last_overwrite
+        check([("renamed to the wipe name", to_wipe_name), ("folder flushed", wipe_name_flushed),
+               ("first overwrite", overwrite), ("last overwrite", last_overwrite),
+               ("overwrite flushed", overwrite_flushed), ("wiped file removed", unlink)],
+              failures, "wipe")
 
         calls = trace(cli, ["decrypt", "--password-file", cli.password_file,
                             os.path.join(folder, "letter.vld")], os.path.join(root, "dec.log"))
@@ -115,7 +131,7 @@ def main():
         check([("plain file flushed", tx_sync), ("renamed into place", rename),
                ("folder flushed", dir_sync), ("container removed", unlink)], failures, "decrypt")
 
-    return report(failures, "flush order of encrypt and decrypt traced")
+    return report(failures, "flush order of encrypt, its wipe and decrypt traced")
 
 
 if __name__ == "__main__":
