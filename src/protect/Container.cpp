@@ -516,7 +516,14 @@ bool CryptFile(const std::string& SourcePath, int Mode, bool KeepSource,
     if (!KeepOriginals) {
       if (context.run != nullptr)
         context.run->Forget(SourcePath);
-      WipeFile(SourcePath, feedback);
+      try {
+        WipeFile(SourcePath, feedback);
+      } catch (const FileError& error) {
+        // Said as it is: the container holds the file, the wipe did not end.
+        throw FileError(error.code().value(), DisplayText(FileNameOf(container)),
+                        "The encrypted file is complete and checked:",
+                        "the plain file was not wiped: " + DisplayText(error.what()));
+      }
     }
     return true;
   }
