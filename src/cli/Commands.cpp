@@ -4,7 +4,7 @@
 #include <stdexcept>
 
 #include "cipher/Cipher.h"
-#include "cli/Password.h"
+#include "cli/TerminalBatch.h"
 #include "cli/TerminalFeedback.h"
 #include "platform/AnsiText.h"
 #include "platform/DisplayText.h"
@@ -89,136 +89,43 @@ bool Parse(const std::vector<std::string>& arguments, Options& options, Console&
   return true;
 }
 
-// Clears the key whatever way the command ends.
-struct KeyGuard {
-  ~KeyGuard() { DropKey(); }
-};
-
-bool SetKeyFrom(Console& console, const Options& options, bool confirm) {
-  auto password = ObtainPassword(console, options.password_file, confirm);
-  if (!password)
-    return false;
-  std::string key = ToAnsi(*password);
-  KeyString.Set(key);
-  SecureZero(key.data(), key.size());
-  SecureZero(password->data(), password->size());
-  return true;
+// The exit status of a run that got its go-ahead: every file processed, or not.
+int StatusOf(const BatchCounts& counts) {
+  return counts.done == counts.rows ? kExitOk : kExitFailure;
 }
 
-// Finishes what earlier runs left half done, and lists the run's files.
-void StartRun(const Options& options, Feedback& feedback, RunRecord& run) {
-  for (const std::string& failure : DisposeOfStaleLeftovers(feedback))
-    feedback.ShowError("left by an earlier run and not wiped: " + failure);
-  for (const std::string& path : options.paths)
-    run.List(path);
-}
-
-std::string Progress(const char* verb, std::size_t i, std::size_t n, const std::string& path) {
-  return std::string(verb) + " " + std::to_string(i) + "/" + std::to_string(n) + " " +
-         DisplayText(path);
-}
-
-int Encrypt(const Options& options, Console& console) {
-  KeyGuard guard;
-  if (!SetKeyFrom(console, options, true))
-    return kExitUsage;
-  if (KeyString.view().find('\\') != std::string_view::npos) {
-    console.err << "veilstore-cli: the password may not contain \"\\\": an encrypted file "
-                   "could not be read back\n";
-    return kExitUsage;
-  }
-  KeepOriginals = options.keep;
-  SetVerifyContainers(options.verify);
-  TerminalFeedback feedback(console, kAnswerNo);
+// The command over the batch engine, with the terminal as its window.
+int RunBatch(const Options& options, Console& console) {
+  TerminalBatch terminal(console, options.paths, options.password_file);
+  const int default_answer = options.yes                 ? kAnswerYes
+                             : options.command == "wipe" ? kAnswerCancel
+                                                         : kAnswerNo;
+  TerminalFeedback feedback(console, default_answer);
   KernelVolumeFacts volumes;
-  RunRecord run;
-  StartRun(options, feedback, run);
-  const CryptContext context{feedback, volumes, CryptPurpose::Batch, &run};
-  const std::size_t n = options.paths.size();
-  for (std::size_t i = 0; i < n; ++i) {
-    const std::string& path = options.paths[i];
-    ThrowIfInterrupted();
-    console.out << Progress("Encrypting", i + 1, n, path) << std::endl;
-    try {
-      if (!CryptFile(path, kModeEncrypt, false, context))
-        return kExitFailure;
-    } catch (const Interrupted&) {
-      throw;
-    } catch (const std::exception& error) {
-      feedback.ShowError(error.what());
-      return kExitFailure;
-    }
-  }
-  return kExitOk;
-}
-
-int Decrypt(const Options& options, Console& console) {
-  KeyGuard guard;
-  if (!SetKeyFrom(console, options, false))
-    return kExitUsage;
-  TerminalFeedback feedback(console, options.yes ? kAnswerYes : kAnswerNo);
-  KernelVolumeFacts volumes;
-  RunRecord run;
-  StartRun(options, feedback, run);
-  const CryptContext context{feedback, volumes, CryptPurpose::Batch, &run};
-  WrongKeyCount = 0;
-  int decrypted = 0;
-  const std::size_t n = options.paths.size();
-  for (std::size_t i = 0; i < n; ++i) {
-    const std::string& path = options.paths[i];
-    ThrowIfInterrupted();
-    console.out << Progress("Decrypting", i + 1, n, path) << std::endl;
-    try {
-      if (CryptFile(path, kModeDecrypt, options.keep, context)) {
-        ++decrypted;
-      } else if (WrongKey) {
-        console.err << "veilstore-cli: wrong key for " << DisplayText(path) << '\n';
-      } else {
-        console.err << "veilstore-cli: not decrypted: " << DisplayText(path) << '\n';
-      }
-    } catch (const Interrupted&) {
-      throw;
-    } catch (const std::exception& error) {
-      feedback.ShowError(error.what());
-    }
-  }
-  if (WrongKeyCount != 0) {
-    console.out << decrypted << " files decrypted, " << WrongKeyCount << " files with wrong key."
-                << std::endl;
+  BatchDrivers drivers(terminal, feedback, volumes);
+  BatchCounts counts;
+  if (options.command == "encrypt") {
+    KeepOriginals = options.keep;
+    SetVerifyContainers(options.verify);
+    counts = drivers.EncryptAll();
+  } else if (options.command == "decrypt") {
+    drivers.SetKeepContainers(options.keep);
+    counts = drivers.DecryptAll();
   } else {
-    console.out << decrypted << " files decrypted." << std::endl;
-  }
-  return static_cast<std::size_t>(decrypted) == n ? kExitOk : kExitFailure;
-}
-
-int Wipe(const Options& options, Console& console) {
-  TerminalFeedback feedback(console, options.yes ? kAnswerYes : kAnswerCancel);
-  if (!options.yes) {
-    if (!console.interactive) {
+    if (!options.yes && !console.interactive) {
       console.err << "veilstore-cli: no terminal to confirm the wipe on; nothing was touched "
                      "(use --yes)\n";
       return kExitUsage;
     }
-    if (feedback.Ask("DELETE THE FILES ?") != kAnswerYes)
-      return kExitOk;
+    counts = drivers.WipeAll();
+    if (!counts.started)
+      return kExitOk;  // the question was answered no
   }
-  for (const std::string& failure : DisposeOfStaleLeftovers(feedback))
-    feedback.ShowError("left by an earlier run and not wiped: " + failure);
-  int wiped = 0;
-  const std::size_t n = options.paths.size();
-  for (std::size_t i = 0; i < n; ++i) {
-    const std::string& path = options.paths[i];
-    ThrowIfInterrupted();
-    console.out << Progress("Wiping", i + 1, n, path) << std::endl;
-    try {
-      WipeFile(path, feedback);
-      ++wiped;
-    } catch (const std::exception& error) {
-      feedback.ShowError(std::string("not wiped: ") + error.what());
-    }
-  }
-  console.out << wiped << " files wiped." << std::endl;
-  return static_cast<std::size_t>(wiped) == n ? kExitOk : kExitFailure;
+  if (counts.interrupted)
+    throw Interrupted(InterruptSignal());
+  if (!counts.started)
+    return terminal.password_refused() ? kExitUsage : kExitFailure;
+  return StatusOf(counts);
 }
 
 }  // namespace
@@ -241,11 +148,7 @@ int RunCli(const std::vector<std::string>& arguments, Console& console) {
     return kExitUsage;
   InitFolders();
   try {
-    if (options.command == "encrypt")
-      return Encrypt(options, console);
-    if (options.command == "decrypt")
-      return Decrypt(options, console);
-    return Wipe(options, console);
+    return RunBatch(options, console);
   } catch (const Interrupted& stop) {
     // Whatever the stopped file had written is gone by now.
     console.err << "veilstore-cli: stopped\n";

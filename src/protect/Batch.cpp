@@ -5,7 +5,6 @@
 #include "cipher/Cipher.h"
 #include "platform/DisplayText.h"
 #include "platform/Interruption.h"
-#include "protect/Container.h"
 #include "protect/PendingFiles.h"
 #include "protect/ProtectState.h"
 #include "protect/Wipe.h"
@@ -13,25 +12,17 @@
 namespace vls {
 namespace {
 
-// Drops the key whatever way a batch ends.
+// Drops the key whatever way a run ends (the one guard for that).
 struct KeyDropper {
   ~KeyDropper() { DropKey(); }
 };
-
-// The summary, followed by what the run had to tell about single files.
-std::string WithNotes(std::string summary, const RunRecord& run) {
-  if (!run.notes().empty())
-    summary += "\n";
-  for (const std::string& note : run.notes())
-    summary += "\n" + note;
-  return summary;
-}
 
 }  // namespace
 
 std::string BatchStatusLine(const std::string& verb, std::size_t i, std::size_t n,
                             const std::string& path, bool trailing_blanks) {
-  std::string line = verb + " " + std::to_string(i) + "/" + std::to_string(n) + " " + path;
+  std::string line =
+      verb + " " + std::to_string(i) + "/" + std::to_string(n) + " " + DisplayText(path);
   if (trailing_blanks)
     line += std::string(15, ' ');
   return line;
@@ -58,11 +49,24 @@ void BatchDrivers::EndRun() {
   window_.ClearList();
 }
 
-void BatchDrivers::EncryptAll() {
+// The summary, followed by what the run had to tell about single files
+// where the front end could not show it as it came.
+std::string BatchDrivers::WithNotes(std::string summary, const RunRecord& run) const {
+  if (window_.ShowsNoticesAsTheyCome() || run.notes().empty())
+    return summary;
+  summary += "\n";
+  for (const std::string& note : run.notes())
+    summary += "\n" + note;
+  return summary;
+}
+
+BatchCounts BatchDrivers::EncryptAll() {
   KeyDropper drop_key_at_end;
+  BatchCounts counts;
   window_.RequestEncryptionKey();
   if (KeyString.empty())
-    return;
+    return counts;
+  counts.started = true;
 
   window_.BringToFront();
   window_.SetBusy(true);
@@ -70,96 +74,105 @@ void BatchDrivers::EncryptAll() {
   RunRecord run;
   StartRun(run);
   const CryptContext context{feedback_, volumes_, CryptPurpose::Batch, &run};
-  const std::size_t n = window_.RowCount();
-  for (std::size_t i = 0; i < n; ++i) {
+  counts.rows = window_.RowCount();
+  for (std::size_t i = 0; i < counts.rows; ++i) {
     const std::string path = window_.RowPath(i);
-    window_.SetStatusLine(BatchStatusLine("Encrypting", i + 1, n, path, true), true);
-    bool done = false;
+    window_.SetStatusLine(BatchStatusLine("Encrypting", i + 1, counts.rows, path, true), true);
     try {
       ThrowIfInterrupted();
-      done = CryptFile(path, kModeEncrypt, false, context);
+      const CryptResult result = CryptFile(path, kModeEncrypt, false, context);
+      window_.FileDone(path, result);
+      // The first file that fails ends the run; it has said why.
+      if (!result)
+        break;
+      ++counts.done;
     } catch (const Interrupted&) {
-      break;  // the program is being stopped; the file has been cleaned up
-    } catch (const std::exception& error) {
-      // A file that cannot be read, or a source that could not be wiped
-      // after its container was written: say which and why, then stop.
-      feedback_.ShowError(DisplayText(error.what()));
-    }
-    if (!done)
+      counts.interrupted = true;  // the file has been cleaned up
       break;
+    }
   }
   EndRun();
+  return counts;
 }
 
-void BatchDrivers::DecryptAll() {
+BatchCounts BatchDrivers::DecryptAll() {
   KeyDropper drop_key_at_end;
+  BatchCounts counts;
   window_.RequestDecryptionKey();
   window_.BringToFront();
   if (KeyString.empty())
-    return;
+    return counts;
+  counts.started = true;
 
   window_.DisableListButtons();
   window_.SetBusy(true);
   RunRecord run;
   StartRun(run);
   WrongKeyCount = 0;
-  int decrypted = 0;
   const CryptContext context{feedback_, volumes_, CryptPurpose::Batch, &run};
-  const std::size_t n = window_.RowCount();
-  for (std::size_t i = 0; i < n; ++i) {
+  counts.rows = window_.RowCount();
+  for (std::size_t i = 0; i < counts.rows; ++i) {
     const std::string path = window_.RowPath(i);
-    window_.SetStatusLine(BatchStatusLine("Decrypting", i + 1, n, path, true), true);
+    window_.SetStatusLine(BatchStatusLine("Decrypting", i + 1, counts.rows, path, true), true);
     try {
       ThrowIfInterrupted();
-      if (CryptFile(path, kModeDecrypt, false, context))
-        ++decrypted;
+      const CryptResult result = CryptFile(path, kModeDecrypt, keep_containers_, context);
+      window_.FileDone(path, result);
+      if (result)
+        ++counts.done;
     } catch (const Interrupted&) {
+      counts.interrupted = true;
       EndRun();
-      return;
-    } catch (const std::exception& error) {
-      feedback_.ShowError(DisplayText(error.what()));
+      return counts;
     }
   }
   EndRun();
-  std::string summary = std::to_string(decrypted) + " files decrypted";
+  std::string summary = std::to_string(counts.done) + " files decrypted";
   if (WrongKeyCount != 0) {
     summary += ", " + std::to_string(WrongKeyCount) + " files with wrong key.";
   } else {
     summary += ".";
   }
   feedback_.ShowInformation(WithNotes(summary, run));
+  return counts;
 }
 
-void BatchDrivers::WipeAll() {
+BatchCounts BatchDrivers::WipeAll() {
+  BatchCounts counts;
   if (feedback_.Ask("DELETE THE FILES ?") != kAnswerYes)
-    return;
+    return counts;
+  counts.started = true;
   window_.DisableListButtons();
   window_.SetBusy(true);
-  const std::size_t n = window_.RowCount();
-  std::size_t wiped = 0;
+  RunRecord run;
+  StartRun(run);
+  counts.rows = window_.RowCount();
   std::string failures;
-  for (std::size_t i = 0; i < n; ++i) {
+  for (std::size_t i = 0; i < counts.rows; ++i) {
     // A stop request ends the run between files: a wipe once begun is finished.
-    if (InterruptSignal() != 0)
+    if (InterruptSignal() != 0) {
+      counts.interrupted = true;
       break;
+    }
     const std::string path = window_.RowPath(i);
     try {
       WipeFile(path, feedback_);
-      ++wiped;
+      ++counts.done;
     } catch (const std::exception& error) {
       failures += "\n" + DisplayText(error.what());
     }
-    window_.SetStatusLine(BatchStatusLine("Wiping", i + 1, n, path, false), false);
+    window_.SetStatusLine(BatchStatusLine("Wiping", i + 1, counts.rows, path, false), false);
   }
   window_.SetStatusLine(std::string(), false);
   // Only files that are really gone count as wiped; the others are named.
   if (!failures.empty())
     feedback_.ShowError("These files could not be wiped:" + failures);
-  feedback_.ShowInformation(std::to_string(wiped) + " files wiped.");
+  feedback_.ShowInformation(std::to_string(counts.done) + " files wiped.");
   window_.ClearList();
   window_.RereadFolder();
   window_.SetBusy(false);
   window_.DisableListButtons();
+  return counts;
 }
 
 }  // namespace vls

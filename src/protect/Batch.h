@@ -1,18 +1,21 @@
 #pragma once
-// The batch operations behind "OK": encrypt, decrypt or wipe every row of
-// the work list, with the password or confirmation first, progress on the
-// status line and the gauge, a summary, and the window returned to ready.
+// The batch operations behind "OK" (and the command line): encrypt, decrypt
+// or wipe every row of a list, with the password or confirmation first,
+// progress on the status line and the gauge, a summary, and the front end
+// returned to ready. The window and the terminal are two BatchWindows over
+// this one engine.
 
 #include <cstdint>
 #include <string>
 
+#include "protect/Container.h"
 #include "protect/Feedback.h"
 #include "protect/RunRecord.h"
 #include "protect/VolumeFacts.h"
 
 namespace vls {
 
-// What the drivers need of the main window besides the file routines' Feedback.
+// What the drivers need of the front end besides the file routines' Feedback.
 class BatchWindow {
  public:
   virtual ~BatchWindow() = default;
@@ -34,6 +37,20 @@ class BatchWindow {
   virtual void ClearList() = 0;
   // Makes the folder file list read its folder again.
   virtual void RereadFolder() = 0;
+  // One row is through (a front end may say more about it).
+  virtual void FileDone(const std::string& /*path*/, const CryptResult& /*result*/) {}
+  // Whether the feedback's notices reach the user as they come (a terminal
+  // line) rather than on a status line the next file overwrites; if not,
+  // the summary repeats them.
+  virtual bool ShowsNoticesAsTheyCome() const { return false; }
+};
+
+// How a run went.
+struct BatchCounts {
+  bool started = false;      // the password or confirmation was given
+  bool interrupted = false;  // a stop request ended the run early
+  std::size_t rows = 0;
+  std::size_t done = 0;  // encrypted, decrypted or wiped
 };
 
 class BatchDrivers {
@@ -41,21 +58,27 @@ class BatchDrivers {
   BatchDrivers(BatchWindow& window, Feedback& feedback, VolumeFacts& volumes)
       : window_(window), feedback_(feedback), volumes_(volumes) {}
 
-  void EncryptAll();
-  void DecryptAll();
-  void WipeAll();
+  BatchCounts EncryptAll();
+  BatchCounts DecryptAll();
+  BatchCounts WipeAll();
+
+  // A decryption keeps the containers (the command line's --keep).
+  void SetKeepContainers(bool keep) { keep_containers_ = keep; }
 
  private:
   // Disposes of what earlier runs left and lists the rows in the run.
   void StartRun(RunRecord& run);
   void EndRun();
+  std::string WithNotes(std::string summary, const RunRecord& run) const;
 
   BatchWindow& window_;
   Feedback& feedback_;
   VolumeFacts& volumes_;
+  bool keep_containers_ = false;
 };
 
-// "Encrypting 2/12 PATH" + 15 blanks (the blanks overwrite longer earlier text).
+// "Encrypting 2/12 PATH" + 15 blanks (the blanks overwrite longer earlier
+// text); the path as DisplayText shows it.
 std::string BatchStatusLine(const std::string& verb, std::size_t i, std::size_t n,
                             const std::string& path, bool trailing_blanks);
 

@@ -1,6 +1,7 @@
 #pragma once
 // The encrypted file container and CryptFile, which turns one plain file into
-// a container (mode 1) or one container back into its plain file (mode 2).
+// a container (mode 1) or one container back into its plain file (mode 2),
+// and tells how it went in one result.
 //
 // Layout: a 255-byte header enciphered by one call of the cipher, then the
 // plain bytes in 4096-byte segments, each enciphered by its own call. The
@@ -9,6 +10,7 @@
 #include <cstdint>
 #include <string>
 
+#include "protect/ContainerFormat.h"
 #include "protect/Feedback.h"
 #include "protect/PendingFiles.h"
 #include "protect/RunRecord.h"
@@ -18,7 +20,6 @@ namespace vls {
 
 inline constexpr int kModeEncrypt = 1;
 inline constexpr int kModeDecrypt = 2;
-inline constexpr std::size_t kHeaderSize = 255;
 
 // Who decrypts, which decides where the plain output goes: the viewer page
 // and the slide show put it in TempFolder, the batch and the launcher beside
@@ -38,23 +39,39 @@ struct CryptContext {
   PendingFile* plain_copy = nullptr;
 };
 
+enum class CryptOutcome {
+  Done,      // the output is in place (and the source wiped or deleted, if asked)
+  WrongKey,  // the container's stored key is not the key string; nothing written
+  Refused,   // not stored or not restored: nothing written, the source kept
+  Failed,    // the transfer or a later step failed; the source kept
+};
+
+// How one encryption or decryption went.
+struct CryptResult {
+  CryptOutcome outcome = CryptOutcome::Failed;
+  std::string output;           // the container made, or the plain file restored
+  std::string stored_name;      // decryption: the name the container stored
+  std::string plain_name_path;  // decryption: source folder + stored name (255 bytes at most)
+  // What went wrong, as the user is told (by CryptFile); "" when there is
+  // nothing to tell or the user was told already.
+  std::string message;
+
+  bool done() const { return outcome == CryptOutcome::Done; }
+  explicit operator bool() const { return done(); }
+};
+
 // Mode 1 encrypts SourcePath into a container beside it and, unless
 // KeepOriginals is set, wipes the source. Mode 2 decrypts the container
-// SourcePath; KeepSource false deletes the container afterwards. Returns
-// false on a wrong key, a refused or failed final rename, a file that cannot
-// be stored, or a failed transfer (reported through the feedback; the source
-// is then untouched and no plain byte of the output is left). Throws
-// FileError when the source cannot be opened (a link is refused wherever
-// the source would be wiped or deleted, a special file always), whatever
-// the wipe of the source throws, and Interrupted when a stop was requested
-// (after the output has been disposed of).
-bool CryptFile(const std::string& SourcePath, int Mode, bool KeepSource,
-               const CryptContext& context);
-
-// Whether a transfer is checked before its source is wiped or deleted: the
-// source read again and the output read back must both hold the plain bytes
-// that went through (on by default; the benchmark measures its cost).
-void SetVerifyContainers(bool on);
+// SourcePath; KeepSource false deletes the container afterwards. A link is
+// refused wherever the source would be wiped or deleted, a special file
+// always; a failed step leaves the source untouched and no plain byte of the
+// output. The result's message is shown through the feedback (an error box
+// for a failure, an information box for a refusal), and the process-wide
+// values CryptSourcePath, WrongKey, WrongKeyCount, DecryptedPath and
+// PlainNamePath are set from the result. Throws only Interrupted, when a
+// stop was requested (after the output has been disposed of).
+CryptResult CryptFile(const std::string& SourcePath, int Mode, bool KeepSource,
+                      const CryptContext& context);
 
 // Why a plain file could not be stored in a container that reads back, or ""
 // when it can. name and key are stored bytes.

@@ -78,7 +78,8 @@ inline QString MakeContainer(const QString& folder, const QString& name, const Q
   SilentFeedback feedback;
   FixedVolumeFacts volumes;
   const bool made =
-      CryptFile(PathBytes(plain), kModeEncrypt, false, {feedback, volumes, CryptPurpose::Batch});
+      CryptFile(PathBytes(plain), kModeEncrypt, false, {feedback, volumes, CryptPurpose::Batch})
+          .done();
   DropKey();
   if (!made)
     qFatal("could not encrypt %s", qPrintable(plain));

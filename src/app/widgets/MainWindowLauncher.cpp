@@ -46,7 +46,8 @@ void TFmainVLS::LaunchEncryptedFile(const QString& path) {
   bool decrypted = false;
   try {
     decrypted = CryptFile(PathBytes(path), kModeDecrypt, true,
-                          {*feedback_, disk_caps_, CryptPurpose::Launcher, nullptr, &restored});
+                          {*feedback_, disk_caps_, CryptPurpose::Launcher, nullptr, &restored})
+                    .done();
   } catch (const Interrupted&) {
     decrypted = false;  // the program is being stopped; nothing was left
   } catch (const std::exception& error) {

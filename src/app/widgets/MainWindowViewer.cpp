@@ -188,7 +188,8 @@ bool TFmainVLS::ViewEncryptedPicture(const QString& path, ViewTarget target) {
     decrypted =
         CryptFile(container, kModeDecrypt, true,
                   {*feedback_, disk_caps_, viewer ? CryptPurpose::Viewer : CryptPurpose::SlideShow,
-                   nullptr, &plain_copy});
+                   nullptr, &plain_copy})
+            .done();
   } catch (const Interrupted&) {
     return true;  // the program is being stopped; the decryption cleaned up
   } catch (const std::exception& error) {

@@ -5,7 +5,6 @@
 
 #include "app/widgets/MainWindow.h"
 #include "app/widgets/StatusControls.h"
-#include "platform/DisplayText.h"
 #include "viewing/widgets/PasswordDialogs.h"
 
 namespace vls {
@@ -37,11 +36,7 @@ void WindowBatch::DisableListButtons() {
 }
 
 void WindowBatch::SetStatusLine(const std::string& text, bool repaint_now) {
-  // The path is shown as the disk has it, hidden characters made visible;
-  // the trailing blanks stay blanks.
-  const auto end = text.find_last_not_of(' ') + 1;
-  window_.HintLb->setText(QString::fromStdString(
-      DisplayText(std::string_view(text).substr(0, end)) + text.substr(end)));
+  window_.HintLb->setText(QString::fromStdString(text));
   if (repaint_now)
     window_.HintLb->repaint();
 }
