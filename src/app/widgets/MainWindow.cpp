@@ -215,6 +215,7 @@ TFmainVLS::TFmainVLS(QStringList arguments, QWidget* parent)
   connect(View_Delete, &QPushButton::clicked, this, [this] { View_DeleteClick(); });
 
   SetUpWorkList();
+  SetUpViewing();
   SetUpPictureWindows();
   file_drag_ = new TFileDrag(this);
   file_drag_->OnDrop = [this](TFileDrag& drag) { FileDrag1Drop(drag.NameWithPath()); };

@@ -15,6 +15,9 @@
 #include "app/FilterList.h"
 #include "app/WorkList.h"
 #include "viewing/KeyLifetime.h"
+#include "viewing/LauncherFlow.h"
+#include "viewing/SlideShowFlow.h"
+#include "viewing/ViewerFlow.h"
 
 class QCheckBox;
 class QComboBox;
@@ -51,19 +54,11 @@ extern const char* const DefaultFilterText;
 // full-screen form.
 enum class ViewTarget { Viewer, FullScreen };
 
-// The full-screen form's picture controls as a view reaches them. Without
-// one, a view for the full-screen target decrypts, shows nothing and wipes.
-class FullScreenView {
- public:
-  virtual ~FullScreenView() = default;
-  // The file was missing: an empty picture, and the form shown.
-  virtual void ShowMissing() = 0;
-  // Loads the plain copy (a GIF also into the animated control) and shows the
-  // form; the copy is wiped once this returns.
-  virtual void ShowPicture(const QString& plain_copy, bool gif) = 0;
-};
-
-class TFmainVLS : public QWidget, public KeyWindow {
+class TFmainVLS : public QWidget,
+                  public KeyWindow,
+                  public ViewerWindow,
+                  public LauncherWindow,
+                  public SlideShowWindow {
   Q_OBJECT
 
  public:
@@ -139,6 +134,22 @@ class TFmainVLS : public QWidget, public KeyWindow {
   void DisableViewerButtons() override;
   void ClearViewerPicture() override;
   void RepaintWindow() override;
+
+  // How the viewing flows reach the window.
+  void RequestDecryptionKey() override;
+  void SetViewBusy(bool busy) override;
+  void PrepareView(bool on_viewer_page) override;
+  void SetStatusLine(const std::string& text) override;
+  void ForgetShownPicture() override;
+  void ShowPictureInfo(const std::string& stored_name, std::int64_t plain_copy_size) override;
+  void SetLaunchBusy(bool busy) override;
+  void StopKeyTimer() override;
+  void RereadFolder() override;
+  std::size_t RowCount() const override;
+  std::string RowPath(std::size_t i) const override;
+  void StepAside() override;
+  bool WaitForStop(int rounds) override;
+  void PutAway() override;
   TDiskCaps& DiskCaps1() { return disk_caps_; }
   QString DefaultFilter;
   bool FirstActivation = false;
@@ -150,19 +161,14 @@ class TFmainVLS : public QWidget, public KeyWindow {
   // wipes the copy. False when the file is missing or the password dialog was
   // cancelled, true in every other case.
   bool ViewEncryptedPicture(const QString& path, ViewTarget target = ViewTarget::Viewer);
-  // The status line: stored name, width x height and byte size of the picture.
-  void ShowPictureInfo();
   void View_DeleteClick();
   void PreviewCheckClick();
   // The path last handed to ViewEncryptedPicture.
-  const QString& CurrentViewerFile() const { return viewer_file_; }
-  void SetFullScreenView(FullScreenView* view) { full_screen_ = view; }
+  QString CurrentViewerFile() const { return PathText(viewer_flow_->CurrentFile()); }
 
   // The secure launcher (MainWindowLauncher.cpp): restores the container
   // beside itself and offers to open it with its associated program.
   void LaunchEncryptedFile(const QString& path);
-  // Offers the restored file to its program, or the user keeps or wipes it.
-  void OpenWithAssociatedProgram(class PendingFile& restored);
 
  protected:
   bool event(QEvent* event) override;
@@ -187,11 +193,7 @@ class TFmainVLS : public QWidget, public KeyWindow {
   // Wipes the plain copies an earlier run left in TempFolder.
   void WipeLeftoversOfEarlierRuns();
   // The viewer's steps (MainWindowViewer.cpp).
-  void ShowPlainCopy(const QString& plain_copy, ViewTarget target);
   void PreviewPicture(const QString& path);
-  // Wipes a plain copy; a failure is told, and the copy stays listed for
-  // the next start.
-  void WipePlainCopy(class PendingFile& plain_copy);
 
   QStringList arguments_;
   std::unique_ptr<WindowFeedback> feedback_;
@@ -204,6 +206,8 @@ class TFmainVLS : public QWidget, public KeyWindow {
   // hides and disables them when it is empty.
   void UpdateListButtons();
   void SetUpWorkList();
+  // The viewer, launcher and slide-show flows over this window.
+  void SetUpViewing();
   void SetUpPictureWindows();
   void AfterListChange();
   TDiskCaps disk_caps_;
@@ -213,20 +217,17 @@ class TFmainVLS : public QWidget, public KeyWindow {
   QString folder_;
   bool closing_ = false;
   bool busy_ = false;
-  QString viewer_file_;
-  // Bytes of the latest plain copy, for the information line when no
-  // picture could be shown.
-  std::int64_t plain_copy_size_ = 0;
-  // A view or launch is running (a picture load processes pending events).
-  bool viewing_ = false;
-  FullScreenView* full_screen_ = nullptr;
   class TFullSlide* full_slide_ = nullptr;
-  std::unique_ptr<FullScreenView> full_slide_view_;
+  // Where views show their pictures: the viewer page, the full-screen form.
+  std::unique_ptr<PictureShow> viewer_show_;
+  std::unique_ptr<PictureShow> full_slide_show_;
+  std::unique_ptr<FileOpener> file_opener_;
+  FlowLock flow_lock_;
+  std::unique_ptr<ViewerFlow> viewer_flow_;
+  std::unique_ptr<LauncherFlow> launcher_flow_;
   // Waits rounds * ms, processing events, until SlideStop or a request to
   // stop the program; true when either came.
   bool WaitForSlideStop(int rounds, int ms);
-  // Hides the full-screen form and empties its pictures.
-  void PutAwayFullSlide();
 
  public:
   // Components under their names (objectName is the same).

@@ -2,7 +2,6 @@
 // full-screen form.
 
 #include <QCoreApplication>
-#include <QEvent>
 #include <QPushButton>
 #include <QThread>
 
@@ -11,15 +10,16 @@
 #include "imaging/widgets/GIFImage.h"
 #include "imaging/widgets/PMultiMedia.h"
 #include "platform/Interruption.h"
+#include "protect/PathNames.h"
 #include "viewing/widgets/FullSlide.h"
 
 namespace vls {
 namespace {
 
-// The full-screen form as the viewer fills it.
-class FullSlideView : public FullScreenView {
+// The full-screen form as the place a view shows its picture.
+class FullSlideShow : public PictureShow {
  public:
-  explicit FullSlideView(TFullSlide& form) : form_(form) {}
+  explicit FullSlideShow(TFullSlide& form) : form_(form) {}
   void ShowMissing() override {
     form_.GIFImage1->Clear();
     form_.GIFImage1->hide();
@@ -27,7 +27,9 @@ class FullSlideView : public FullScreenView {
     form_.MultiMedia1->show();
     form_.FormShow();
   }
-  void ShowPicture(const QString& plain_copy, bool gif) override {
+  void ShowPlainCopy(const std::string& plain_copy_bytes) override {
+    const QString plain_copy = PathText(plain_copy_bytes);
+    const bool gif = UpperAscii(ExtensionOf(plain_copy_bytes)) == ".GIF";
     // A GIF with several frames plays in the GIF control; anything else is a still.
     const bool animated =
         gif && form_.GIFImage1->SetFileName(plain_copy) && form_.GIFImage1->IsAnimated();
@@ -42,9 +44,6 @@ class FullSlideView : public FullScreenView {
  private:
   TFullSlide& form_;
 };
-
-// The number of 100 ms waits a picture of the slide show stays for.
-constexpr int kSlideRounds = 51;
 
 // Closing the full-screen form by any means (the window manager's close,
 // Alt+F4) asks to stop, as a key or a click on it does.
@@ -64,10 +63,10 @@ class StopWhenClosed : public QObject {
 
 void TFmainVLS::SetFullSlide(TFullSlide* form) {
   full_slide_ = form;
-  full_slide_view_ = form ? std::make_unique<FullSlideView>(*form) : nullptr;
-  if (form != nullptr)
+  if (form != nullptr) {
+    full_slide_show_ = std::make_unique<FullSlideShow>(*form);
     form->installEventFilter(new StopWhenClosed(form));
-  SetFullScreenView(full_slide_view_.get());
+  }
   connect(View_FullScreen, &QPushButton::clicked, this, [this] { View_FullScreenClick(); });
 }
 
@@ -80,7 +79,29 @@ bool TFmainVLS::WaitForSlideStop(int rounds, int ms) {
   return SlideStop || InterruptSignal() != 0;
 }
 
-void TFmainVLS::PutAwayFullSlide() {
+std::size_t TFmainVLS::RowCount() const {
+  return static_cast<std::size_t>(filesModel->Count());
+}
+
+std::string TFmainVLS::RowPath(std::size_t i) const {
+  return filesModel->PathAt(static_cast<int>(i));
+}
+
+void TFmainVLS::StepAside() {
+  if (full_slide_ != nullptr)
+    full_slide_->hide();
+}
+
+bool TFmainVLS::WaitForStop(int rounds) {
+  const bool stopped = WaitForSlideStop(rounds, SlideWaitMs);
+  if (stopped)
+    SlideStop = false;
+  return stopped;
+}
+
+void TFmainVLS::PutAway() {
+  if (full_slide_ == nullptr)
+    return;
   full_slide_->hide();
   // What the form showed goes with it: no picture outlives its show.
   full_slide_->MultiMedia1->SetMediaName(QString());
@@ -89,22 +110,7 @@ void TFmainVLS::PutAwayFullSlide() {
 
 void TFmainVLS::RunSlideShow() {
   SlideStop = false;
-  for (int row = 0; row < filesModel->Count(); ++row) {
-    const QString path = PathText(filesModel->PathAt(row));
-    // The password dialog must not open behind the form, which stays on top:
-    // the form steps aside while the key is asked and returns with the picture.
-    if (KeyString.empty() && full_slide_ != nullptr)
-      full_slide_->hide();
-    if (!ViewEncryptedPicture(path, ViewTarget::FullScreen))
-      continue;
-    if (WaitForSlideStop(kSlideRounds, SlideWaitMs)) {
-      SlideStop = false;
-      break;
-    }
-  }
-  if (full_slide_ != nullptr)
-    PutAwayFullSlide();
-  DropKey();
+  SlideShowFlow(*this, *viewer_flow_, *full_slide_show_).Run();
 }
 
 void TFmainVLS::View_FullScreenClick() {
@@ -121,7 +127,7 @@ void TFmainVLS::View_FullScreenClick() {
   while (!WaitForSlideStop(1, FullScreenWaitMs) && full_slide_->isVisible() &&
          !full_slide_->isMinimized()) {
   }
-  PutAwayFullSlide();
+  PutAway();
 }
 
 }  // namespace vls

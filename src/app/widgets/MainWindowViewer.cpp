@@ -23,42 +23,92 @@
 #include "platform/DisplayText.h"
 #include "platform/FileServices.h"
 #include "platform/Interruption.h"
+#include "platform/desktop/Associations.h"
 #include "platform/desktop/RecycleBin.h"
 #include "protect/Container.h"
 #include "protect/PathNames.h"
 #include "protect/PendingFiles.h"
 #include "protect/ProtectState.h"
+#include "protect/ViewerLeftovers.h"
 #include "protect/Wipe.h"
 #include "protect/widgets/Ask.h"
-#include "viewing/ViewerLeftovers.h"
 #include "viewing/widgets/PasswordDialogs.h"
 
 namespace vls {
 namespace {
 
-const QString kFileDeleted = "FILE DELETED";
 const QString kNoData = "File contains no data";
-// A plain copy this small holds no picture worth showing.
-constexpr qint64 kNoDataLimit = 800;
 
-std::string UpperExtension(const QString& path) {
-  return UpperAscii(ExtensionOf(PathBytes(path)));
-}
-
-// Runs a step when the scope is left, whichever way it is left.
-template <typename F>
-class AtExit {
+// The viewer page as the place a view shows its picture.
+class ViewerPageShow : public PictureShow {
  public:
-  explicit AtExit(F step) : step_(std::move(step)) {}
-  ~AtExit() { step_(); }
-  AtExit(const AtExit&) = delete;
-  AtExit& operator=(const AtExit&) = delete;
+  explicit ViewerPageShow(TFmainVLS& window) : w_(window) {}
+  void ShowMissing() override { w_.View_PMultiMedia1->SetMediaName(QString()); }
+  void ShowPlainCopy(const std::string& plain_copy_bytes) override {
+    const QString plain_copy = PathText(plain_copy_bytes);
+    const bool gif = UpperAscii(ExtensionOf(plain_copy_bytes)) == ".GIF";
+    w_.SetViewBusy(true);
+    w_.Gauge1->setValue(0);
+    w_.Gauge1->setBarColor(Qt::blue);
+    bool animated = false;
+    if (gif) {
+      w_.View_PMultiMedia1->SetMediaName(plain_copy);
+      animated = w_.GIFImage1->SetFileName(plain_copy) && w_.GIFImage1->IsAnimated();
+      if (animated) {
+        w_.View_PMultiMedia1->hide();
+        w_.GIFImage1->show();
+      }
+    } else {
+      w_.View_PMultiMedia1->show();
+      w_.GIFImage1->hide();
+      w_.View_PMultiMedia1->SetMediaName(plain_copy);
+    }
+    // A window or the full screen only for a still picture that did load (a
+    // failed load has been reported by the picture control).
+    if (!animated && !w_.View_PMultiMedia1->Picture().isNull()) {
+      w_.View_Maximize->setEnabled(true);
+      w_.View_FullScreen->setEnabled(true);
+    }
+    w_.View_Delete->setEnabled(true);
+    w_.SetBusy(false);
+    w_.FileListBox1->setEnabled(true);
+    w_.FileListBox1->setFocus();
+  }
 
  private:
-  F step_;
+  TFmainVLS& w_;
+};
+
+// Opens files with the program the desktop associates with their type.
+class DesktopFileOpener : public FileOpener {
+ public:
+  std::string ProgramFor(const std::string& file) override {
+    program_ = AssociatedProgram::For(file);
+    return program_.Found() ? program_.DisplayName() : std::string();
+  }
+  std::string Open(const std::string& file) override { return program_.Launch(file); }
+
+ private:
+  AssociatedProgram program_;
+};
+
+// A full-screen view without a form: decrypts, shows nothing, wipes.
+class NoShow : public PictureShow {
+ public:
+  void ShowMissing() override {}
+  void ShowPlainCopy(const std::string&) override {}
 };
 
 }  // namespace
+
+void TFmainVLS::SetUpViewing() {
+  viewer_show_ = std::make_unique<ViewerPageShow>(*this);
+  full_slide_show_ = std::make_unique<NoShow>();
+  file_opener_ = std::make_unique<DesktopFileOpener>();
+  viewer_flow_ = std::make_unique<ViewerFlow>(*this, *feedback_, disk_caps_, keys_, flow_lock_);
+  launcher_flow_ = std::make_unique<LauncherFlow>(*this, *feedback_, disk_caps_, keys_,
+                                                  *file_opener_, flow_lock_);
+}
 
 void TFmainVLS::WipeLeftoversOfEarlierRuns() {
   SilentFeedback quiet;  // nothing of this belongs on the status bar
@@ -133,175 +183,65 @@ void TFmainVLS::PreviewCheckClick() {
 }
 
 bool TFmainVLS::ViewEncryptedPicture(const QString& path, ViewTarget target) {
-  // A picture load processes pending events; a drop arriving then must not
-  // start a second view over the plain copy being read.
-  if (viewing_)
-    return true;
-  const bool viewer = target == ViewTarget::Viewer;
-  viewer_file_ = path;
-  PlainNamePath.clear();
-  if (viewer)
+  const bool on_page = target == ViewTarget::Viewer;
+  return viewer_flow_->View(PathBytes(path), on_page ? *viewer_show_ : *full_slide_show_, on_page);
+}
+
+void TFmainVLS::RequestDecryptionKey() {
+  vls::RequestDecryptionKey(this);
+}
+
+void TFmainVLS::SetViewBusy(bool busy) {
+  SetBusy(busy);
+  Gauge1->setVisible(busy);
+  if (busy)
+    Gauge1->repaint();
+  FileListBox1->setEnabled(!busy);
+}
+
+void TFmainVLS::PrepareView(bool on_viewer_page) {
+  if (on_viewer_page)
     DisableViewerButtons();
-  View_PMultiMedia1->setVisible(true);
-  GIFImage1->Clear();
-  GIFImage1->hide();
+  ClearViewerPicture();
   HintLb->clear();
-  if (viewer)
+  if (on_viewer_page)
     FileListBox1->setFocus();
-
-  if (!QFileInfo::exists(path)) {
-    if (viewer) {
-      View_PMultiMedia1->SetMediaName(QString());
-    } else if (full_screen_ != nullptr) {
-      full_screen_->ShowMissing();
-    }
-    HintLb->setText(kFileDeleted);
-    return false;
-  }
-  if (UpperExtension(path) != ".VLP")
-    return true;
-  if (KeyString.empty()) {
-    RequestDecryptionKey(this);
-    if (KeyString.empty())
-      return false;
-  }
-
-  viewing_ = true;
-  AtExit ready([this] {
-    SetBusy(false);
-    Gauge1->hide();
-    FileListBox1->setEnabled(true);
-    viewing_ = false;
-  });
-  SetBusy(true);
-  Gauge1->show();
-  Gauge1->repaint();
-  FileListBox1->setEnabled(false);
-
-  const std::string container = PathBytes(path);
-  DecryptedPath.clear();
-  // The plain copy stays listed from its first byte until it is wiped; any
-  // way out of here wipes it, a failure after the decryption included.
-  PendingFile plain_copy;
-  bool decrypted = false;
-  try {
-    decrypted =
-        CryptFile(container, kModeDecrypt, true,
-                  {*feedback_, disk_caps_, viewer ? CryptPurpose::Viewer : CryptPurpose::SlideShow,
-                   nullptr, &plain_copy})
-            .done();
-  } catch (const Interrupted&) {
-    return true;  // the program is being stopped; the decryption cleaned up
-  } catch (const std::exception& error) {
-    ShowMessage(this, MessageKind::Error, QString::fromStdString(DisplayText(error.what())));
-    return true;
-  }
-
-  if (WrongKey) {
-    ShowMessage(this, MessageKind::Information, "BAD KEY! " + path);
-    keys_.Drop();
-    View_FullScreen->setEnabled(false);
-    View_Delete->setEnabled(false);
-    HintLb->clear();
-    ClearViewerPicture();
-    return true;
-  }
-  if (!decrypted)
-    return true;  // the decryption has told the user why
-
-  AtExit wipe([this, &plain_copy] { WipePlainCopy(plain_copy); });
-  SetBusy(false);
-  Gauge1->hide();
-  keys_.ArmViewer();
-  FileListBox1->setEnabled(true);
-  View_PMultiMedia1->SetMediaName(QString());
-  // A stored name of another type shows nothing.
-  if (!IsPictureExtension(ExtensionOf(plain_copy.path())))
-    return true;
-
-  const QString plain = PathText(plain_copy.path());
-  plain_copy_size_ = QFileInfo(plain).size();
-  if (plain_copy_size_ <= kNoDataLimit) {
-    ShowMessage(this, MessageKind::Information, kNoData);
-  } else {
-    ShowPlainCopy(plain, target);
-  }
-  Gauge1->setValue(0);
-  ShowPictureInfo();
-  return true;
 }
 
-void TFmainVLS::ShowPlainCopy(const QString& plain_copy, ViewTarget target) {
-  const bool gif = UpperExtension(plain_copy) == ".GIF";
-  if (target == ViewTarget::FullScreen) {
-    if (full_screen_ != nullptr)
-      full_screen_->ShowPicture(plain_copy, gif);
-    return;
-  }
-  SetBusy(true);
-  FileListBox1->setEnabled(false);
-  Gauge1->show();
-  Gauge1->repaint();
-  Gauge1->setValue(0);
-  Gauge1->setBarColor(Qt::blue);
-  bool animated = false;
-  if (gif) {
-    View_PMultiMedia1->SetMediaName(plain_copy);
-    animated = GIFImage1->SetFileName(plain_copy) && GIFImage1->IsAnimated();
-    if (animated) {
-      View_PMultiMedia1->hide();
-      GIFImage1->show();
-    }
-  } else {
-    View_PMultiMedia1->show();
-    GIFImage1->hide();
-    View_PMultiMedia1->SetMediaName(plain_copy);
-  }
-  // A window or the full screen only for a still picture that did load (a
-  // failed load has been reported by the picture control).
-  if (!animated && !View_PMultiMedia1->Picture().isNull()) {
-    View_Maximize->setEnabled(true);
-    View_FullScreen->setEnabled(true);
-  }
-  View_Delete->setEnabled(true);
-  SetBusy(false);
-  FileListBox1->setEnabled(true);
-  FileListBox1->setFocus();
+void TFmainVLS::SetStatusLine(const std::string& text) {
+  HintLb->setText(QString::fromStdString(text));
 }
 
-void TFmainVLS::ShowPictureInfo() {
-  const QString name = PathText(FileNameOf(PlainNamePath));
+void TFmainVLS::ForgetShownPicture() {
+  View_FullScreen->setEnabled(false);
+  View_Delete->setEnabled(false);
+  HintLb->clear();
+  ClearViewerPicture();
+}
+
+void TFmainVLS::ShowPictureInfo(const std::string& stored_name, std::int64_t plain_copy_size) {
   const bool shown = !View_PMultiMedia1->Picture().isNull();
-  const qint64 size = shown ? View_PMultiMedia1->FileSize() : plain_copy_size_;
+  const qint64 size = shown ? View_PMultiMedia1->FileSize() : plain_copy_size;
+  Gauge1->setValue(0);
   HintLb->setText(QString("%1 %2x%3 %4 bytes")
-                      .arg(name)
+                      .arg(PathText(stored_name))
                       .arg(View_PMultiMedia1->PictureWidth())
                       .arg(View_PMultiMedia1->PictureHeight())
                       .arg(size));
 }
 
-void TFmainVLS::WipePlainCopy(PendingFile& plain_copy) {
-  try {
-    plain_copy.Dispose(*feedback_);
-  } catch (const std::exception& error) {
-    plain_copy.Abandon();  // listed still: the next start wipes it
-    ShowMessage(
-        this, MessageKind::Error,
-        "The plain copy could not be wiped: " + QString::fromStdString(DisplayText(error.what())));
-  }
-}
-
 void TFmainVLS::View_DeleteClick() {
-  const QString name = QFileInfo(viewer_file_).fileName();
+  const QString file = CurrentViewerFile();
+  const QString name = QFileInfo(file).fileName();
   if (Ask("DELETE " + name + " ?") == kAnswerYes) {
-    if (DeleteToRecycleBin(viewer_file_)) {
+    if (DeleteToRecycleBin(file)) {
       DisableViewerButtons();
       HintLb->clear();
       ClearViewerPicture();
       HintLb->setText(kFileDeleted);
     } else {
       // The file is still there, and so is its picture.
-      ShowMessage(this, MessageKind::Error, "Cannot move " + viewer_file_ + " to the trash.");
+      ShowMessage(this, MessageKind::Error, "Cannot move " + file + " to the trash.");
     }
   }
   FileListBox1->setFocus();

@@ -1,4 +1,4 @@
-#include "viewing/ViewerLeftovers.h"
+#include "protect/ViewerLeftovers.h"
 
 #include <filesystem>
 #include <functional>

@@ -1,6 +1,6 @@
 // The start-up clean-up of plain copies a view left in TempFolder.
 
-#include "viewing/ViewerLeftovers.h"
+#include "protect/ViewerLeftovers.h"
 
 #include <gtest/gtest.h>
 

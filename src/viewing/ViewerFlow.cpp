@@ -1,0 +1,112 @@
+#include "viewing/ViewerFlow.h"
+
+#include <sys/stat.h>
+
+#include "cipher/Cipher.h"
+#include "platform/DisplayText.h"
+#include "platform/FileServices.h"
+#include "platform/Interruption.h"
+#include "protect/Container.h"
+#include "protect/PathNames.h"
+#include "protect/ProtectState.h"
+
+namespace vls {
+namespace {
+
+const std::string kNoData = "File contains no data";
+// A plain copy this small holds no picture worth showing.
+constexpr std::int64_t kNoDataLimit = 800;
+
+// Runs a step when the scope is left, whichever way it is left.
+template <typename F>
+class AtExit {
+ public:
+  explicit AtExit(F step) : step_(std::move(step)) {}
+  ~AtExit() { step_(); }
+  AtExit(const AtExit&) = delete;
+  AtExit& operator=(const AtExit&) = delete;
+
+ private:
+  F step_;
+};
+
+std::int64_t SizeOf(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 ? static_cast<std::int64_t>(st.st_size) : 0;
+}
+
+}  // namespace
+
+bool ViewerFlow::View(const std::string& path, PictureShow& show, bool on_viewer_page) {
+  if (lock_.busy)
+    return true;
+  current_file_ = path;
+  PlainNamePath.clear();
+  window_.PrepareView(on_viewer_page);
+
+  if (!PathExists(path)) {
+    show.ShowMissing();
+    window_.SetStatusLine(kFileDeleted);
+    return false;
+  }
+  if (UpperAscii(ExtensionOf(FileNameOf(path))) != ".VLP")
+    return true;
+  if (KeyString.empty()) {
+    window_.RequestDecryptionKey();
+    if (KeyString.empty())
+      return false;
+  }
+
+  lock_.busy = true;
+  AtExit ready([this] {
+    window_.SetViewBusy(false);
+    lock_.busy = false;
+  });
+  window_.SetViewBusy(true);
+  // The plain copy stays listed from its first byte until it is wiped; any
+  // way out of here wipes it, a failure after the decryption included.
+  PendingFile plain_copy;
+  CryptResult result;
+  try {
+    result = CryptFile(
+        path, kModeDecrypt, true,
+        {feedback_, volumes_, on_viewer_page ? CryptPurpose::Viewer : CryptPurpose::SlideShow,
+         nullptr, &plain_copy});
+  } catch (const Interrupted&) {
+    return true;  // the program is being stopped; the decryption cleaned up
+  }
+  if (result.outcome == CryptOutcome::WrongKey) {
+    feedback_.ShowInformation("BAD KEY! " + path);
+    keys_.Drop();
+    window_.ForgetShownPicture();
+    return true;
+  }
+  if (!result)
+    return true;  // the decryption has told the user why
+
+  AtExit wipe([this, &plain_copy] { WipePlainCopy(plain_copy, feedback_); });
+  window_.SetViewBusy(false);
+  keys_.ArmViewer();
+  // A stored name of another type shows nothing.
+  if (!IsPictureExtension(ExtensionOf(plain_copy.path())))
+    return true;
+  const std::int64_t size = SizeOf(plain_copy.path());
+  if (size <= kNoDataLimit) {
+    feedback_.ShowInformation(kNoData);
+  } else {
+    show.ShowPlainCopy(plain_copy.path());
+  }
+  window_.ShowPictureInfo(FileNameOf(result.plain_name_path), size);
+  return true;
+}
+
+void WipePlainCopy(PendingFile& plain_copy, Feedback& feedback) {
+  try {
+    plain_copy.Dispose(feedback);
+  } catch (const std::exception& error) {
+    plain_copy.Abandon();  // listed still: the next start wipes it
+    feedback.ShowError("The plain copy could not be wiped: " + DisplayText(error.what()));
+  }
+}
+
+}  // namespace vls
