@@ -23,8 +23,9 @@ PictureView::PictureView(const QString& still_name, const QString& animation_nam
 PictureView::~PictureView() = default;
 
 void PictureView::Load(const QString& path) {
-  // The old still goes before the GIF is decoded: two pictures are never held.
+  // The old picture goes before the new one is decoded: two are never held.
   still_->SetMediaName(QString());
+  animation_->Clear();
   const bool animated = KindOfPath(path) == PictureKind::Gif && animation_->SetFileName(path) &&
                         animation_->IsAnimated();
   // A single frame is the still control's to show; its copy here goes.
