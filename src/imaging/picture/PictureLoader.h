@@ -4,6 +4,11 @@
 // with the decoder's progress passed to ProgressHook; ICO (and any other
 // extension) by Qt's image reader. No widgets: the picture control draws what
 // this returns.
+//
+// This header is the loader's public interface. Beside PictureLoader.cpp,
+// the loader's own units: MagickLibrary (GraphicsMagick glue), MagickMemory
+// (huge-page blocks for it), MagickProgress (its monitor to ProgressHook),
+// PngScan (the PNG pre-scan) and PictureSizeLimit (the size bound).
 
 #include <QImage>
 #include <QString>
@@ -24,6 +29,9 @@ enum class PictureKind { Bmp, Jpeg, Gif, Png, Pcx, Tiff, Wmf, Ico, Other };
 
 // Kind of an extension such as ".jpg" or ".TIF" (letter case does not matter).
 PictureKind KindOfExtension(const QString& extension);
+
+// Kind of a file by the extension of its name (the text from the last dot).
+PictureKind KindOfPath(const QString& path);
 
 // True for the kinds GraphicsMagick decodes with progress and the two
 // failure messages.

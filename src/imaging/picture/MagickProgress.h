@@ -1,0 +1,47 @@
+#pragma once
+// GraphicsMagick's progress monitor wired to ProgressHook, and the mark of a
+// decode in progress. ProgressHook may process window events and so ask for
+// another picture while the library decodes: the library holds a lock while
+// it calls the monitor, so that second decode must not start (it would wait
+// for the lock for ever). Internal to the loader.
+
+// GraphicsMagick's C interface.
+#include <magick/api.h>
+
+namespace vls::picture {
+
+// The load in progress, as the monitor sees it.
+struct LoadProgress {
+  int last_percent = 0;
+  bool cancelled = false;
+  const bool* stop = nullptr;
+};
+
+// Installs the monitor for the lifetime of one decode and restores what was
+// there before. ProgressHook may process window events and so start
+// another load inside this one; the inner load then restores the outer one's.
+class MonitorScope {
+ public:
+  explicit MonitorScope(LoadProgress& load);
+  ~MonitorScope();
+  MonitorScope(const MonitorScope&) = delete;
+  MonitorScope& operator=(const MonitorScope&) = delete;
+
+ private:
+  MonitorHandler previous_;
+  LoadProgress* previous_load_;
+};
+
+// True while the library works for a load on this thread.
+bool MagickBusy();
+
+// Marks the library busy for its lifetime.
+class MagickBusyScope {
+ public:
+  MagickBusyScope();
+  ~MagickBusyScope();
+  MagickBusyScope(const MagickBusyScope&) = delete;
+  MagickBusyScope& operator=(const MagickBusyScope&) = delete;
+};
+
+}  // namespace vls::picture
