@@ -1,6 +1,7 @@
 #include "cipher/Cipher.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace vls {
 
@@ -20,6 +21,11 @@ struct KeystreamCache {
 };
 
 KeystreamCache cache;
+
+std::vector<void (*)()>& KeyDropListeners() {
+  static std::vector<void (*)()> listeners;
+  return listeners;
+}
 
 void BuildKeystream() {
   KeystreamOf(KeyString.view(), KeySum, cache.shift);
@@ -122,6 +128,12 @@ void DropKey() {
   cache.valid = false;
   // Headers pass through the buffer in plain, key included.
   SecureZero(WorkBuffer.data(), WorkBuffer.size());
+  for (auto* listener : KeyDropListeners())
+    listener();
+}
+
+void AddKeyDropListener(void (*listener)()) {
+  KeyDropListeners().push_back(listener);
 }
 
 }  // namespace vls

@@ -37,8 +37,10 @@ void DecodeSegment(std::span<std::uint8_t> segment);
 inline constexpr std::uint64_t kDigestSeed = 0x9E3779B97F4A7C15ull;
 std::uint64_t Digest(std::uint64_t state, std::span<const std::uint8_t> bytes);
 // Empties the key string and zeroes the keystream derived from it and the
-// work buffer.
+// work buffer; then tells the listeners, which drop what they derived.
 void DropKey();
+// A function DropKey calls (for keys derived elsewhere from the key string).
+void AddKeyDropListener(void (*listener)());
 
 // The keystream of any key and key sum, for shift.size() bytes (the same
 // stream the two calls above use); and the key sum of any key.

@@ -46,4 +46,17 @@ void SetFileDosDateTime(const UniqueFd& fd, DosDateTime dos) {
     ThrowFileError(fd.path(), "Cannot set the time of");
 }
 
+std::time_t GetFileTime(const UniqueFd& fd) {
+  struct stat st {};
+  if (::fstat(fd.get(), &st) != 0)
+    ThrowFileError(fd.path(), "Cannot read the time of");
+  return st.st_mtim.tv_sec;
+}
+
+void SetFileTime(const UniqueFd& fd, std::time_t moment) {
+  const struct timespec times[2] = {{moment, 0}, {moment, 0}};
+  if (::futimens(fd.get(), times) != 0)
+    ThrowFileError(fd.path(), "Cannot set the time of");
+}
+
 }  // namespace vls

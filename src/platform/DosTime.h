@@ -22,4 +22,8 @@ DosDateTime GetFileDosDateTime(const UniqueFd& fd);
 // Sets the last-modified (and access) time of an open file.
 void SetFileDosDateTime(const UniqueFd& fd, DosDateTime dos);
 
+// The same, to the second, for the sealed containers' own record of time.
+std::time_t GetFileTime(const UniqueFd& fd);
+void SetFileTime(const UniqueFd& fd, std::time_t moment);
+
 }  // namespace vls

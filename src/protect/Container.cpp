@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstring>
 #include <future>
+#include <optional>
 #include <vector>
 
 #include "cipher/Cipher.h"
@@ -18,6 +19,7 @@
 #include "protect/PathNames.h"
 #include "protect/Placement.h"
 #include "protect/ProtectState.h"
+#include "protect/SealedFormat.h"
 #include "protect/Wipe.h"
 
 namespace vls {
@@ -60,8 +62,12 @@ CryptResult EncryptFile(const std::string& source_path, const CryptContext& cont
     return Failure(DisplayText(error.what()));
   }
   const std::string source_name = FileNameOf(source_path);
-  const std::string stored_name = ToStoredName(source_name);
-  if (const std::string reason = UnstorableReason(stored_name, std::string(KeyString.view()));
+  // A sealed container keeps the name's bytes as they are; a classic one its
+  // stored form, which must read back with the key beside it.
+  const bool sealed = StrongEncryption;
+  const std::string stored_name = sealed ? source_name : ToStoredName(source_name);
+  if (const std::string reason =
+          sealed ? std::string() : UnstorableReason(stored_name, std::string(KeyString.view()));
       !reason.empty()) {
     return Failure("Cannot encrypt " + DisplayText(source_path) + ": " + reason);
   }
@@ -81,20 +87,29 @@ CryptResult EncryptFile(const std::string& source_path, const CryptContext& cont
     // and checked, so a crash never leaves a partial container.
     UniqueFd output =
         CreateOutput(StripExtension(container) + ".~tx", Leftover::Cipher, output_pending);
-    WriteHeader(output, stored_name);
     // The output is flushed on a thread of its own while the read-back
     // check reads the files again: the check then costs little more than
     // the flush takes anyway. Declared after output, so that it is joined
     // before the output is closed, also when the check throws.
     std::future<void> flushed;
-    const std::uint64_t digest = TransferSegments(source, output, true, size, gauge);
+    std::uint64_t digest = 0;
+    if (sealed) {
+      digest = WriteSealed(source, output, {size, GetFileTime(source), stored_name}, gauge);
+    } else {
+      WriteHeader(output, stored_name);
+      digest = TransferSegments(source, output, true, size, gauge);
+    }
     if (::fchmod(output.get(), PermissionsOf(source)) != 0)
       ThrowFileError(output_pending.path(), "Cannot set the permissions of");
     SetFileDosDateTime(output, time);
     flushed = std::async(std::launch::async, [&output] { SyncFile(output); });
     source.Close();
-    if (VerifyingContainers())
+    if (VerifyingContainers() && sealed) {
+      VerifySealedPlain(source_path, size, digest);
+      VerifySealed(output_pending.path(), digest);
+    } else if (VerifyingContainers()) {
       VerifyTransfer(source_path, output_pending.path(), true, size, digest);
+    }
     // The container reaches the disk before it is renamed into place, and
     // so before the source may be wiped.
     flushed.get();
@@ -146,7 +161,8 @@ CryptResult DecryptFile(const std::string& source_path, bool keep_source,
   std::uint64_t size = 0;
   TempRule temp_rule;
   std::string target;
-  Header header;
+  Header header;  // of a classic container; a sealed one's stored name goes in it too
+  std::optional<SealedReader> sealed;
   try {
     // A link is refused where the container goes afterwards: the delete
     // would act on the link, not on the file it names.
@@ -160,17 +176,31 @@ CryptResult DecryptFile(const std::string& source_path, bool keep_source,
     target = temp_rule.Apply(target);
     // The key is checked before anything is written: a wrong key leaves
     // nothing behind, and touches no file that is already there.
-    std::vector<std::uint8_t> enciphered;
-    header = ReadHeaderText(source, nullptr, &enciphered);
-    if (!IsOurKey(header) || WrittenWithCaseTwin(enciphered, KeyString.view(), source_path)) {
-      result.outcome = CryptOutcome::WrongKey;
-      return result;
+    if (IsSealedContainer(source)) {
+      sealed.emplace(source);
+      std::string why;
+      const SealedOpen opened = sealed->Open(why);
+      if (opened == SealedOpen::OtherKey) {
+        result.outcome = CryptOutcome::WrongKey;
+        return result;
+      }
+      if (opened == SealedOpen::Refused)
+        return Failure("Cannot decrypt " + DisplayText(source_path) + ": " + why);
+      header.stored_name = sealed->facts().name;
+    } else {
+      std::vector<std::uint8_t> enciphered;
+      header = ReadHeaderText(source, nullptr, &enciphered);
+      if (!IsOurKey(header) || WrittenWithCaseTwin(enciphered, KeyString.view(), source_path)) {
+        result.outcome = CryptOutcome::WrongKey;
+        return result;
+      }
+      header.stored_name = FromStoredName(header.stored_name);
     }
-  } catch (const FileError& error) {
+  } catch (const std::exception& error) {
     return Failure(DisplayText(error.what()));
   }
   const std::string source_folder = FolderOf(source_path);
-  const std::string stored_name = SafeStoredName(FromStoredName(header.stored_name), source_path);
+  const std::string stored_name = SafeStoredName(header.stored_name, source_path);
   result.stored_name = stored_name;
   result.plain_name_path = CutTo255(source_folder + stored_name);
   const bool restores_beside = !temp_rule.to_temp && (context.purpose == CryptPurpose::Batch ||
@@ -187,17 +217,28 @@ CryptResult DecryptFile(const std::string& source_path, bool keep_source,
     const DosDateTime time = GetFileDosDateTime(source);
     UniqueFd output = CreateOutput(target, Leftover::Plain, output_pending);
     std::future<void> flushed;
-    const std::uint64_t digest = TransferSegments(source, output, false, size, gauge);
+    const std::uint64_t digest = sealed ? sealed->Transfer(&output, &gauge)
+                                        : TransferSegments(source, output, false, size, gauge);
     if (!temp_rule.to_temp && ::fchmod(output.get(), PermissionsOf(source)) != 0)
       ThrowFileError(output_pending.path(), "Cannot set the permissions of");
-    SetFileDosDateTime(output, time);
+    if (sealed) {
+      SetFileTime(output, static_cast<std::time_t>(sealed->facts().modified));
+    } else {
+      SetFileDosDateTime(output, time);
+    }
     flushed = std::async(std::launch::async, [&output] { SyncFile(output); });
     source.Close();
     // Checked before the container goes: after a batch decryption, or once
     // the user opens a launched file.
-    const std::uint64_t plain_size = size - std::min(size, kHeaderSize);
-    if (VerifyingContainers() && (!keep_source || context.purpose == CryptPurpose::Launcher))
-      VerifyTransfer(source_path, output_pending.path(), false, plain_size, digest);
+    const bool check =
+        VerifyingContainers() && (!keep_source || context.purpose == CryptPurpose::Launcher);
+    if (check && sealed) {
+      VerifySealed(source_path, digest);
+      VerifySealedPlain(output_pending.path(), sealed->facts().plain_size, digest);
+    } else if (check) {
+      VerifyTransfer(source_path, output_pending.path(), false, size - std::min(size, kHeaderSize),
+                     digest);
+    }
     flushed.get();
     output.Close();
   } catch (const Interrupted&) {

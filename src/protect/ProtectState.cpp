@@ -11,6 +11,7 @@ int WrongKeyCount = 0;
 std::string DecryptedPath;
 std::string PlainNamePath;
 bool KeepOriginals = false;
+bool StrongEncryption = false;
 std::string WindowsFolder;
 std::string TempFolder;
 
@@ -44,6 +45,7 @@ void ResetProtectState() {
   DecryptedPath.clear();
   PlainNamePath.clear();
   KeepOriginals = false;
+  StrongEncryption = false;
   WindowsFolder.clear();
   TempFolder.clear();
 }

@@ -15,6 +15,7 @@ extern std::string PlainNamePath;    // source folder + stored name (at most 255
 
 // Read by CryptFile.
 extern bool KeepOriginals;         // keep plain sources after encryption
+extern bool StrongEncryption;      // new containers are sealed, not classic
 extern std::string WindowsFolder;  // the program's per-user data folder
 extern std::string TempFolder;     // private folder for short-lived plain copies
 
