@@ -22,16 +22,21 @@ constexpr const char* kUsage =
     "Usage: veilstore-cli COMMAND [OPTIONS] PATH...\n"
     "\n"
     "Commands:\n"
-    "  encrypt [--keep] [--no-verify] [--password-file FILE] PATH...\n"
+    "  encrypt [--strong] [--keep] [--no-verify] [--password-file FILE] PATH...\n"
     "      Encrypt each file into a .vlp (pictures) or .vld container beside it,\n"
     "      stopping at the first failure. The plain file is wiped unless --keep.\n"
     "      Each container is read back and checked before the plain file is\n"
     "      wiped; --no-verify skips that check (for measurements).\n"
+    "      --strong writes sealed containers (Argon2id and an authenticated\n"
+    "      cipher), which version 3.3 and older cannot read.\n"
     "  decrypt [--keep] [--yes] [--password-file FILE] PATH...\n"
     "      Decrypt each container beside it; the container is deleted unless --keep.\n"
     "      --yes replaces existing files without asking.\n"
     "  wipe [--yes] PATH...\n"
     "      Overwrite, rename and delete each file. Asks first; --yes does not.\n"
+    "  info PATH...\n"
+    "      Say which kind each container is, and for a sealed one the cost of\n"
+    "      its key derivation. Needs no password.\n"
     "\n"
     "  --password-file FILE  read the password from the first line of FILE\n"
     "                        (\"-\" reads standard input); otherwise it is asked\n"
@@ -45,6 +50,7 @@ struct Options {
   bool keep = false;
   bool yes = false;
   bool verify = true;
+  bool strong = false;
   std::string password_file;
   std::vector<std::string> paths;
 };
@@ -58,7 +64,8 @@ bool Parse(const std::vector<std::string>& arguments, Options& options, Console&
   if (arguments.empty())
     return fail("no command given");
   options.command = arguments[0];
-  if (options.command != "encrypt" && options.command != "decrypt" && options.command != "wipe") {
+  if (options.command != "encrypt" && options.command != "decrypt" && options.command != "wipe" &&
+      options.command != "info") {
     return fail("unknown command " + options.command);
   }
   bool only_paths = false;
@@ -68,17 +75,21 @@ bool Parse(const std::vector<std::string>& arguments, Options& options, Console&
       options.paths.push_back(a);
     } else if (a == "--") {
       only_paths = true;
-    } else if (a == "--keep" && options.command != "wipe") {
+    } else if (a == "--keep" && (options.command == "encrypt" || options.command == "decrypt")) {
       options.keep = true;
+    } else if (a == "--strong" && options.command == "encrypt") {
+      options.strong = true;
     } else if (a == "--no-verify" && options.command == "encrypt") {
       options.verify = false;
-    } else if (a == "--yes" && options.command != "encrypt") {
+    } else if (a == "--yes" && (options.command == "decrypt" || options.command == "wipe")) {
       options.yes = true;
-    } else if (a == "--password-file" && options.command != "wipe") {
+    } else if (a == "--password-file" &&
+               (options.command == "encrypt" || options.command == "decrypt")) {
       if (++i == arguments.size())
         return fail("--password-file needs a file");
       options.password_file = arguments[i];
-    } else if (a.rfind("--password-file=", 0) == 0 && options.command != "wipe") {
+    } else if (a.rfind("--password-file=", 0) == 0 &&
+               (options.command == "encrypt" || options.command == "decrypt")) {
       options.password_file = a.substr(16);
     } else {
       return fail("unknown option " + a + " for " + options.command);
@@ -94,6 +105,18 @@ int StatusOf(const BatchCounts& counts) {
   return counts.done == counts.rows ? kExitOk : kExitFailure;
 }
 
+// Which kind each container is; no password needed.
+int Info(const Options& options, Console& console) {
+  int status = kExitOk;
+  for (const std::string& path : options.paths) {
+    std::string description;
+    if (!DescribeContainer(path, description))
+      status = kExitFailure;
+    console.out << DisplayText(path) << ": " << description << '\n';
+  }
+  return status;
+}
+
 // The command over the batch engine, with the terminal as its window.
 int RunBatch(const Options& options, Console& console) {
   TerminalBatch terminal(console, options.paths, options.password_file);
@@ -106,6 +129,7 @@ int RunBatch(const Options& options, Console& console) {
   BatchCounts counts;
   if (options.command == "encrypt") {
     KeepOriginals = options.keep;
+    StrongEncryption = options.strong;
     SetVerifyContainers(options.verify);
     counts = drivers.EncryptAll();
   } else if (options.command == "decrypt") {
@@ -147,6 +171,8 @@ int RunCli(const std::vector<std::string>& arguments, Console& console) {
   if (!Parse(arguments, options, console))
     return kExitUsage;
   InitFolders();
+  if (options.command == "info")
+    return Info(options, console);
   try {
     return RunBatch(options, console);
   } catch (const Interrupted& stop) {

@@ -147,6 +147,7 @@ CryptResult EncryptFile(const std::string& source_path, const CryptContext& cont
   CryptResult result;
   result.outcome = CryptOutcome::Done;
   result.output = container;
+  result.sealed = sealed;
   return result;
 }
 
@@ -202,6 +203,7 @@ CryptResult DecryptFile(const std::string& source_path, bool keep_source,
   const std::string source_folder = FolderOf(source_path);
   const std::string stored_name = SafeStoredName(header.stored_name, source_path);
   result.stored_name = stored_name;
+  result.sealed = sealed.has_value();
   result.plain_name_path = CutTo255(source_folder + stored_name);
   const bool restores_beside = !temp_rule.to_temp && (context.purpose == CryptPurpose::Batch ||
                                                       context.purpose == CryptPurpose::Launcher);
@@ -309,6 +311,33 @@ void Publish(const std::string& source, int mode, const CryptResult& result) {
 }
 
 }  // namespace
+
+bool DescribeContainer(const std::string& path, std::string& description) {
+  try {
+    UniqueFd file = OpenForReading(path);
+    if (!IsSealedContainer(file)) {
+      if (FileSize(file) < kHeaderSize) {
+        description = "not a container (shorter than a container's header)";
+        return false;
+      }
+      description = "classic container";
+      return true;
+    }
+    SealedHeader header;
+    std::array<std::uint8_t, kSealedHeaderSize> bytes{};
+    if (const std::string why = ReadSealedHeader(file, header, bytes); !why.empty()) {
+      description = "sealed container that cannot be read: " + why;
+      return false;
+    }
+    description = "sealed container, version " + std::to_string(header.version) + ", Argon2id, " +
+                  std::to_string(header.cost.passes) + " passes over " +
+                  std::to_string(header.cost.memory_kib / 1024) + " MiB";
+    return true;
+  } catch (const FileError& error) {
+    description = DisplayText(error.what());
+    return false;
+  }
+}
 
 std::string UnstorableReason(const std::string& stored_name, const std::string& key) {
   if (key.find('\\') != std::string::npos) {

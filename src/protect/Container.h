@@ -52,6 +52,7 @@ struct CryptResult {
   std::string output;           // the container made, or the plain file restored
   std::string stored_name;      // decryption: the name the container stored
   std::string plain_name_path;  // decryption: source folder + stored name (255 bytes at most)
+  bool sealed = false;          // the container is (or was written) sealed
   // What went wrong, as the user is told (by CryptFile); "" when there is
   // nothing to tell or the user was told already.
   std::string message;
@@ -72,6 +73,11 @@ struct CryptResult {
 // stop was requested (after the output has been disposed of).
 CryptResult CryptFile(const std::string& SourcePath, int Mode, bool KeepSource,
                       const CryptContext& context);
+
+// Says which kind of container the file is, without a password ("sealed
+// container, version 1, Argon2id, 3 passes over 256 MiB", "classic
+// container"); false, with the reason, when it cannot be read as one.
+bool DescribeContainer(const std::string& path, std::string& description);
 
 // Why a plain file could not be stored in a container that reads back, or ""
 // when it can. name and key are stored bytes.

@@ -9,6 +9,7 @@
 #include "cipher/Cipher.h"
 #include "cli/Commands.h"
 #include "protect/ProtectState.h"
+#include "protect/SealedFormat.h"
 #include "support/TestSupport.h"
 
 namespace vls::cli {
@@ -157,7 +158,6 @@ TEST_F(CliTest, TheProgramRoundTripsAFileAsAProcess) {
   EXPECT_EQ(WEXITSTATUS(std::system(wipe.c_str())), kExitUsage);
 }
 
-
 // A password that differs only in letter case is a wrong password here too,
 // also where it deciphers the stored key byte for byte.
 TEST_F(CliTest, APasswordInAnotherLetterCaseIsWrong) {
@@ -179,11 +179,32 @@ TEST_F(CliTest, YesNeverReplacesWhatTheSameCommandRestored) {
   ASSERT_EQ(::rename((dir / "a.vld").c_str(), (dir / "one.vld").c_str()), 0);
   WriteFile(dir / "a.txt", "second");
   ASSERT_EQ(Run({"encrypt", "--password-file", dir / "pw", dir / "a.txt"}), kExitOk);
-  EXPECT_EQ(Run({"decrypt", "--yes", "--password-file", dir / "pw", dir / "one.vld", dir / "a.vld"}),
-            kExitOk);
+  EXPECT_EQ(
+      Run({"decrypt", "--yes", "--password-file", dir / "pw", dir / "one.vld", dir / "a.vld"}),
+      kExitOk);
   EXPECT_EQ(ReadFile(dir / "a.txt"), "first");
   EXPECT_EQ(ReadFile(dir / "a~1.txt"), "second");
   EXPECT_NE(out.str().find("restored as a~1.txt"), std::string::npos) << out.str();
+}
+
+// --strong writes sealed containers, which decrypt without being asked for
+// their kind; info names the kind without a password.
+TEST_F(CliTest, StrongContainersRoundTripAndInfoNamesTheirKind) {
+  SetSealingCost({1, 8 * 1024});
+  WriteFile(dir / "s.txt", "sealed");
+  WriteFile(dir / "c.txt", "classic");
+  ASSERT_EQ(Run({"encrypt", "--strong", "--password-file", dir / "pw", dir / "s.txt"}), kExitOk);
+  ASSERT_EQ(Run({"encrypt", "--password-file", dir / "pw", dir / "c.txt"}), kExitOk);
+  EXPECT_EQ(Run({"info", dir / "s.vld", dir / "c.vld", dir / "pw"}), kExitFailure);
+  EXPECT_NE(out.str().find("s.vld: sealed container, version 1, Argon2id, 1 passes over 8 MiB"),
+            std::string::npos)
+      << out.str();
+  EXPECT_NE(out.str().find("c.vld: classic container"), std::string::npos);
+  EXPECT_NE(out.str().find("pw: not a container"), std::string::npos);
+  EXPECT_EQ(Run({"decrypt", "--password-file", dir / "pw", dir / "s.vld", dir / "c.vld"}), kExitOk);
+  EXPECT_EQ(ReadFile(dir / "s.txt"), "sealed");
+  EXPECT_EQ(ReadFile(dir / "c.txt"), "classic");
+  SetSealingCost({});
 }
 
 }  // namespace
