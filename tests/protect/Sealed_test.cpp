@@ -193,5 +193,24 @@ TEST_F(SealedTest, ABatchReadsBothKindsAndCountsWrongKeysAlike) {
   EXPECT_EQ(DerivedKeyCount(), 0u) << "the run dropped the key";
 }
 
+
+// A container kept from the day the format was made (and read once with
+// libsodium alone by tests/data/containers/check-sealed.py): any change of
+// the format fails here.
+TEST_F(SealedTest, TheKeptContainerOpensToItsKnownAnswer) {
+  const std::string kept = std::string(VLS_TEST_DATA_DIR) + "/containers/sealed-v1.vld";
+  const std::string bytes = ReadFile(kept);
+  ASSERT_EQ(bytes.size(), 58u + 290u + 32u + 17u);
+  EXPECT_EQ(bytes.substr(0, 10), std::string("\x89VLS\r\n\x1A\n\x01\x01", 10));
+  EXPECT_EQ(bytes.substr(10, 8), std::string("\x02\0\0\0\0\x40\0\0", 8)) << "2 passes, 16 MiB";
+  WriteFile(dir / "vector.vld", bytes);
+  test::SetKey("correct horse 2026");
+  ASSERT_TRUE(Decrypt(dir / "vector.vld"));
+  EXPECT_EQ(ReadFile(dir / "vector.txt"), "Sealed known answer: 0123456789\n");
+  struct stat st {};
+  ::stat((dir / "vector.txt").c_str(), &st);
+  EXPECT_EQ(st.st_mtime, 1767225600);
+}
+
 }  // namespace
 }  // namespace vls
