@@ -18,7 +18,8 @@ endif()
 # Helper: a GoogleTest executable registered with CTest under a label.
 # Tests never write to the user's own data folder: whatever a test does not
 # point elsewhere lands under the build folder.
-set(vls_test_home "XDG_DATA_HOME=${CMAKE_BINARY_DIR}/test-home/share")
+set(vls_test_home
+    "XDG_DATA_HOME=${CMAKE_BINARY_DIR}/test-home/share;XDG_CONFIG_HOME=${CMAKE_BINARY_DIR}/test-home/config")
 
 function(vls_add_gtest name)
   cmake_parse_arguments(ARG "" "LABEL" "SOURCES;LIBS" ${ARGN})

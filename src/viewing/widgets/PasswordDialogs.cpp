@@ -10,12 +10,14 @@
 #include <QPixmap>
 #include <QPushButton>
 #include <QScreen>
+#include <QSettings>
 #include <QStyle>
 #include <QValidator>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "app/WindowPosition.h"
 #include "cipher/Cipher.h"
 #include "cipher/KeyString.h"
 #include "platform/AnsiText.h"
@@ -249,6 +251,9 @@ bool PasswordDialog::eventFilter(QObject* watched, QEvent* event) {
 
 // ---- TFPass ----
 
+// Where the choice of sealed containers is remembered, per user.
+const QString kStrongSetting = QStringLiteral("Encryption/Strong");
+
 TFPass::TFPass(QWidget* parent)
     : PasswordDialog(parent, kTitle, QSize(kClientWidth, kClientHeight)) {
   setObjectName(QStringLiteral("TFPass"));
@@ -266,12 +271,18 @@ TFPass::TFPass(QWidget* parent)
   CheckOriginal = new QCheckBox(QStringLiteral("Keep original files"), this);
   CheckOriginal->setObjectName(QStringLiteral("CheckOriginal"));
   CheckOriginal->setGeometry(6, 87, 223, 18);
-  MakeButtons(QRect(22, 113, 90, 36), QRect(123, 113, 90, 36));
+  CheckStrong =
+      new QCheckBox(QStringLiteral("Strong encryption (not readable by version 3.3)"), this);
+  CheckStrong->setObjectName(QStringLiteral("CheckStrong"));
+  CheckStrong->setGeometry(6, 107, 223, 18);
+  MakeButtons(QRect(22, 131, 90, 36), QRect(123, 131, 90, 36));
   FormShow();
 }
 
 void TFPass::FormShow() {
   CheckOriginal->setChecked(false);
+  // The kind of container is the user's lasting choice, off the first time.
+  CheckStrong->setChecked(ProgramSettings().value(kStrongSetting, false).toBool());
   PasswordDialog::FormShow();
 }
 
@@ -295,6 +306,8 @@ bool TFPass::Acceptable() const {
 void TFPass::Key_OKClick() {
   StoreKey();
   KeepOriginals = CheckOriginal->isChecked();
+  StrongEncryption = CheckStrong->isChecked();
+  ProgramSettings().setValue(kStrongSetting, StrongEncryption);
   CloseAccepted();
 }
 

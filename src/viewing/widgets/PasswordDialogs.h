@@ -80,12 +80,13 @@ class TFPass : public PasswordDialog {
  public:
   static const QString kTitle;
   static constexpr int kClientWidth = 235;
-  static constexpr int kClientHeight = 157;
+  static constexpr int kClientHeight = 175;
 
   explicit TFPass(QWidget* parent = nullptr);
 
   void FormShow() override;
-  // Key string := Password1; KeepOriginals := CheckOriginal; closes.
+  // Key string := Password1; KeepOriginals := CheckOriginal;
+  // StrongEncryption := CheckStrong (remembered for next time); closes.
   void Key_OKClick() override;
   void FillAnswer(const QString& text, bool keep_originals) override;
 
@@ -98,6 +99,7 @@ class TFPass : public PasswordDialog {
   QLabel* Label2 = nullptr;
   QLineEdit* Password2 = nullptr;
   QCheckBox* CheckOriginal = nullptr;
+  QCheckBox* CheckStrong = nullptr;
 };
 
 // The decryption password dialog.

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
 #include <functional>
@@ -93,7 +94,7 @@ class PasswordDialogsTest : public QObject {
     TFPass dialog;
     dialog.show();
     QCOMPARE(dialog.windowTitle(), QStringLiteral("MORVANE  Veilstore 32-bit v 2.7 *ENCRYPTION*"));
-    QCOMPARE(dialog.size(), QSize(235, 157));
+    QCOMPARE(dialog.size(), QSize(235, 175));
     QCOMPARE(dialog.minimumSize(), dialog.maximumSize());
     QCOMPARE(Child<QLabel>(dialog, "Label1")->text(),
              QStringLiteral("Password (5 to 30 characters long):"));
@@ -263,6 +264,24 @@ class PasswordDialogsTest : public QObject {
     PressEnter(again, "Password2");
     QVERIFY(!vls::KeepOriginals);
     QCOMPARE(KeyText(), QStringLiteral("abcdef"));
+  }
+
+  // The choice of sealed containers is off the first time and then kept for
+  // the user, from one run of the dialog to the next.
+  void strongEncryptionIsRememberedPerUser() {
+    QTemporaryDir config;
+    qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+    for (const bool choose : {true, false}) {
+      TFPass dialog;
+      dialog.show();
+      QCOMPARE(Child<QCheckBox>(dialog, "CheckStrong")->isChecked(), !choose);
+      Child<QCheckBox>(dialog, "CheckStrong")->setChecked(choose);
+      Type(dialog, "Password1", "abcdef");
+      Type(dialog, "Password2", "abcdef");
+      PressEnter(dialog, "Password2");
+      QCOMPARE(vls::StrongEncryption, choose);
+    }
+    vls::StrongEncryption = false;
   }
 
   void decryptionOkNeedsFiveCharacters() {
