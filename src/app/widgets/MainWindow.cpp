@@ -35,6 +35,7 @@
 #include "imaging/picture/PictureState.h"
 #include "imaging/widgets/GIFImage.h"
 #include "imaging/widgets/PMultiMedia.h"
+#include "imaging/widgets/PictureView.h"
 #include "platform/AnsiText.h"
 #include "protect/Batch.h"
 #include "protect/ProtectState.h"
@@ -68,8 +69,7 @@ QPushButton* Button(const QString& text, const char* name, const QString& hint =
 }
 
 // A picture control black, fitted with its proportions kept, dithered.
-TPMultiMedia* PictureControl(const char* name, PictureMessages* messages) {
-  auto* control = Named(new TPMultiMedia, name);
+TPMultiMedia* SetUpPicture(TPMultiMedia* control, PictureMessages* messages) {
   control->SetColor(Qt::black);
   control->SetStretchRatio(true);
   control->SetImageDither(true);
@@ -328,7 +328,7 @@ QWidget* TFmainVLS::BuildCryptPage() {
   Viewer1->setFixedSize(139, 120);
   auto* viewerLayout = new QVBoxLayout(Viewer1);
   viewerLayout->setContentsMargins(3, 3, 3, 3);
-  Preview = PictureControl("Preview", picture_messages_.get());
+  Preview = SetUpPicture(Named(new TPMultiMedia, "Preview"), picture_messages_.get());
   viewerLayout->addWidget(Preview);
   Viewer1->move(150, 140);
   Viewer1->hide();
@@ -342,15 +342,16 @@ QWidget* TFmainVLS::BuildViewerPage() {
   auto* panel = Named(new QGroupBox("Secure Viewer"), "ViewerPanel");
   auto* panelLayout = new QGridLayout(panel);
   panelLayout->setContentsMargins(4, 4, 4, 4);
-  View_PMultiMedia1 = PictureControl("View_PMultiMedia1", picture_messages_.get());
-  GIFImage1 = Named(new TGIFImage, "GIFImage1");
+  View_Picture = new PictureView("View_PMultiMedia1", "GIFImage1");
+  View_PMultiMedia1 = SetUpPicture(View_Picture->Still(), picture_messages_.get());
+  GIFImage1 = View_Picture->Animation();
   GIFImage1->SetAnimate(true);
   GIFImage1->SetLoop(true);
   GIFImage1->SetStretch(true);
   GIFImage1->SetCenter(true);
-  GIFImage1->hide();
-  panelLayout->addWidget(View_PMultiMedia1, 0, 0);
-  panelLayout->addWidget(GIFImage1, 0, 0);
+  // The first frame of an animation is the picture "&Window" and "&Full" show.
+  View_Picture->SetFirstFrameAsStill(true);
+  panelLayout->addWidget(View_Picture, 0, 0);
   middle->addWidget(panel, 1);
   auto* column = new QVBoxLayout;
   View_Butthelp = Button("&Help", "View_Butthelp");
@@ -513,11 +514,7 @@ void TFmainVLS::FormClose() {
 
 void TFmainVLS::PageReset() {
   filesModel->Clear();
-  View_PMultiMedia1->SetMediaName(QString());
-  View_PMultiMedia1->SetText(QString());
-  View_PMultiMedia1->setVisible(true);
-  GIFImage1->Clear();
-  GIFImage1->hide();
+  View_Picture->Clear();
   Preview->SetMediaName(QString());
   HintLb->clear();
   View_Maximize->setEnabled(false);
@@ -563,11 +560,8 @@ void TFmainVLS::DisableViewerButtons() {
 }
 
 void TFmainVLS::ClearViewerPicture() {
-  View_PMultiMedia1->SetMediaName(QString());
-  View_PMultiMedia1->setVisible(true);
   // The frames of a hidden animation are the picture too: they go with it.
-  GIFImage1->Clear();
-  GIFImage1->hide();
+  View_Picture->Clear();
 }
 
 void TFmainVLS::RepaintWindow() {

@@ -39,6 +39,7 @@ class BlinkLabel;
 class LedLamp;
 class BatchDrivers;
 class TFileDrag;
+class PictureView;
 class TGIFImage;
 class TPMultiMedia;
 class WindowFeedback;
@@ -172,8 +173,6 @@ class TFmainVLS : public QWidget,
 
  protected:
   bool event(QEvent* event) override;
-  // A double click on the viewer's GIF control opens a picture window.
-  bool eventFilter(QObject* watched, QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
 
  private:
@@ -252,6 +251,8 @@ class TFmainVLS : public QWidget,
   QCheckBox* PreviewCheck = nullptr;
   QGroupBox* Viewer1 = nullptr;
   TPMultiMedia* Preview = nullptr;
+  PictureView* View_Picture = nullptr;
+  // The view's two controls.
   TGIFImage* GIFImage1 = nullptr;
   TPMultiMedia* View_PMultiMedia1 = nullptr;
   QPushButton *View_Butthelp = nullptr, *View_Delete = nullptr, *View_Maximize = nullptr,

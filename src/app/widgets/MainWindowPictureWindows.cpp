@@ -7,28 +7,27 @@
 #include "app/widgets/MainWindow.h"
 #include "imaging/widgets/GIFImage.h"
 #include "imaging/widgets/PMultiMedia.h"
+#include "imaging/widgets/PictureView.h"
 #include "viewing/widgets/WindowView.h"
 
 namespace vls {
 
 void TFmainVLS::SetUpPictureWindows() {
   connect(View_Maximize, &QPushButton::clicked, this, [this] { View_MaximizeClick(); });
-  connect(View_PMultiMedia1, &TPMultiMedia::OnDblClick, this,
-          [this] { View_PMultiMedia1DblClick(); });
+  // An animation's double click opens a window each time; a still's at most once.
+  connect(View_Picture, &PictureView::DoubleClicked, this, [this] {
+    if (View_Picture->IsAnimated())
+      View_MaximizeClick();
+    else
+      View_PMultiMedia1DblClick();
+  });
   connect(Preview, &TPMultiMedia::OnDblClick, this, [this] { View_PMultiMedia1DblClick(); });
-  GIFImage1->installEventFilter(this);
-}
-
-bool TFmainVLS::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == GIFImage1 && event->type() == QEvent::MouseButtonDblClick)
-    View_MaximizeClick();
-  return QWidget::eventFilter(watched, event);
 }
 
 void TFmainVLS::View_MaximizeClick() {
   // A picture without width or height (an animation, nothing shown) opens no window.
   auto* window = new TWindowView(nullptr);
-  if (!window->SizePictureWindow(View_PMultiMedia1->Picture())) {
+  if (!window->SizePictureWindow(View_Picture->StillPicture())) {
     delete window;
     return;
   }

@@ -7,10 +7,8 @@
 
 #include "app/widgets/MainWindow.h"
 #include "cipher/Cipher.h"
-#include "imaging/widgets/GIFImage.h"
-#include "imaging/widgets/PMultiMedia.h"
+#include "imaging/widgets/PictureView.h"
 #include "platform/Interruption.h"
-#include "protect/PathNames.h"
 #include "viewing/widgets/FullSlide.h"
 
 namespace vls {
@@ -21,23 +19,11 @@ class FullSlideShow : public PictureShow {
  public:
   explicit FullSlideShow(TFullSlide& form) : form_(form) {}
   void ShowMissing() override {
-    form_.GIFImage1->Clear();
-    form_.GIFImage1->hide();
-    form_.MultiMedia1->SetMediaName(QString());
-    form_.MultiMedia1->show();
+    form_.Picture->Clear();
     form_.FormShow();
   }
-  void ShowPlainCopy(const std::string& plain_copy_bytes) override {
-    const QString plain_copy = PathText(plain_copy_bytes);
-    const bool gif = UpperAscii(ExtensionOf(plain_copy_bytes)) == ".GIF";
-    // A GIF with several frames plays in the GIF control; anything else is a still.
-    const bool animated =
-        gif && form_.GIFImage1->SetFileName(plain_copy) && form_.GIFImage1->IsAnimated();
-    if (!animated)
-      form_.GIFImage1->Clear();
-    form_.MultiMedia1->SetMediaName(animated ? QString() : plain_copy);
-    form_.MultiMedia1->setVisible(!animated);
-    form_.GIFImage1->setVisible(animated);
+  void ShowPlainCopy(const std::string& plain_copy) override {
+    form_.Picture->Load(PathText(plain_copy));
     form_.FormShow();
   }
 
@@ -104,8 +90,7 @@ void TFmainVLS::PutAway() {
     return;
   full_slide_->hide();
   // What the form showed goes with it: no picture outlives its show.
-  full_slide_->MultiMedia1->SetMediaName(QString());
-  full_slide_->GIFImage1->Clear();
+  full_slide_->Picture->Clear();
 }
 
 void TFmainVLS::RunSlideShow() {
@@ -117,10 +102,7 @@ void TFmainVLS::View_FullScreenClick() {
   if (full_slide_ == nullptr)
     return;
   SlideStop = false;
-  full_slide_->MultiMedia1->SetPicture(View_PMultiMedia1->Picture());
-  full_slide_->MultiMedia1->show();
-  full_slide_->GIFImage1->Clear();
-  full_slide_->GIFImage1->hide();
+  full_slide_->Picture->ShowCopy(View_Picture->StillPicture());
   full_slide_->FormShow();
   // The view also ends when the form is gone from the screen without a stop
   // (hidden or minimised by the window manager): nothing could stop it then.

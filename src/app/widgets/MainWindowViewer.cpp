@@ -20,6 +20,7 @@
 #include "cipher/Cipher.h"
 #include "imaging/widgets/GIFImage.h"
 #include "imaging/widgets/PMultiMedia.h"
+#include "imaging/widgets/PictureView.h"
 #include "platform/DisplayText.h"
 #include "platform/FileServices.h"
 #include "platform/Interruption.h"
@@ -43,29 +44,15 @@ const QString kNoData = "File contains no data";
 class ViewerPageShow : public PictureShow {
  public:
   explicit ViewerPageShow(TFmainVLS& window) : w_(window) {}
-  void ShowMissing() override { w_.View_PMultiMedia1->SetMediaName(QString()); }
+  void ShowMissing() override { w_.View_Picture->Clear(); }
   void ShowPlainCopy(const std::string& plain_copy_bytes) override {
-    const QString plain_copy = PathText(plain_copy_bytes);
-    const bool gif = UpperAscii(ExtensionOf(plain_copy_bytes)) == ".GIF";
     w_.SetViewBusy(true);
     w_.Gauge1->setValue(0);
     w_.Gauge1->setBarColor(Qt::blue);
-    bool animated = false;
-    if (gif) {
-      w_.View_PMultiMedia1->SetMediaName(plain_copy);
-      animated = w_.GIFImage1->SetFileName(plain_copy) && w_.GIFImage1->IsAnimated();
-      if (animated) {
-        w_.View_PMultiMedia1->hide();
-        w_.GIFImage1->show();
-      }
-    } else {
-      w_.View_PMultiMedia1->show();
-      w_.GIFImage1->hide();
-      w_.View_PMultiMedia1->SetMediaName(plain_copy);
-    }
+    w_.View_Picture->Load(PathText(plain_copy_bytes));
     // A window or the full screen only for a still picture that did load (a
     // failed load has been reported by the picture control).
-    if (!animated && !w_.View_PMultiMedia1->Picture().isNull()) {
+    if (w_.View_Picture->ShowsStill()) {
       w_.View_Maximize->setEnabled(true);
       w_.View_FullScreen->setEnabled(true);
     }
@@ -136,7 +123,7 @@ void TFmainVLS::FileList1Click() {
   const int page = CurrentPage();
 
   if (page == kPageViewer) {
-    View_PMultiMedia1->SetMediaName(QString());
+    View_Picture->Clear();
     keys_.Use();
     ViewEncryptedPicture(path, ViewTarget::Viewer);
     FileListBox1->setFocus();
@@ -220,13 +207,13 @@ void TFmainVLS::ForgetShownPicture() {
 }
 
 void TFmainVLS::ShowPictureInfo(const std::string& stored_name, std::int64_t plain_copy_size) {
-  const bool shown = !View_PMultiMedia1->Picture().isNull();
-  const qint64 size = shown ? View_PMultiMedia1->FileSize() : plain_copy_size;
+  const bool shown = !View_Picture->StillPicture().isNull();
+  const qint64 size = shown ? View_Picture->FileSize() : plain_copy_size;
   Gauge1->setValue(0);
   HintLb->setText(QString("%1 %2x%3 %4 bytes")
                       .arg(PathText(stored_name))
-                      .arg(View_PMultiMedia1->PictureWidth())
-                      .arg(View_PMultiMedia1->PictureHeight())
+                      .arg(View_Picture->PictureWidth())
+                      .arg(View_Picture->PictureHeight())
                       .arg(size));
 }
 
