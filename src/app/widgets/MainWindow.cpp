@@ -24,10 +24,14 @@
 #include "app/DesktopShortcut.h"
 #include "app/FileIterator.h"
 #include "app/WindowPosition.h"
+#include "app/widgets/Banner.h"
 #include "app/widgets/FileDrag.h"
+#include "app/widgets/FilterBar.h"
+#include "app/widgets/FolderPane.h"
 #include "app/widgets/HelpWindow.h"
 #include "app/widgets/MessageBoxes.h"
 #include "app/widgets/NameDelegate.h"
+#include "app/widgets/StatusBar.h"
 #include "app/widgets/StatusControls.h"
 #include "app/widgets/WindowBatch.h"
 #include "app/widgets/WindowFeedback.h"
@@ -43,16 +47,9 @@
 
 namespace vls {
 
-const char* const DefaultFilterText =
-    "All Files (*.*)|*.*|All Picture "
-    "Files|*.JPG;*.GIF;*.TIF;*.PNG;*.PCX;*.BMP;*.ICO;*.WMF|JPEG (*.jpg)|*.JPG|Windows "
-    "(*.bmp)|*.BMP|GIF (*.gif)|*.GIF|PCX (*.pcx)|*.PCX|TIFF (*.tif)|*.TIF|PNG (*.png)|*.PNG";
-
 namespace {
 
 const QString kApplicationName = "Veilstore 32-bit v 3.3";
-const QColor kNavy(0, 0, 128);
-const QColor kMenuColor(0xD4, 0xD0, 0xC8);
 
 template <typename T>
 T* Named(T* widget, const char* name) {
@@ -78,23 +75,6 @@ TPMultiMedia* SetUpPicture(TPMultiMedia* control, PictureMessages* messages) {
   return control;
 }
 
-// Files of a folder whose names are not UTF-8. Qt's directory listing leaves
-// such names out, and the file list with it; this walk reads the names as
-// bytes. Run once the list has loaded the folder, when its entries are cached.
-int CountNamesNotUtf8(const QString& folder) {
-  int count = 0;
-  TFileIterator walk;
-  walk.SetOptions(0);  // bare names of this folder only
-  walk.SetRootFolder(PathBytes(folder));
-  walk.OnAddFileQuery = [&count](TFileIterator&, const std::string& name, const TFileInfo&,
-                                 bool& can_add) {
-    count += IsValidUtf8(name) ? 0 : 1;
-    can_add = false;
-  };
-  walk.Execute();
-  return count;
-}
-
 }  // namespace
 
 // Picture-load failures reach the user through the window's message boxes.
@@ -113,7 +93,6 @@ class WindowPictureMessages : public PictureMessages {
 TFmainVLS::TFmainVLS(QStringList arguments, QWidget* parent)
     : QWidget(parent),
       arguments_(std::move(arguments)),
-      feedback_(std::make_unique<WindowFeedback>(*this)),
       picture_messages_(std::make_unique<WindowPictureMessages>(this)) {
   setObjectName("FmainVLS");
   setWindowTitle("MORVANE " + kApplicationName);
@@ -121,58 +100,20 @@ TFmainVLS::TFmainVLS(QStringList arguments, QWidget* parent)
   auto* root = new QVBoxLayout(this);
   root->setContentsMargins(0, 0, 0, 0);
   root->setSpacing(0);
-  auto* top = Named(new QWidget, "PTGroup1");
-  top->setFixedHeight(33);
-  BuildTopBar(top);
-  root->addWidget(top);
+  filter_bar_ = new FilterBar;
+  root->addWidget(filter_bar_);
 
   SplitterWnd1 = Named(new QSplitter(Qt::Horizontal), "SplitterWnd1");
   SplitterWnd1->setHandleWidth(3);
-  SplitterWnd2 = Named(new QSplitter(Qt::Vertical), "SplitterWnd2");
-  SplitterWnd2->setHandleWidth(3);
-
-  folderModel = new QFileSystemModel(this);
-  folderModel->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Hidden | QDir::Drives);
-  folderModel->setRootPath("/");
-  PTShellTree1 = Named(new QTreeView, "PTShellTree1");
-  PTShellTree1->setModel(folderModel);
-  for (int column = 1; column < folderModel->columnCount(); ++column)
-    PTShellTree1->hideColumn(column);
-  PTShellTree1->setHeaderHidden(true);
-  PTShellTree1->setRootIsDecorated(false);
-  PTShellTree1->setItemDelegate(new NameDelegate(NameDelegate::RowWidth::Name, PTShellTree1));
-
-  fileModel = new QFileSystemModel(this);
-  fileModel->setFilter(QDir::Files | QDir::Hidden | QDir::System);
-  fileModel->setNameFilterDisables(false);
-  FileListBox1 = Named(new QListView, "FileListBox1");
-  FileListBox1->setModel(fileModel);
-  // Rows as wide as the list, laid out again when it is resized: a long name
-  // is drawn without its middle rather than scrolled out of sight.
-  FileListBox1->setItemDelegate(new NameDelegate(NameDelegate::RowWidth::View, FileListBox1));
-  FileListBox1->setResizeMode(QListView::Adjust);
-  connect(fileModel, &QFileSystemModel::directoryLoaded, this, [this](const QString& folder) {
-    if (QDir::cleanPath(folder) != QDir::cleanPath(folder_))
-      return;
-    if (const int unlisted = CountNamesNotUtf8(folder); unlisted > 0) {
-      HintLb->setText(QString("Not listed here: %1 file(s) whose names are not UTF-8 "
-                              "(Add All and drops take them)")
-                          .arg(unlisted));
-    }
-  });
-  FileListBox1->setSelectionMode(QAbstractItemView::ExtendedSelection);
-  FileListBox1->setEditTriggers(QAbstractItemView::NoEditTriggers);
-
-  SplitterWnd2->addWidget(PTShellTree1);
-  SplitterWnd2->addWidget(FileListBox1);
-  SplitterWnd2->setSizes({178, 180});
-  SplitterWnd1->addWidget(SplitterWnd2);
+  folders_ = new FolderPane;
+  SplitterWnd1->addWidget(folders_);
 
   auto* right = new QWidget;
   auto* rightLayout = new QVBoxLayout(right);
   rightLayout->setContentsMargins(0, 0, 0, 0);
   rightLayout->setSpacing(0);
-  rightLayout->addWidget(BuildBanner());
+  auto* banner = new Banner;
+  rightLayout->addWidget(banner);
   TabNotebook1 = Named(new QTabWidget, "TabNotebook1");
   TabNotebook1->addTab(BuildCryptPage(), "En&crypt/Decrypt");
   TabNotebook1->addTab(BuildViewerPage(), "&Viewer");
@@ -182,7 +123,36 @@ TFmainVLS::TFmainVLS(QStringList arguments, QWidget* parent)
   SplitterWnd1->setSizes({174, 426});
   SplitterWnd1->setStretchFactor(1, 1);
   root->addWidget(SplitterWnd1, 1);
-  root->addWidget(BuildStatusBar());
+  status_ = new StatusBar;
+  root->addWidget(status_);
+  feedback_ = std::make_unique<WindowFeedback>(*status_, *this);
+
+  // The controls under their names, until the pages own them.
+  FilterComboBox1 = findChild<QComboBox*>("FilterComboBox1");
+  UpOneLevelBtn = findChild<QToolButton*>("UpOneLevelBtn");
+  SplitterWnd2 = folders_;
+  PTShellTree1 = findChild<QTreeView*>("PTShellTree1");
+  FileListBox1 = findChild<QListView*>("FileListBox1");
+  folderModel = qobject_cast<QFileSystemModel*>(PTShellTree1->model());
+  fileModel = qobject_cast<QFileSystemModel*>(FileListBox1->model());
+  Panel2 = banner;
+  UrlLabel1 = findChild<QLabel*>("UrlLabel1");
+  TransparentButton1 = findChild<QPushButton*>("TransparentButton1");
+  StatusLb = findChild<QLabel*>("StatusLb");
+  HintLb = findChild<QLabel*>("HintLb");
+  Gauge1 = findChild<BarGauge*>("Gauge1");
+  LedReady = findChild<LedLamp*>("LedReady");
+  LedBusy = findChild<LedLamp*>("LedBusy");
+
+  connect(folders_, &FolderPane::UnlistedNames, this, [this](int unlisted) {
+    status_->SetText(QString("Not listed here: %1 file(s) whose names are not UTF-8 "
+                             "(Add All and drops take them)")
+                         .arg(unlisted));
+  });
+  connect(filter_bar_, &FilterBar::MaskChosen, folders_, &FolderPane::SetMask);
+  connect(filter_bar_, &FilterBar::UpOneLevelClicked, folders_, &FolderPane::GoUpOneLevel);
+  connect(banner, &Banner::HelpClicked, this, [this] { ButHelpClick(); });
+  connect(folders_, &FolderPane::FileClicked, this, [this] { FileList1Click(); });
 
   Timer1 = Named(new QTimer(this), "Timer1");
   Timer1->setInterval(kKeyTimerIntervalMs);
@@ -199,19 +169,10 @@ TFmainVLS::TFmainVLS(QStringList arguments, QWidget* parent)
         TabNotebook1Click();
     });
   }
-  connect(FilterComboBox1, qOverload<int>(&QComboBox::activated), this, [this](int index) {
-    filter_.Select(index);
-    FilterComboBox1Change();
-  });
-  connect(PTShellTree1->selectionModel(), &QItemSelectionModel::currentChanged, this,
-          [this] { PTShellTree1Change(); });
-  connect(UpOneLevelBtn, &QToolButton::clicked, this, [this] { UpOneLevelBtnClick(); });
   connect(ButtHelp, &QPushButton::clicked, this, [this] { ButHelpClick(); });
-  connect(TransparentButton1, &QPushButton::clicked, this, [this] { ButHelpClick(); });
   connect(View_Butthelp, &QPushButton::clicked, this, [this] { View_ButthelpClick(); });
   connect(Launch_butthelp, &QPushButton::clicked, this, [this] { Launch_butthelpClick(); });
   connect(PreviewCheck, &QCheckBox::toggled, this, [this] { PreviewCheckClick(); });
-  connect(FileListBox1, &QListView::clicked, this, [this] { FileList1Click(); });
   connect(View_Delete, &QPushButton::clicked, this, [this] { View_DeleteClick(); });
 
   SetUpWorkList();
@@ -228,46 +189,6 @@ TFmainVLS::TFmainVLS(QStringList arguments, QWidget* parent)
 TFmainVLS::~TFmainVLS() {
   if (!closing_)
     FormClose();
-}
-
-void TFmainVLS::BuildTopBar(QWidget* parent) {
-  auto* layout = new QHBoxLayout(parent);
-  layout->setContentsMargins(4, 3, 4, 3);
-  FilterComboBox1 = Named(new QComboBox, "FilterComboBox1");
-  FilterComboBox1->setMinimumWidth(166);
-  UpOneLevelBtn = Named(new QToolButton, "UpOneLevelBtn");
-  UpOneLevelBtn->setIcon(style()->standardIcon(QStyle::SP_FileDialogToParent));
-  UpOneLevelBtn->setAutoRaise(true);
-  layout->addWidget(FilterComboBox1);
-  layout->addWidget(UpOneLevelBtn);
-  layout->addStretch(1);
-}
-
-QWidget* TFmainVLS::BuildBanner() {
-  Panel2 = Named(new QWidget, "Panel2");
-  Panel2->setFixedHeight(64);
-  Panel2->setAutoFillBackground(true);
-  QPalette palette = Panel2->palette();
-  palette.setColor(QPalette::Window, Qt::black);
-  palette.setColor(QPalette::WindowText, Qt::white);
-  Panel2->setPalette(palette);
-  auto* layout = new QHBoxLayout(Panel2);
-  layout->setContentsMargins(10, 4, 10, 4);
-  auto* logo = Named(new QLabel("<b><i>MORVANE</i></b> Veilstore"), "TransparentButton2");
-  logo->setStyleSheet("color: #d0d8ff; font-size: 16pt;");
-  UrlLabel1 = Named(new QLabel("<a style=\"color:#7fb2ff\" href=\"https://veilstore.invalid/\">"
-                               "veilstore.invalid</a>"),
-                    "UrlLabel1");
-  UrlLabel1->setOpenExternalLinks(true);
-  TransparentButton1 = Named(new QPushButton("?"), "TransparentButton1");
-  TransparentButton1->setFlat(true);
-  TransparentButton1->setFixedSize(32, 32);
-  TransparentButton1->setStyleSheet("color: white; font-weight: bold; font-size: 14pt;");
-  layout->addWidget(logo);
-  layout->addStretch(1);
-  layout->addWidget(UrlLabel1);
-  layout->addWidget(TransparentButton1);
-  return Panel2;
 }
 
 QWidget* TFmainVLS::BuildCryptPage() {
@@ -404,35 +325,6 @@ QWidget* TFmainVLS::BuildLauncherPage() {
   return page;
 }
 
-QWidget* TFmainVLS::BuildStatusBar() {
-  auto* bar = Named(new QWidget, "StatusPn");
-  bar->setFixedHeight(25);
-  auto* layout = new QHBoxLayout(bar);
-  layout->setContentsMargins(4, 2, 4, 2);
-  StatusLb = Named(new QLabel("Status:"), "StatusLb");
-  HintLb = Named(new StatusLine, "HintLb");
-  for (QLabel* label : {StatusLb, HintLb}) {
-    QPalette p = label->palette();
-    p.setColor(QPalette::WindowText, kNavy);
-    label->setPalette(p);
-  }
-  HintLb->setMinimumWidth(60);
-  HintLb->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-  Gauge1 = Named(new BarGauge(100, Qt::yellow, palette().color(QPalette::Button)), "Gauge1");
-  Gauge1->setFixedSize(128, 16);
-  LedReady = Named(new LedLamp(Qt::green), "LedReady");
-  LedReady->setToolTip("Green LED ON when READY");
-  LedReady->setOn(true);
-  LedBusy = Named(new LedLamp(Qt::red), "LedBusy");
-  LedBusy->setToolTip("Red LED ON when BUSY");
-  layout->addWidget(StatusLb);
-  layout->addWidget(HintLb, 1);
-  layout->addWidget(Gauge1);
-  layout->addWidget(LedReady);
-  layout->addWidget(LedBusy);
-  return bar;
-}
-
 void TFmainVLS::FormCreate() {
   HintLb->clear();
   InitFolders();  // WindowsFolder and TempFolder of this user
@@ -458,7 +350,7 @@ void TFmainVLS::FormCreate() {
   SetFilterText(DefaultFilterText);
   DefaultFilter = DefaultFilterText;
   file_drag_->SetEnableDrop(true);
-  ShowFolderInTree(QCoreApplication::applicationDirPath());
+  folders_->ShowFolder(QCoreApplication::applicationDirPath());
 }
 
 bool TFmainVLS::event(QEvent* event) {
@@ -605,71 +497,31 @@ void TFmainVLS::TabNotebook1Click() {
 }
 
 void TFmainVLS::SetFilterText(const QString& text) {
-  if (!filter_.SetText(text.toStdString()))
-    return;
-  FilterComboBox1->clear();
-  for (const auto& entry : filter_.entries()) {
-    FilterComboBox1->addItem(QString::fromStdString(entry.description));
-  }
-  FilterComboBox1->setCurrentIndex(filter_.selected());
-  FilterComboBox1Change();
-}
-
-void TFmainVLS::FilterComboBox1Change() {
-  if (filter_.selected() < 0)
-    filter_.Select(-1);
-  SetFileListMask(QString::fromStdString(filter_.SelectedMask()));
+  filter_bar_->SetFilterText(text);
 }
 
 void TFmainVLS::SetFileListMask(const QString& mask) {
-  mask_ = mask;
-  QStringList patterns;
-  for (const auto& pattern : FilterList::SplitMask(mask.toStdString())) {
-    // "*.*" means every file, also those without a dot in their name.
-    patterns << (pattern == "*.*" ? QString("*") : QString::fromStdString(pattern));
-  }
-  fileModel->setNameFilters(patterns);
+  folders_->SetMask(mask);
+}
+
+QString TFmainVLS::FileListMask() const {
+  return folders_->Mask();
 }
 
 QString TFmainVLS::FileListFolder() const {
-  return folder_;
+  return folders_->Folder();
 }
 
 void TFmainVLS::SetFileListFolder(const QString& folder) {
-  if (folder.isEmpty() || folder.compare(folder_, Qt::CaseInsensitive) == 0)
-    return;
-  folder_ = folder;
-  FileListBox1->setRootIndex(fileModel->setRootPath(folder));
+  folders_->SetFolder(folder);
 }
 
 void TFmainVLS::RereadFileList() {
-  const QString folder = folder_;
-  folder_.clear();
-  fileModel->setRootPath(QString());
-  SetFileListFolder(folder);
-}
-
-void TFmainVLS::ShowFolderInTree(const QString& folder) {
-  const QModelIndex index = folderModel->index(folder);
-  if (!index.isValid())
-    return;
-  PTShellTree1->setCurrentIndex(index);
-  SetFileListFolder(folder);
-  PTShellTree1->scrollTo(index);
-}
-
-void TFmainVLS::PTShellTree1Change() {
-  const QModelIndex index = PTShellTree1->currentIndex();
-  if (!index.isValid())
-    return;
-  SetFileListFolder(folderModel->filePath(index));
+  folders_->Reread();
 }
 
 void TFmainVLS::UpOneLevelBtnClick() {
-  const QModelIndex index = PTShellTree1->currentIndex();
-  if (!index.isValid() || !index.parent().isValid())
-    return;
-  PTShellTree1->setCurrentIndex(index.parent());
+  folders_->GoUpOneLevel();
 }
 
 int TFmainVLS::CurrentPage() const {
@@ -677,8 +529,7 @@ int TFmainVLS::CurrentPage() const {
 }
 
 void TFmainVLS::SetBusy(bool busy) {
-  LedBusy->setOn(busy);
-  LedReady->setOn(!busy);
+  status_->SetLamps(busy);
   // The hourglass is pushed once and taken off once, however often a long
   // operation says busy or ready, so no other cursor is ever taken off.
   if (busy == busy_)

@@ -48,9 +48,6 @@ inline constexpr int kPageCrypt = 0;
 inline constexpr int kPageViewer = 1;
 inline constexpr int kPageLauncher = 2;
 
-// The filter list the window starts with.
-extern const char* const DefaultFilterText;
-
 // Where ViewEncryptedPicture shows a picture: the "&Viewer" page or the
 // full-screen form.
 enum class ViewTarget { Viewer, FullScreen };
@@ -76,8 +73,6 @@ class TFmainVLS : public QWidget,
   // Page and mode switch: PageReset, then the page's or mode's filter and views.
   void TabNotebook1Click();
   void PageReset();
-  void FilterComboBox1Change();
-  void PTShellTree1Change();
   void UpOneLevelBtnClick();
   void ButHelpClick();
   void View_ButthelpClick();
@@ -87,7 +82,7 @@ class TFmainVLS : public QWidget,
   // to case); a new list selects its first entry and applies its mask.
   void SetFilterText(const QString& text);
   void SetFileListMask(const QString& mask);
-  QString FileListMask() const { return mask_; }
+  QString FileListMask() const;
   // The folder the file list shows.
   QString FileListFolder() const;
   void SetFileListFolder(const QString& folder);
@@ -176,19 +171,15 @@ class TFmainVLS : public QWidget,
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  void BuildTopBar(QWidget* parent);
-  QWidget* BuildBanner();
   QWidget* BuildCryptPage();
   QWidget* BuildViewerPage();
   QWidget* BuildLauncherPage();
-  QWidget* BuildStatusBar();
   void RestorePosition();
   void SavePosition();
   // The client area's corner less the frame's, kept while the window is in
   // its normal placement, so a maximised window saves its frame's corner.
   void NoteFrameOffset();
   QPoint frame_offset_;
-  void ShowFolderInTree(const QString& folder);
   // Wipes the plain copies an earlier run left in TempFolder.
   void WipeLeftoversOfEarlierRuns();
   // The viewer's steps (MainWindowViewer.cpp).
@@ -211,9 +202,9 @@ class TFmainVLS : public QWidget,
   void AfterListChange();
   TDiskCaps disk_caps_;
   KeyLifetime keys_{*this};
-  FilterList filter_;
-  QString mask_ = "*.*";
-  QString folder_;
+  class FilterBar* filter_bar_ = nullptr;
+  class FolderPane* folders_ = nullptr;
+  class StatusBar* status_ = nullptr;
   bool closing_ = false;
   bool busy_ = false;
   class TFullSlide* full_slide_ = nullptr;
