@@ -29,6 +29,7 @@
 #include "app/widgets/FilterBar.h"
 #include "app/widgets/FolderPane.h"
 #include "app/widgets/HelpWindow.h"
+#include "app/widgets/LauncherPage.h"
 #include "app/widgets/MessageBoxes.h"
 #include "app/widgets/NameDelegate.h"
 #include "app/widgets/StatusBar.h"
@@ -114,18 +115,19 @@ TFmainVLS::TFmainVLS(QStringList arguments, QWidget* parent)
   rightLayout->setSpacing(0);
   auto* banner = new Banner;
   rightLayout->addWidget(banner);
+  status_ = new StatusBar;
+  feedback_ = std::make_unique<WindowFeedback>(*status_, *this);
+  launcher_ = new LauncherPage(*this, *feedback_, disk_caps_, keys_, flow_lock_);
   TabNotebook1 = Named(new QTabWidget, "TabNotebook1");
   TabNotebook1->addTab(BuildCryptPage(), "En&crypt/Decrypt");
   TabNotebook1->addTab(BuildViewerPage(), "&Viewer");
-  TabNotebook1->addTab(BuildLauncherPage(), "&Launcher");
+  TabNotebook1->addTab(launcher_, "&Launcher");
   rightLayout->addWidget(TabNotebook1, 1);
   SplitterWnd1->addWidget(right);
   SplitterWnd1->setSizes({174, 426});
   SplitterWnd1->setStretchFactor(1, 1);
   root->addWidget(SplitterWnd1, 1);
-  status_ = new StatusBar;
   root->addWidget(status_);
-  feedback_ = std::make_unique<WindowFeedback>(*status_, *this);
 
   // The controls under their names, until the pages own them.
   FilterComboBox1 = findChild<QComboBox*>("FilterComboBox1");
@@ -143,6 +145,10 @@ TFmainVLS::TFmainVLS(QStringList arguments, QWidget* parent)
   Gauge1 = findChild<BarGauge*>("Gauge1");
   LedReady = findChild<LedLamp*>("LedReady");
   LedBusy = findChild<LedLamp*>("LedBusy");
+  Launch_butthelp = findChild<QPushButton*>("Launch_butthelp");
+  ButKeyOff2 = findChild<QToolButton*>("ButKeyOff2");
+  GaugeKey2 = findChild<QProgressBar*>("GaugeKey2");
+  DRLabel1 = findChild<BlinkLabel*>("DRLabel1");
 
   connect(folders_, &FolderPane::UnlistedNames, this, [this](int unlisted) {
     status_->SetText(QString("Not listed here: %1 file(s) whose names are not UTF-8 "
@@ -158,7 +164,6 @@ TFmainVLS::TFmainVLS(QStringList arguments, QWidget* parent)
   Timer1->setInterval(kKeyTimerIntervalMs);
   connect(Timer1, &QTimer::timeout, this, [this] { keys_.Timer1Timer(); });
   connect(ButKeyOff, &QToolButton::clicked, this, [this] { keys_.ButKeyOffClick(); });
-  connect(ButKeyOff2, &QToolButton::clicked, this, [this] { keys_.ButKeyOffClick(); });
 
   connect(TabNotebook1, &QTabWidget::currentChanged, this, [this] { TabNotebook1Click(); });
   for (QRadioButton* radio : {RadioEncrypt, RadioDecrypt, RadioWipe, RadioSlide}) {
@@ -171,7 +176,6 @@ TFmainVLS::TFmainVLS(QStringList arguments, QWidget* parent)
   }
   connect(ButtHelp, &QPushButton::clicked, this, [this] { ButHelpClick(); });
   connect(View_Butthelp, &QPushButton::clicked, this, [this] { View_ButthelpClick(); });
-  connect(Launch_butthelp, &QPushButton::clicked, this, [this] { Launch_butthelpClick(); });
   connect(PreviewCheck, &QCheckBox::toggled, this, [this] { PreviewCheckClick(); });
   connect(View_Delete, &QPushButton::clicked, this, [this] { View_DeleteClick(); });
 
@@ -296,35 +300,6 @@ QWidget* TFmainVLS::BuildViewerPage() {
   return page;
 }
 
-QWidget* TFmainVLS::BuildLauncherPage() {
-  auto* page = new QWidget;
-  auto* layout = new QVBoxLayout(page);
-  auto* middle = new QHBoxLayout;
-  auto* panel = Named(new QGroupBox("Secure Launcher"), "LauncherPanel");
-  auto* panelLayout = new QVBoxLayout(panel);
-  auto* explanation = new QLabel(
-      "The file is restored beside the encrypted one and opened with the program "
-      "associated with its type. Encrypt it again when you are done.");
-  explanation->setWordWrap(true);
-  panelLayout->addWidget(explanation);
-  panelLayout->addStretch(1);
-  middle->addWidget(panel, 1);
-  auto* column = new QVBoxLayout;
-  Launch_butthelp = Button("&Help", "Launch_butthelp");
-  column->addWidget(Launch_butthelp);
-  column->addStretch(1);
-  ButKeyOff2 = MakeKeyOffButton("ButKeyOff2", nullptr);
-  GaugeKey2 = new TKeyGauge("GaugeKey2");
-  column->addWidget(ButKeyOff2, 0, Qt::AlignHCenter);
-  column->addWidget(GaugeKey2, 0, Qt::AlignHCenter);
-  middle->addLayout(column);
-  layout->addLayout(middle, 1);
-  DRLabel1 =
-      Named(new BlinkLabel("Click on an encrypted file to launch it. (.VLP or .VLD)"), "DRLabel1");
-  layout->addWidget(DRLabel1);
-  return page;
-}
-
 void TFmainVLS::FormCreate() {
   HintLb->clear();
   InitFolders();  // WindowsFolder and TempFolder of this user
@@ -387,8 +362,7 @@ void TFmainVLS::FormActivate() {
   } else if (extension == "VLD") {
     const QSignalBlocker blocker(TabNotebook1);
     TabNotebook1->setCurrentIndex(kPageLauncher);
-    SetFilterText("EnCrypted Data(*.VLD)|*.VLD");
-    LaunchEncryptedFile(path);
+    launcher_->OpenNamed(path);
   }
 }
 
@@ -416,17 +390,24 @@ void TFmainVLS::PageReset() {
   Btn_Clear->setEnabled(false);
   Btn_Remove->setEnabled(false);
   ButtOk->hide();
+  launcher_->Reset();
   keys_.HideIndicators();
 }
 
 void TFmainVLS::SetKeyIndicatorsVisible(KeyPage page, bool visible) {
-  const bool viewer = page == KeyPage::Viewer;
-  (viewer ? static_cast<QWidget*>(ButKeyOff) : ButKeyOff2)->setVisible(visible);
-  (viewer ? GaugeKey : GaugeKey2)->setVisible(visible);
+  if (page == KeyPage::Launcher) {
+    launcher_->SetKeyIndicatorsVisible(visible);
+    return;
+  }
+  ButKeyOff->setVisible(visible);
+  GaugeKey->setVisible(visible);
 }
 
 void TFmainVLS::SetKeyGauge(KeyPage page, int progress) {
-  (page == KeyPage::Viewer ? GaugeKey : GaugeKey2)->setValue(progress);
+  if (page == KeyPage::Launcher)
+    launcher_->SetKeyGauge(progress);
+  else
+    GaugeKey->setValue(progress);
 }
 
 void TFmainVLS::SetKeyTimerEnabled(bool enabled) {
@@ -488,11 +469,9 @@ void TFmainVLS::TabNotebook1Click() {
     SetFileListMask("*.VLP");
     PreviewCheck->hide();
   } else if (page == kPageLauncher) {
-    SetKeyTimerEnabled(true);
     Viewer1->hide();
-    SetFilterText("EnCrypted Files(*.VLD;*.VLP)|*.VLD;*.VLP");
-    SetFileListMask("*.VLD;*.VLP");
     PreviewCheck->hide();
+    launcher_->Activate();
   }
 }
 
@@ -548,10 +527,6 @@ void TFmainVLS::ButHelpClick() {
 void TFmainVLS::View_ButthelpClick() {
   ShowHelp(this, 1080);
 }
-void TFmainVLS::Launch_butthelpClick() {
-  ShowHelp(this, 1090);
-}
-
 void TFmainVLS::RestorePosition() {
   // move() places the frame's corner, which is what is saved.
   if (const auto position = LoadWindowPosition(ProgramSettings(), "FmainVLS", pos()))
@@ -573,6 +548,40 @@ void TFmainVLS::SavePosition() {
   if (isMinimized() || isMaximized() || isFullScreen())
     corner = normalGeometry().topLeft() - frame_offset_;
   SaveWindowPosition(ProgramSettings(), "FmainVLS", corner);
+}
+
+void TFmainVLS::SetStatusLine(const QString& text, bool repaint_now) {
+  status_->SetText(text);
+  if (repaint_now)
+    status_->RepaintText();
+}
+
+void TFmainVLS::SetGauge(int position) {
+  status_->SetGauge(position);
+}
+
+void TFmainVLS::SetGaugeColor(const QColor& color) {
+  status_->SetGaugeColor(color);
+}
+
+void TFmainVLS::ShowGauge(bool shown) {
+  status_->ShowGauge(shown);
+}
+
+QStringList TFmainVLS::SelectedFiles() const {
+  return folders_->SelectedFiles();
+}
+
+void TFmainVLS::SetFileListEnabled(bool enabled) {
+  folders_->SetListEnabled(enabled);
+}
+
+void TFmainVLS::FocusFileList() {
+  folders_->FocusList();
+}
+
+QString TFmainVLS::FilterDescription() const {
+  return filter_bar_->Description();
 }
 
 }  // namespace vls

@@ -14,6 +14,7 @@
 #include "app/DiskCaps.h"
 #include "app/FilterList.h"
 #include "app/WorkList.h"
+#include "app/widgets/PageHost.h"
 #include "viewing/KeyLifetime.h"
 #include "viewing/LauncherFlow.h"
 #include "viewing/SlideShowFlow.h"
@@ -55,8 +56,8 @@ enum class ViewTarget { Viewer, FullScreen };
 class TFmainVLS : public QWidget,
                   public KeyWindow,
                   public ViewerWindow,
-                  public LauncherWindow,
-                  public SlideShowWindow {
+                  public SlideShowWindow,
+                  private PageHost {
   Q_OBJECT
 
  public:
@@ -76,7 +77,6 @@ class TFmainVLS : public QWidget,
   void UpOneLevelBtnClick();
   void ButHelpClick();
   void View_ButthelpClick();
-  void Launch_butthelpClick();
 
   // Replaces the filter list unless it equals the current one (without regard
   // to case); a new list selects its first entry and applies its mask.
@@ -138,9 +138,6 @@ class TFmainVLS : public QWidget,
   void SetStatusLine(const std::string& text) override;
   void ForgetShownPicture() override;
   void ShowPictureInfo(const std::string& stored_name, std::int64_t plain_copy_size) override;
-  void SetLaunchBusy(bool busy) override;
-  void StopKeyTimer() override;
-  void RereadFolder() override;
   std::size_t RowCount() const override;
   std::string RowPath(std::size_t i) const override;
   void StepAside() override;
@@ -166,6 +163,17 @@ class TFmainVLS : public QWidget,
   // beside itself and offers to open it with its associated program.
   void LaunchEncryptedFile(const QString& path);
 
+ private:
+  // How the pages reach the window.
+  void SetStatusLine(const QString& text, bool repaint_now) override;
+  void SetGauge(int position) override;
+  void SetGaugeColor(const QColor& color) override;
+  void ShowGauge(bool shown) override;
+  QStringList SelectedFiles() const override;
+  void SetFileListEnabled(bool enabled) override;
+  void FocusFileList() override;
+  QString FilterDescription() const override;
+
  protected:
   bool event(QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
@@ -173,7 +181,6 @@ class TFmainVLS : public QWidget,
  private:
   QWidget* BuildCryptPage();
   QWidget* BuildViewerPage();
-  QWidget* BuildLauncherPage();
   void RestorePosition();
   void SavePosition();
   // The client area's corner less the frame's, kept while the window is in
@@ -211,10 +218,9 @@ class TFmainVLS : public QWidget,
   // Where views show their pictures: the viewer page, the full-screen form.
   std::unique_ptr<PictureShow> viewer_show_;
   std::unique_ptr<PictureShow> full_slide_show_;
-  std::unique_ptr<FileOpener> file_opener_;
   FlowLock flow_lock_;
   std::unique_ptr<ViewerFlow> viewer_flow_;
-  std::unique_ptr<LauncherFlow> launcher_flow_;
+  class LauncherPage* launcher_ = nullptr;
   // Waits rounds * ms, processing events, until SlideStop or a request to
   // stop the program; true when either came.
   bool WaitForSlideStop(int rounds, int ms);

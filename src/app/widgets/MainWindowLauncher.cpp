@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QListView>
 
+#include "app/widgets/LauncherPage.h"
 #include "app/widgets/MainWindow.h"
 #include "app/widgets/MessageBoxes.h"
 #include "app/widgets/WindowFeedback.h"
@@ -25,20 +26,7 @@
 namespace vls {
 
 void TFmainVLS::LaunchEncryptedFile(const QString& path) {
-  launcher_flow_->Launch(PathBytes(path));
-}
-
-void TFmainVLS::SetLaunchBusy(bool busy) {
-  SetBusy(busy);
-  FileListBox1->setEnabled(!busy);
-}
-
-void TFmainVLS::StopKeyTimer() {
-  SetKeyTimerEnabled(false);
-}
-
-void TFmainVLS::RereadFolder() {
-  RereadFileList();
+  launcher_->Launch(path);
 }
 
 }  // namespace vls

@@ -13,6 +13,7 @@
 #include <QRadioButton>
 #include <QTimer>
 
+#include "app/widgets/LauncherPage.h"
 #include "app/widgets/MainWindow.h"
 #include "app/widgets/MessageBoxes.h"
 #include "app/widgets/StatusControls.h"
@@ -66,19 +67,6 @@ class ViewerPageShow : public PictureShow {
   TFmainVLS& w_;
 };
 
-// Opens files with the program the desktop associates with their type.
-class DesktopFileOpener : public FileOpener {
- public:
-  std::string ProgramFor(const std::string& file) override {
-    program_ = AssociatedProgram::For(file);
-    return program_.Found() ? program_.DisplayName() : std::string();
-  }
-  std::string Open(const std::string& file) override { return program_.Launch(file); }
-
- private:
-  AssociatedProgram program_;
-};
-
 // A full-screen view without a form: decrypts, shows nothing, wipes.
 class NoShow : public PictureShow {
  public:
@@ -91,10 +79,7 @@ class NoShow : public PictureShow {
 void TFmainVLS::SetUpViewing() {
   viewer_show_ = std::make_unique<ViewerPageShow>(*this);
   full_slide_show_ = std::make_unique<NoShow>();
-  file_opener_ = std::make_unique<DesktopFileOpener>();
   viewer_flow_ = std::make_unique<ViewerFlow>(*this, *feedback_, disk_caps_, keys_, flow_lock_);
-  launcher_flow_ = std::make_unique<LauncherFlow>(*this, *feedback_, disk_caps_, keys_,
-                                                  *file_opener_, flow_lock_);
 }
 
 void TFmainVLS::WipeLeftoversOfEarlierRuns() {
@@ -135,7 +120,7 @@ void TFmainVLS::FileList1Click() {
     PreviewPicture(path);
   }
   if (page == kPageLauncher) {
-    LaunchEncryptedFile(path);
+    launcher_->Launch(path);
     SetBusy(false);
     FileListBox1->setEnabled(true);
     FileListBox1->setFocus();

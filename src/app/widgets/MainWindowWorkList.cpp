@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "app/FileIterator.h"
+#include "app/widgets/LauncherPage.h"
 #include "app/widgets/MainWindow.h"
 #include "app/widgets/StatusControls.h"
 #include "app/widgets/WindowBatch.h"
@@ -198,7 +199,7 @@ void TFmainVLS::FileDrag1Drop(const QStringList& paths) {
           View_Delete->setEnabled(true);
         }
       } else {
-        LaunchEncryptedFile(path);
+        launcher_->Launch(path);
       }
     }
   }
