@@ -10,6 +10,7 @@
 #include "app/WorkList.h"
 #include "app/widgets/HelpWindow.h"
 #include "app/widgets/PageHost.h"
+#include "app/widgets/PageParts.h"
 #include "app/widgets/StatusControls.h"
 #include "platform/desktop/Associations.h"
 #include "viewing/widgets/KeyIndicators.h"
@@ -54,9 +55,7 @@ LauncherPage::LauncherPage(PageHost& host, Feedback& feedback, VolumeFacts& volu
   panelLayout->addStretch(1);
   middle->addWidget(panel, 1);
   auto* column = new QVBoxLayout;
-  auto* help = new QPushButton("&Help");
-  help->setObjectName("Launch_butthelp");
-  help->setMinimumWidth(76);
+  auto* help = PageButton("&Help", "Launch_butthelp");
   column->addWidget(help);
   column->addStretch(1);
   column->addWidget(key_off_, 0, Qt::AlignHCenter);

@@ -28,12 +28,15 @@
 #include "app/widgets/FileDrag.h"
 #include "app/widgets/FilterBar.h"
 #include "app/widgets/FolderPane.h"
+#include "app/widgets/FullScreenShow.h"
 #include "app/widgets/HelpWindow.h"
 #include "app/widgets/LauncherPage.h"
 #include "app/widgets/MessageBoxes.h"
 #include "app/widgets/NameDelegate.h"
+#include "app/widgets/PageParts.h"
 #include "app/widgets/StatusBar.h"
 #include "app/widgets/StatusControls.h"
+#include "app/widgets/ViewerPage.h"
 #include "app/widgets/WindowBatch.h"
 #include "app/widgets/WindowFeedback.h"
 #include "cipher/Cipher.h"
@@ -66,35 +69,12 @@ QPushButton* Button(const QString& text, const char* name, const QString& hint =
   return button;
 }
 
-// A picture control black, fitted with its proportions kept, dithered.
-TPMultiMedia* SetUpPicture(TPMultiMedia* control, PictureMessages* messages) {
-  control->SetColor(Qt::black);
-  control->SetStretchRatio(true);
-  control->SetImageDither(true);
-  control->SetImageReadRes(LoadResolution::AutoMatic);
-  control->SetMessages(messages);
-  return control;
-}
-
 }  // namespace
-
-// Picture-load failures reach the user through the window's message boxes.
-class WindowPictureMessages : public PictureMessages {
- public:
-  explicit WindowPictureMessages(QWidget* window) : window_(window) {}
-  void ShowError(const QString& text) override { ShowMessage(window_, MessageKind::Error, text); }
-  void ShowInformation(const QString& text) override {
-    ShowMessage(window_, MessageKind::Information, text);
-  }
-
- private:
-  QWidget* window_;
-};
 
 TFmainVLS::TFmainVLS(QStringList arguments, QWidget* parent)
     : QWidget(parent),
       arguments_(std::move(arguments)),
-      picture_messages_(std::make_unique<WindowPictureMessages>(this)) {
+      picture_messages_(std::make_unique<WindowPictureMessages>(*this)) {
   setObjectName("FmainVLS");
   setWindowTitle("MORVANE " + kApplicationName);
 
@@ -117,10 +97,12 @@ TFmainVLS::TFmainVLS(QStringList arguments, QWidget* parent)
   rightLayout->addWidget(banner);
   status_ = new StatusBar;
   feedback_ = std::make_unique<WindowFeedback>(*status_, *this);
+  full_screen_ = std::make_unique<FullScreenShow>(SlideWaitMs, FullScreenWaitMs);
+  viewer_ = new ViewerPage(*this, *feedback_, disk_caps_, keys_, flow_lock_, *full_screen_);
   launcher_ = new LauncherPage(*this, *feedback_, disk_caps_, keys_, flow_lock_);
   TabNotebook1 = Named(new QTabWidget, "TabNotebook1");
   TabNotebook1->addTab(BuildCryptPage(), "En&crypt/Decrypt");
-  TabNotebook1->addTab(BuildViewerPage(), "&Viewer");
+  TabNotebook1->addTab(viewer_, "&Viewer");
   TabNotebook1->addTab(launcher_, "&Launcher");
   rightLayout->addWidget(TabNotebook1, 1);
   SplitterWnd1->addWidget(right);
@@ -149,6 +131,15 @@ TFmainVLS::TFmainVLS(QStringList arguments, QWidget* parent)
   ButKeyOff2 = findChild<QToolButton*>("ButKeyOff2");
   GaugeKey2 = findChild<QProgressBar*>("GaugeKey2");
   DRLabel1 = findChild<BlinkLabel*>("DRLabel1");
+  GIFImage1 = findChild<TGIFImage*>("GIFImage1");
+  View_PMultiMedia1 = findChild<TPMultiMedia*>("View_PMultiMedia1");
+  View_Butthelp = findChild<QPushButton*>("View_Butthelp");
+  View_Delete = findChild<QPushButton*>("View_Delete");
+  View_Maximize = findChild<QPushButton*>("View_Maximize");
+  View_FullScreen = findChild<QPushButton*>("View_FullScreen");
+  ButKeyOff = findChild<QToolButton*>("ButKeyOff");
+  GaugeKey = findChild<QProgressBar*>("GaugeKey");
+  DRLabel2 = findChild<BlinkLabel*>("DRLabel2");
 
   connect(folders_, &FolderPane::UnlistedNames, this, [this](int unlisted) {
     status_->SetText(QString("Not listed here: %1 file(s) whose names are not UTF-8 "
@@ -163,7 +154,6 @@ TFmainVLS::TFmainVLS(QStringList arguments, QWidget* parent)
   Timer1 = Named(new QTimer(this), "Timer1");
   Timer1->setInterval(kKeyTimerIntervalMs);
   connect(Timer1, &QTimer::timeout, this, [this] { keys_.Timer1Timer(); });
-  connect(ButKeyOff, &QToolButton::clicked, this, [this] { keys_.ButKeyOffClick(); });
 
   connect(TabNotebook1, &QTabWidget::currentChanged, this, [this] { TabNotebook1Click(); });
   for (QRadioButton* radio : {RadioEncrypt, RadioDecrypt, RadioWipe, RadioSlide}) {
@@ -175,13 +165,10 @@ TFmainVLS::TFmainVLS(QStringList arguments, QWidget* parent)
     });
   }
   connect(ButtHelp, &QPushButton::clicked, this, [this] { ButHelpClick(); });
-  connect(View_Butthelp, &QPushButton::clicked, this, [this] { View_ButthelpClick(); });
   connect(PreviewCheck, &QCheckBox::toggled, this, [this] { PreviewCheckClick(); });
-  connect(View_Delete, &QPushButton::clicked, this, [this] { View_DeleteClick(); });
 
   SetUpWorkList();
-  SetUpViewing();
-  SetUpPictureWindows();
+  connect(Preview, &TPMultiMedia::OnDblClick, viewer_, &ViewerPage::OpenWindowOnce);
   file_drag_ = new TFileDrag(this);
   file_drag_->OnDrop = [this](TFileDrag& drag) { FileDrag1Drop(drag.NameWithPath()); };
 
@@ -253,50 +240,11 @@ QWidget* TFmainVLS::BuildCryptPage() {
   Viewer1->setFixedSize(139, 120);
   auto* viewerLayout = new QVBoxLayout(Viewer1);
   viewerLayout->setContentsMargins(3, 3, 3, 3);
-  Preview = SetUpPicture(Named(new TPMultiMedia, "Preview"), picture_messages_.get());
+  Preview = Named(new TPMultiMedia, "Preview");
+  SetUpPicture(*Preview, *picture_messages_);
   viewerLayout->addWidget(Preview);
   Viewer1->move(150, 140);
   Viewer1->hide();
-  return page;
-}
-
-QWidget* TFmainVLS::BuildViewerPage() {
-  auto* page = new QWidget;
-  auto* layout = new QVBoxLayout(page);
-  auto* middle = new QHBoxLayout;
-  auto* panel = Named(new QGroupBox("Secure Viewer"), "ViewerPanel");
-  auto* panelLayout = new QGridLayout(panel);
-  panelLayout->setContentsMargins(4, 4, 4, 4);
-  View_Picture = new PictureView("View_PMultiMedia1", "GIFImage1");
-  View_PMultiMedia1 = SetUpPicture(View_Picture->Still(), picture_messages_.get());
-  GIFImage1 = View_Picture->Animation();
-  GIFImage1->SetAnimate(true);
-  GIFImage1->SetLoop(true);
-  GIFImage1->SetStretch(true);
-  GIFImage1->SetCenter(true);
-  // The first frame of an animation is the picture "&Window" and "&Full" show.
-  View_Picture->SetFirstFrameAsStill(true);
-  panelLayout->addWidget(View_Picture, 0, 0);
-  middle->addWidget(panel, 1);
-  auto* column = new QVBoxLayout;
-  View_Butthelp = Button("&Help", "View_Butthelp");
-  View_Delete = Button("&Delete", "View_Delete", "Delete Picture");
-  View_Maximize = Button("&Window", "View_Maximize", "Put Image in a Window");
-  View_FullScreen = Button("&Full", "View_FullScreen", "Full Screen");
-  for (auto* button : {View_Delete, View_Maximize, View_FullScreen})
-    button->setEnabled(false);
-  for (auto* button : {View_Butthelp, View_Delete, View_Maximize, View_FullScreen}) {
-    column->addWidget(button);
-  }
-  column->addStretch(1);
-  ButKeyOff = MakeKeyOffButton("ButKeyOff", nullptr);
-  GaugeKey = new TKeyGauge("GaugeKey");
-  column->addWidget(ButKeyOff, 0, Qt::AlignHCenter);
-  column->addWidget(GaugeKey, 0, Qt::AlignHCenter);
-  middle->addLayout(column);
-  layout->addLayout(middle, 1);
-  DRLabel2 = Named(new BlinkLabel("Click on an encrypted picture (.VLP) to view it."), "DRLabel2");
-  layout->addWidget(DRLabel2);
   return page;
 }
 
@@ -354,11 +302,7 @@ void TFmainVLS::FormActivate() {
   if (extension == "VLP") {
     const QSignalBlocker blocker(TabNotebook1);
     TabNotebook1->setCurrentIndex(kPageViewer);
-    SetFilterText("EnCrypted Pics(*.VLP)|*.VLP");
-    ViewEncryptedPicture(path, ViewTarget::Viewer);
-    // A still picture also opens in a picture window of its own.
-    if (View_Maximize->isEnabled())
-      View_MaximizeClick();
+    viewer_->OpenNamed(path);
   } else if (extension == "VLD") {
     const QSignalBlocker blocker(TabNotebook1);
     TabNotebook1->setCurrentIndex(kPageLauncher);
@@ -380,12 +324,9 @@ void TFmainVLS::FormClose() {
 
 void TFmainVLS::PageReset() {
   filesModel->Clear();
-  View_Picture->Clear();
+  viewer_->Reset();
   Preview->SetMediaName(QString());
   HintLb->clear();
-  View_Maximize->setEnabled(false);
-  View_Delete->setEnabled(false);
-  View_FullScreen->setEnabled(false);
   DropKey();
   Btn_Clear->setEnabled(false);
   Btn_Remove->setEnabled(false);
@@ -399,15 +340,14 @@ void TFmainVLS::SetKeyIndicatorsVisible(KeyPage page, bool visible) {
     launcher_->SetKeyIndicatorsVisible(visible);
     return;
   }
-  ButKeyOff->setVisible(visible);
-  GaugeKey->setVisible(visible);
+  viewer_->SetKeyIndicatorsVisible(visible);
 }
 
 void TFmainVLS::SetKeyGauge(KeyPage page, int progress) {
   if (page == KeyPage::Launcher)
     launcher_->SetKeyGauge(progress);
   else
-    GaugeKey->setValue(progress);
+    viewer_->SetKeyGauge(progress);
 }
 
 void TFmainVLS::SetKeyTimerEnabled(bool enabled) {
@@ -427,14 +367,11 @@ void TFmainVLS::ClearStatusLine() {
 }
 
 void TFmainVLS::DisableViewerButtons() {
-  View_Maximize->setEnabled(false);
-  View_Delete->setEnabled(false);
-  View_FullScreen->setEnabled(false);
+  viewer_->DisableButtons();
 }
 
 void TFmainVLS::ClearViewerPicture() {
-  // The frames of a hidden animation are the picture too: they go with it.
-  View_Picture->Clear();
+  viewer_->ClearPicture();
 }
 
 void TFmainVLS::RepaintWindow() {
@@ -463,11 +400,9 @@ void TFmainVLS::TabNotebook1Click() {
       Viewer1->hide();
     }
   } else if (page == kPageViewer) {
-    SetKeyTimerEnabled(true);
     Viewer1->hide();
-    SetFilterText("EnCrypted Pics(*.VLP)|*.VLP");
-    SetFileListMask("*.VLP");
     PreviewCheck->hide();
+    viewer_->Activate();
   } else if (page == kPageLauncher) {
     Viewer1->hide();
     PreviewCheck->hide();
@@ -523,9 +458,6 @@ void TFmainVLS::SetBusy(bool busy) {
 
 void TFmainVLS::ButHelpClick() {
   ShowHelp(this, 1000);
-}
-void TFmainVLS::View_ButthelpClick() {
-  ShowHelp(this, 1080);
 }
 void TFmainVLS::RestorePosition() {
   // move() places the frame's corner, which is what is saved.

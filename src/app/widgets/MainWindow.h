@@ -15,6 +15,7 @@
 #include "app/FilterList.h"
 #include "app/WorkList.h"
 #include "app/widgets/PageHost.h"
+#include "app/widgets/ViewerPage.h"
 #include "viewing/KeyLifetime.h"
 #include "viewing/LauncherFlow.h"
 #include "viewing/SlideShowFlow.h"
@@ -49,15 +50,7 @@ inline constexpr int kPageCrypt = 0;
 inline constexpr int kPageViewer = 1;
 inline constexpr int kPageLauncher = 2;
 
-// Where ViewEncryptedPicture shows a picture: the "&Viewer" page or the
-// full-screen form.
-enum class ViewTarget { Viewer, FullScreen };
-
-class TFmainVLS : public QWidget,
-                  public KeyWindow,
-                  public ViewerWindow,
-                  public SlideShowWindow,
-                  private PageHost {
+class TFmainVLS : public QWidget, public KeyWindow, public SlideShowWindow, private PageHost {
   Q_OBJECT
 
  public:
@@ -76,7 +69,6 @@ class TFmainVLS : public QWidget,
   void PageReset();
   void UpOneLevelBtnClick();
   void ButHelpClick();
-  void View_ButthelpClick();
 
   // Replaces the filter list unless it equals the current one (without regard
   // to case); a new list selects its first entry and applies its mask.
@@ -98,18 +90,11 @@ class TFmainVLS : public QWidget,
   void Btn_RemoveClick();
   void Btn_ClearClick();
   void FileDrag1Drop(const QStringList& paths);
-  // Picture windows: a copy of the viewer's picture in a resizable window.
-  void View_MaximizeClick();
-  void View_PMultiMedia1DblClick();
-  // The most recently opened picture window (null once it is closed).
-  QPointer<class TWindowView> WindowView;
 
   // "OK": runs the checked mode over the work list.
   void ButtOkClick();
   // The slide show over the work list, on the full-screen form.
   void RunSlideShow();
-  // "&Full": the viewer's picture on the full-screen form until a key or click.
-  void View_FullScreenClick();
   // The full-screen form the slide show and "&Full" use.
   void SetFullSlide(class TFullSlide* form);
   // Length of one wait of the slide show (100 ms) and of "&Full" (50 ms);
@@ -131,13 +116,7 @@ class TFmainVLS : public QWidget,
   void ClearViewerPicture() override;
   void RepaintWindow() override;
 
-  // How the viewing flows reach the window.
-  void RequestDecryptionKey() override;
-  void SetViewBusy(bool busy) override;
-  void PrepareView(bool on_viewer_page) override;
-  void SetStatusLine(const std::string& text) override;
-  void ForgetShownPicture() override;
-  void ShowPictureInfo(const std::string& stored_name, std::int64_t plain_copy_size) override;
+  // How the slide show reaches the window.
   std::size_t RowCount() const override;
   std::string RowPath(std::size_t i) const override;
   void StepAside() override;
@@ -154,10 +133,9 @@ class TFmainVLS : public QWidget,
   // wipes the copy. False when the file is missing or the password dialog was
   // cancelled, true in every other case.
   bool ViewEncryptedPicture(const QString& path, ViewTarget target = ViewTarget::Viewer);
-  void View_DeleteClick();
   void PreviewCheckClick();
   // The path last handed to ViewEncryptedPicture.
-  QString CurrentViewerFile() const { return PathText(viewer_flow_->CurrentFile()); }
+  QString CurrentViewerFile() const;
 
   // The secure launcher (MainWindowLauncher.cpp): restores the container
   // beside itself and offers to open it with its associated program.
@@ -180,7 +158,6 @@ class TFmainVLS : public QWidget,
 
  private:
   QWidget* BuildCryptPage();
-  QWidget* BuildViewerPage();
   void RestorePosition();
   void SavePosition();
   // The client area's corner less the frame's, kept while the window is in
@@ -195,6 +172,7 @@ class TFmainVLS : public QWidget,
   QStringList arguments_;
   std::unique_ptr<WindowFeedback> feedback_;
   std::unique_ptr<class WindowPictureMessages> picture_messages_;
+  std::unique_ptr<class FullScreenShow> full_screen_;
   std::unique_ptr<class WindowBatch> batch_window_;
   std::unique_ptr<BatchDrivers> batch_;
   TFileDrag* file_drag_ = nullptr;
@@ -203,9 +181,6 @@ class TFmainVLS : public QWidget,
   // hides and disables them when it is empty.
   void UpdateListButtons();
   void SetUpWorkList();
-  // The viewer, launcher and slide-show flows over this window.
-  void SetUpViewing();
-  void SetUpPictureWindows();
   void AfterListChange();
   TDiskCaps disk_caps_;
   KeyLifetime keys_{*this};
@@ -214,16 +189,9 @@ class TFmainVLS : public QWidget,
   class StatusBar* status_ = nullptr;
   bool closing_ = false;
   bool busy_ = false;
-  class TFullSlide* full_slide_ = nullptr;
-  // Where views show their pictures: the viewer page, the full-screen form.
-  std::unique_ptr<PictureShow> viewer_show_;
-  std::unique_ptr<PictureShow> full_slide_show_;
   FlowLock flow_lock_;
-  std::unique_ptr<ViewerFlow> viewer_flow_;
+  class ViewerPage* viewer_ = nullptr;
   class LauncherPage* launcher_ = nullptr;
-  // Waits rounds * ms, processing events, until SlideStop or a request to
-  // stop the program; true when either came.
-  bool WaitForSlideStop(int rounds, int ms);
 
  public:
   // Components under their names (objectName is the same).
@@ -248,7 +216,6 @@ class TFmainVLS : public QWidget,
   QCheckBox* PreviewCheck = nullptr;
   QGroupBox* Viewer1 = nullptr;
   TPMultiMedia* Preview = nullptr;
-  PictureView* View_Picture = nullptr;
   // The view's two controls.
   TGIFImage* GIFImage1 = nullptr;
   TPMultiMedia* View_PMultiMedia1 = nullptr;

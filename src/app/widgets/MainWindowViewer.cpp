@@ -17,6 +17,7 @@
 #include "app/widgets/MainWindow.h"
 #include "app/widgets/MessageBoxes.h"
 #include "app/widgets/StatusControls.h"
+#include "app/widgets/ViewerPage.h"
 #include "app/widgets/WindowFeedback.h"
 #include "cipher/Cipher.h"
 #include "imaging/widgets/GIFImage.h"
@@ -41,46 +42,7 @@ namespace {
 
 const QString kNoData = "File contains no data";
 
-// The viewer page as the place a view shows its picture.
-class ViewerPageShow : public PictureShow {
- public:
-  explicit ViewerPageShow(TFmainVLS& window) : w_(window) {}
-  void ShowMissing() override { w_.View_Picture->Clear(); }
-  void ShowPlainCopy(const std::string& plain_copy_bytes) override {
-    w_.SetViewBusy(true);
-    w_.Gauge1->setValue(0);
-    w_.Gauge1->setBarColor(Qt::blue);
-    w_.View_Picture->Load(PathText(plain_copy_bytes));
-    // A window or the full screen only for a still picture that did load (a
-    // failed load has been reported by the picture control).
-    if (w_.View_Picture->ShowsStill()) {
-      w_.View_Maximize->setEnabled(true);
-      w_.View_FullScreen->setEnabled(true);
-    }
-    w_.View_Delete->setEnabled(true);
-    w_.SetBusy(false);
-    w_.FileListBox1->setEnabled(true);
-    w_.FileListBox1->setFocus();
-  }
-
- private:
-  TFmainVLS& w_;
-};
-
-// A full-screen view without a form: decrypts, shows nothing, wipes.
-class NoShow : public PictureShow {
- public:
-  void ShowMissing() override {}
-  void ShowPlainCopy(const std::string&) override {}
-};
-
 }  // namespace
-
-void TFmainVLS::SetUpViewing() {
-  viewer_show_ = std::make_unique<ViewerPageShow>(*this);
-  full_slide_show_ = std::make_unique<NoShow>();
-  viewer_flow_ = std::make_unique<ViewerFlow>(*this, *feedback_, disk_caps_, keys_, flow_lock_);
-}
 
 void TFmainVLS::WipeLeftoversOfEarlierRuns() {
   SilentFeedback quiet;  // nothing of this belongs on the status bar
@@ -107,12 +69,8 @@ void TFmainVLS::FileList1Click() {
   const QString path = fileModel->filePath(current);
   const int page = CurrentPage();
 
-  if (page == kPageViewer) {
-    View_Picture->Clear();
-    keys_.Use();
-    ViewEncryptedPicture(path, ViewTarget::Viewer);
-    FileListBox1->setFocus();
-  }
+  if (page == kPageViewer)
+    viewer_->ViewClicked(path);
   const bool preview_page =
       (page == kPageCrypt && !RadioDecrypt->isChecked()) || page == kPageViewer;
   if (preview_page && PreviewCheck->isChecked() &&
@@ -155,68 +113,11 @@ void TFmainVLS::PreviewCheckClick() {
 }
 
 bool TFmainVLS::ViewEncryptedPicture(const QString& path, ViewTarget target) {
-  const bool on_page = target == ViewTarget::Viewer;
-  return viewer_flow_->View(PathBytes(path), on_page ? *viewer_show_ : *full_slide_show_, on_page);
+  return viewer_->View(path, target);
 }
 
-void TFmainVLS::RequestDecryptionKey() {
-  vls::RequestDecryptionKey(this);
-}
-
-void TFmainVLS::SetViewBusy(bool busy) {
-  SetBusy(busy);
-  Gauge1->setVisible(busy);
-  if (busy)
-    Gauge1->repaint();
-  FileListBox1->setEnabled(!busy);
-}
-
-void TFmainVLS::PrepareView(bool on_viewer_page) {
-  if (on_viewer_page)
-    DisableViewerButtons();
-  ClearViewerPicture();
-  HintLb->clear();
-  if (on_viewer_page)
-    FileListBox1->setFocus();
-}
-
-void TFmainVLS::SetStatusLine(const std::string& text) {
-  HintLb->setText(QString::fromStdString(text));
-}
-
-void TFmainVLS::ForgetShownPicture() {
-  View_FullScreen->setEnabled(false);
-  View_Delete->setEnabled(false);
-  HintLb->clear();
-  ClearViewerPicture();
-}
-
-void TFmainVLS::ShowPictureInfo(const std::string& stored_name, std::int64_t plain_copy_size) {
-  const bool shown = !View_Picture->StillPicture().isNull();
-  const qint64 size = shown ? View_Picture->FileSize() : plain_copy_size;
-  Gauge1->setValue(0);
-  HintLb->setText(QString("%1 %2x%3 %4 bytes")
-                      .arg(PathText(stored_name))
-                      .arg(View_Picture->PictureWidth())
-                      .arg(View_Picture->PictureHeight())
-                      .arg(size));
-}
-
-void TFmainVLS::View_DeleteClick() {
-  const QString file = CurrentViewerFile();
-  const QString name = QFileInfo(file).fileName();
-  if (Ask("DELETE " + name + " ?") == kAnswerYes) {
-    if (DeleteToRecycleBin(file)) {
-      DisableViewerButtons();
-      HintLb->clear();
-      ClearViewerPicture();
-      HintLb->setText(kFileDeleted);
-    } else {
-      // The file is still there, and so is its picture.
-      ShowMessage(this, MessageKind::Error, "Cannot move " + file + " to the trash.");
-    }
-  }
-  FileListBox1->setFocus();
+QString TFmainVLS::CurrentViewerFile() const {
+  return viewer_->CurrentFile();
 }
 
 }  // namespace vls

@@ -20,6 +20,7 @@
 #include "app/widgets/LauncherPage.h"
 #include "app/widgets/MainWindow.h"
 #include "app/widgets/StatusControls.h"
+#include "app/widgets/ViewerPage.h"
 #include "app/widgets/WindowBatch.h"
 #include "app/widgets/WindowFeedback.h"
 #include "cipher/Cipher.h"
@@ -189,15 +190,7 @@ void TFmainVLS::FileDrag1Drop(const QStringList& paths) {
       if (QFileInfo(path).suffix().compare(wanted, Qt::CaseInsensitive) != 0)
         continue;
       if (page == kPageViewer) {
-        keys_.Use();
-        ViewEncryptedPicture(path, ViewTarget::Viewer);
-        // Several pictures dropped at once each get a picture window of their own.
-        if (paths.size() > 1 && !KeyString.empty()) {
-          View_MaximizeClick();
-          View_Maximize->setEnabled(false);
-          View_FullScreen->setEnabled(true);
-          View_Delete->setEnabled(true);
-        }
+        viewer_->ViewDropped(path, paths.size() > 1);
       } else {
         launcher_->Launch(path);
       }

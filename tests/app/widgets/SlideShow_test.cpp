@@ -141,7 +141,8 @@ class SlideShowTest : public QObject {
       bool rescued = false;  // should the view hang, this ends it and the test fails
       QObject scope;
       QTimer::singleShot(3000, &scope, [&rescued] { rescued = SlideStop = true; });
-      window.View_FullScreenClick();
+      window.View_FullScreen->setEnabled(true);
+      window.View_FullScreen->click();
       QVERIFY(!rescued);
       QVERIFY(!form.isVisible());
     }
@@ -183,9 +184,14 @@ class SlideShowTest : public QObject {
     TFmainVLS started({a});
     SetNextPasswordAnswer("slide password");
     started.FormActivate();
-    QVERIFY(!started.WindowView.isNull());
-    QCOMPARE(started.WindowView->MultiMedia1->Picture().size(), QSize(64, 48));
-    started.WindowView->close();
+    TWindowView* opened = nullptr;
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+      if (qobject_cast<TWindowView*>(top) && top->isVisible())
+        opened = qobject_cast<TWindowView*>(top);
+    }
+    QVERIFY(opened != nullptr);
+    QCOMPARE(opened->MultiMedia1->Picture().size(), QSize(64, 48));
+    opened->close();
   }
 
   void fullShowsTheViewersStillPicture() {
@@ -204,7 +210,8 @@ class SlideShowTest : public QObject {
       animation_shown = form.GIFImage1->isVisible();
       SlideStop = true;
     });
-    window.View_FullScreenClick();
+    window.View_FullScreen->setEnabled(true);
+    window.View_FullScreen->click();
     QCOMPARE(shown, QSize(40, 30));
     QVERIFY(!animation_shown);
     QVERIFY(!form.isVisible());

@@ -2,6 +2,7 @@
 // the width afterwards, several open at once, each freed on close; and the
 // main window's "&Window" and double-click rules.
 
+#include <QApplication>
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
@@ -25,6 +26,16 @@ class WindowViewTest : public QObject {
     QImage image(width, height, QImage::Format_RGB32);
     image.fill(Qt::darkCyan);
     return image;
+  }
+
+  // The picture windows on the screen.
+  static QList<TWindowView*> OpenWindows() {
+    QList<TWindowView*> windows;
+    for (QWidget* top : QApplication::topLevelWidgets()) {
+      if (auto* window = qobject_cast<TWindowView*>(top); window != nullptr && window->isVisible())
+        windows << window;
+    }
+    return windows;
   }
 
  private slots:
@@ -61,18 +72,20 @@ class WindowViewTest : public QObject {
     TFmainVLS main({});
     main.View_PMultiMedia1->SetPicture(Picture(200, 100));
     main.View_Maximize->setEnabled(true);
-    main.View_PMultiMedia1DblClick();
-    QPointer<TWindowView> first = main.WindowView;
-    QVERIFY(!first.isNull());
+    emit main.View_PMultiMedia1->OnDblClick();
+    QCOMPARE(OpenWindows().size(), 1);
+    QPointer<TWindowView> first = OpenWindows().first();
     QCOMPARE(first->MultiMedia1->Picture().size(), QSize(200, 100));
     QVERIFY(!main.View_Maximize->isEnabled());
-    main.View_PMultiMedia1DblClick();
-    QCOMPARE(main.WindowView.data(), first.data());
+    emit main.View_PMultiMedia1->OnDblClick();
+    QCOMPARE(OpenWindows().size(), 1);
 
     // "&Window" opens any number; closing one leaves the others.
-    main.View_MaximizeClick();
-    QPointer<TWindowView> second = main.WindowView;
-    QVERIFY(second != first);
+    main.View_Maximize->setEnabled(true);
+    main.View_Maximize->click();
+    QCOMPARE(OpenWindows().size(), 2);
+    QPointer<TWindowView> second =
+        OpenWindows().first() == first ? OpenWindows().last() : OpenWindows().first();
     first->close();
     QTRY_VERIFY(first.isNull());
     QVERIFY(!second.isNull());

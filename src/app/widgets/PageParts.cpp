@@ -1,0 +1,34 @@
+#include "app/widgets/PageParts.h"
+
+#include <QPushButton>
+
+#include "app/widgets/MessageBoxes.h"
+
+namespace vls {
+
+QPushButton* PageButton(const QString& text, const char* name, const QString& hint) {
+  auto* button = new QPushButton(text);
+  button->setObjectName(name);
+  if (!hint.isEmpty())
+    button->setToolTip(hint);
+  button->setMinimumWidth(76);
+  return button;
+}
+
+void SetUpPicture(TPMultiMedia& control, PictureMessages& messages) {
+  control.SetColor(Qt::black);
+  control.SetStretchRatio(true);
+  control.SetImageDither(true);
+  control.SetImageReadRes(LoadResolution::AutoMatic);
+  control.SetMessages(&messages);
+}
+
+void WindowPictureMessages::ShowError(const QString& text) {
+  ShowMessage(page_.window(), MessageKind::Error, text);
+}
+
+void WindowPictureMessages::ShowInformation(const QString& text) {
+  ShowMessage(page_.window(), MessageKind::Information, text);
+}
+
+}  // namespace vls
