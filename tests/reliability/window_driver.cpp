@@ -16,6 +16,7 @@
 #include <stdlib.h>
 
 #include <QApplication>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QSet>
 #include <QTabWidget>
@@ -97,22 +98,24 @@ int main(int argc, char** argv) {
     if (!QTest::qWaitForWindowExposed(&window))
       return 1;
     if (flow == "view" && files.size() == 1) {
-      window.TabNotebook1->setCurrentIndex(vls::kPageViewer);
+      window.findChild<QTabWidget*>("TabNotebook1")->setCurrentIndex(vls::kPageViewer);
       vls::SetNextPasswordAnswer(password);
       window.ViewEncryptedPicture(files[0]);
-      Say("shown", QString::number(window.View_PMultiMedia1->Picture().isNull() ? 0 : 1));
+      const auto* picture = window.findChild<vls::TPMultiMedia*>("View_PMultiMedia1");
+      Say("shown", QString::number(picture->Picture().isNull() ? 0 : 1));
     } else if (flow == "slides" && files.size() == 2) {
-      QTest::mouseClick(window.RadioSlide, Qt::LeftButton);
+      QTest::mouseClick(window.findChild<QRadioButton*>("RadioSlide"), Qt::LeftButton);
       window.FileDrag1Drop(files);
       vls::SetNextPasswordAnswer(password);
-      const int shown = CountPictures(*form.MultiMedia1, [&] { window.ButtOkClick(); });
+      auto* ok = window.findChild<QPushButton*>("ButtOk");
+      const int shown = CountPictures(*form.MultiMedia1, [&] { ok->click(); });
       Say("shown", QString::number(shown));
     } else if (flow == "launch" && files.size() == 2) {
-      window.TabNotebook1->setCurrentIndex(vls::kPageLauncher);
+      window.findChild<QTabWidget*>("TabNotebook1")->setCurrentIndex(vls::kPageLauncher);
       vls::SetNextPasswordAnswer(password);
       vls::TAsk::SetNextAnswer(files[1] == "yes" ? vls::kAnswerYes : vls::kAnswerNo);
       vls::AskQuestion.clear();
-      window.LaunchEncryptedFile(files[0]);
+      window.FileDrag1Drop({files[0]});  // a drop on the launcher page launches a .vld
       if (!vls::AskQuestion.isEmpty())
         Say("question", vls::AskQuestion);
     } else if (flow != "start") {

@@ -5,8 +5,11 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QFileSystemModel>
 #include <QListView>
 #include <QTest>
+#include <QTimer>
+#include <QTreeView>
 
 #include "app/WorkList.h"
 #include "app/widgets/MainWindow.h"
@@ -27,6 +30,47 @@ T* Find(QWidget& window, const char* name) {
   return widget;
 }
 
+// The key's timer.
+inline QTimer& KeyTimerOf(QWidget& window) {
+  auto* timer = window.findChild<QTimer*>("Timer1");
+  if (timer == nullptr)
+    qFatal("no timer Timer1");
+  return *timer;
+}
+
+// The work list the "files" view shows.
+inline TWorkList& WorkListOf(QWidget& window) {
+  auto* list = dynamic_cast<TWorkList*>(Find<QTreeView>(window, "files")->model());
+  if (list == nullptr)
+    qFatal("the files view shows no work list");
+  return *list;
+}
+
+inline QFileSystemModel& ModelOf(QAbstractItemView* view) {
+  auto* model = qobject_cast<QFileSystemModel*>(view->model());
+  if (model == nullptr)
+    qFatal("%s shows no file system", qPrintable(view->objectName()));
+  return *model;
+}
+
+// The file list's model ("FileListBox1") and the folder tree's ("PTShellTree1").
+inline QFileSystemModel& FileModelOf(QWidget& window) {
+  return ModelOf(Find<QListView>(window, "FileListBox1"));
+}
+inline QFileSystemModel& FolderModelOf(QWidget& window) {
+  return ModelOf(Find<QTreeView>(window, "PTShellTree1"));
+}
+
+// Has the file list read its folder again, as the user does by going to
+// another folder and back.
+inline void RereadFileList(TFmainVLS& window) {
+  const QString folder = window.FileListFolder();
+  const QString elsewhere =
+      QDir::cleanPath(folder) == QDir::rootPath() ? QDir::tempPath() : QDir::rootPath();
+  window.SetFileListFolder(elsewhere);
+  window.SetFileListFolder(folder);
+}
+
 inline bool WriteBytes(const QString& path, const QByteArray& bytes) {
   QFile file(path);
   return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
@@ -39,12 +83,12 @@ inline bool WriteBytes(const QString& path, const QByteArray& bytes) {
 inline bool ListFolder(TFmainVLS& window, const QString& folder, int files) {
   window.SetFileListFolder(folder);
   for (int attempt = 0; attempt < 4; ++attempt) {
-    if (QTest::qWaitFor(
-            [&] { return window.fileModel->rowCount(window.FileListBox1->rootIndex()) == files; },
-            2500)) {
+    const QListView* list = Find<QListView>(window, "FileListBox1");
+    if (QTest::qWaitFor([&] { return FileModelOf(window).rowCount(list->rootIndex()) == files; },
+                        2500)) {
       return true;
     }
-    window.RereadFileList();
+    RereadFileList(window);
   }
   return false;
 }
@@ -55,7 +99,7 @@ inline bool ClickFile(TFmainVLS& window, const QString& path) {
   QModelIndex index;
   const bool listed = QTest::qWaitFor(
       [&] {
-        index = window.fileModel->index(path);
+        index = FileModelOf(window).index(path);
         return index.isValid() && !list->isRowHidden(index.row()) &&
                !list->visualRect(index).isEmpty();
       },

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileSystemModel>
 #include <QLabel>
 #include <QListView>
 #include <QPixmap>
@@ -58,25 +59,27 @@ int main(int argc, char** argv) {
           : MakeContainer(folder.path(), "pictures/bmpsuite/rgb24.bmp", "rgb.bmp");
 
   vls::TFmainVLS window({});
-  window.TabNotebook1->setCurrentIndex(vls::kPageViewer);
+  window.findChild<QTabWidget*>("TabNotebook1")->setCurrentIndex(vls::kPageViewer);
+  auto* list = window.findChild<QListView*>("FileListBox1");
+  auto* files = qobject_cast<QFileSystemModel*>(list->model());
   window.SetFileListFolder(folder.path());
-  if (!QTest::qWaitFor(
-          [&] { return window.fileModel->rowCount(window.FileListBox1->rootIndex()) == 3; },
-          5000)) {
-    window.RereadFileList();
+  if (!QTest::qWaitFor([&] { return files->rowCount(list->rootIndex()) == 3; }, 5000)) {
+    // Read the folder again, as going elsewhere and back does.
+    window.SetFileListFolder(QDir::rootPath());
+    window.SetFileListFolder(folder.path());
   }
   window.move(20, 20);
   window.resize(640, 440);
   window.show();
   if (!QTest::qWaitForWindowExposed(&window))
     return 1;
-  window.FileListBox1->setCurrentIndex(window.fileModel->index(shown));
+  const QModelIndex row = files->index(shown);
   vls::SetNextPasswordAnswer("open sesame");
-  window.FileList1Click();
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(row).center());
   QTest::qWait(gif ? 700 : 300);  // a few frames into the animation
   const QPixmap capture = window.screen()->grabWindow(window.winId());
   if (!capture.save(QString::fromLocal8Bit(argv[2])))
     return 1;
-  std::printf("%s: %s\n", argv[2], qPrintable(window.HintLb->text()));
+  std::printf("%s: %s\n", argv[2], qPrintable(window.findChild<QLabel*>("HintLb")->text()));
   return 0;
 }

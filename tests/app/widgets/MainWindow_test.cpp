@@ -25,6 +25,7 @@
 #include "app/widgets/HelpWindow.h"
 #include "app/widgets/MainWindow.h"
 #include "app/widgets/MessageBoxes.h"
+#include "app/widgets/StatusBar.h"
 #include "app/widgets/StatusControls.h"
 #include "app/widgets/WindowFeedback.h"
 #include "cipher/Cipher.h"
@@ -43,11 +44,11 @@ class MainWindowTest : public QObject {
 
   static QStringList ShownNames(TFmainVLS& window) {
     QStringList names;
-    const QModelIndex root = window.FileListBox1->rootIndex();
-    for (int row = 0; row < window.fileModel->rowCount(root); ++row) {
-      const QModelIndex index = window.fileModel->index(row, 0, root);
-      if (!window.FileListBox1->isRowHidden(row))
-        names << window.fileModel->fileName(index);
+    const QModelIndex root = Find<QListView>(window, "FileListBox1")->rootIndex();
+    for (int row = 0; row < FileModelOf(window).rowCount(root); ++row) {
+      const QModelIndex index = FileModelOf(window).index(row, 0, root);
+      if (!Find<QListView>(window, "FileListBox1")->isRowHidden(row))
+        names << FileModelOf(window).fileName(index);
     }
     names.sort();
     return names;
@@ -78,14 +79,13 @@ class MainWindowTest : public QObject {
     QCOMPARE(Find<QPushButton>(window, "Add")->toolTip(), QString("Add a file to the list"));
     QCOMPARE(Find<LedLamp>(window, "LedBusy")->toolTip(), QString("Red LED ON when BUSY"));
     QCOMPARE(Find<QTabWidget>(window, "TabNotebook1")->tabText(0), QString("En&crypt/Decrypt"));
-    QCOMPARE(window.Timer1->interval(), 30000);
-    QVERIFY(!window.Timer1->isActive());
-    QCOMPARE(window.DefaultFilter, QString(DefaultFilterText));
+    QCOMPARE(KeyTimerOf(window).interval(), 30000);
+    QVERIFY(!KeyTimerOf(window).isActive());
     auto* combo = Find<QComboBox>(window, "FilterComboBox1");
     QCOMPARE(combo->count(), 8);
     QCOMPARE(combo->currentText(), QString("All Files (*.*)"));
     QCOMPARE(window.FileListMask(), QString("*.*"));
-    auto* headers = window.filesModel;
+    auto* headers = &WorkListOf(window);
     QCOMPARE(headers->headerData(3, Qt::Horizontal).toString(), QString("Full Path Name"));
   }
 
@@ -95,24 +95,24 @@ class MainWindowTest : public QObject {
     auto* combo = Find<QComboBox>(window, "FilterComboBox1");
 
     // Rows, a key and OK from an earlier mode never survive a switch.
-    window.filesModel->AddEntry(QCoreApplication::applicationFilePath(), WorkMode::Encrypt);
-    window.ButtOk->show();
+    WorkListOf(window).AddEntry(QCoreApplication::applicationFilePath(), WorkMode::Encrypt);
+    Find<QPushButton>(window, "ButtOk")->show();
     KeyString.Set("armed key");
     tabs->setCurrentIndex(kPageViewer);
-    QCOMPARE(window.filesModel->Count(), 0);
-    QVERIFY(window.ButtOk->isHidden());
+    QCOMPARE(WorkListOf(window).Count(), 0);
+    QVERIFY(Find<QPushButton>(window, "ButtOk")->isHidden());
     QVERIFY(KeyString.empty());
     QCOMPARE(combo->currentText(), QString("EnCrypted Pics(*.VLP)"));
     QCOMPARE(window.FileListMask(), QString("*.VLP"));
-    QVERIFY(window.Timer1->isActive());
-    QVERIFY(window.PreviewCheck->isHidden());
+    QVERIFY(KeyTimerOf(window).isActive());
+    QVERIFY(Find<QCheckBox>(window, "PreviewCheck")->isHidden());
 
     tabs->setCurrentIndex(kPageLauncher);
     QCOMPARE(window.FileListMask(), QString("*.VLD;*.VLP"));
     QCOMPARE(combo->currentText(), QString("EnCrypted Files(*.VLD;*.VLP)"));
 
     tabs->setCurrentIndex(kPageCrypt);
-    QVERIFY(!window.Timer1->isActive());
+    QVERIFY(!KeyTimerOf(window).isActive());
     QCOMPARE(combo->currentText(), QString("All Files (*.*)"));
     QCOMPARE(window.FileListMask(), QString("*.*"));
 
@@ -120,41 +120,41 @@ class MainWindowTest : public QObject {
     combo->setCurrentIndex(2);
     emit combo->activated(2);
     QCOMPARE(window.FileListMask(), QString("*.JPG"));
-    QTest::mouseClick(window.RadioWipe, Qt::LeftButton);
+    QTest::mouseClick(Find<QRadioButton>(window, "RadioWipe"), Qt::LeftButton);
     QCOMPARE(window.FileListMask(), QString("*.JPG"));
     QCOMPARE(combo->currentText(), QString("JPEG (*.jpg)"));
 
     // Decrypt -> Encrypt brings the default list back with "*.*".
-    QTest::mouseClick(window.RadioDecrypt, Qt::LeftButton);
+    QTest::mouseClick(Find<QRadioButton>(window, "RadioDecrypt"), Qt::LeftButton);
     QCOMPARE(window.FileListMask(), QString("*.VLP;*.VLD"));
     QCOMPARE(combo->currentText(), QString("EnCrypted Files(*.VLP,*.VLD)"));
-    QTest::mouseClick(window.RadioEncrypt, Qt::LeftButton);
+    QTest::mouseClick(Find<QRadioButton>(window, "RadioEncrypt"), Qt::LeftButton);
     QCOMPARE(window.FileListMask(), QString("*.*"));
 
-    QTest::mouseClick(window.RadioSlide, Qt::LeftButton);
+    QTest::mouseClick(Find<QRadioButton>(window, "RadioSlide"), Qt::LeftButton);
     QCOMPARE(window.FileListMask(), QString("*.VLP"));
-    QVERIFY(window.PreviewCheck->isHidden());
+    QVERIFY(Find<QCheckBox>(window, "PreviewCheck")->isHidden());
   }
 
   void onlyARealChangeOfModeEmptiesTheList() {
     TFmainVLS window({});
-    window.filesModel->AddEntry(QCoreApplication::applicationFilePath(), WorkMode::Encrypt);
-    QTest::mouseClick(window.RadioEncrypt, Qt::LeftButton);
-    QCOMPARE(window.filesModel->Count(), 1);
-    QTest::mouseClick(window.RadioWipe, Qt::LeftButton);
-    QCOMPARE(window.filesModel->Count(), 0);
+    WorkListOf(window).AddEntry(QCoreApplication::applicationFilePath(), WorkMode::Encrypt);
+    QTest::mouseClick(Find<QRadioButton>(window, "RadioEncrypt"), Qt::LeftButton);
+    QCOMPARE(WorkListOf(window).Count(), 1);
+    QTest::mouseClick(Find<QRadioButton>(window, "RadioWipe"), Qt::LeftButton);
+    QCOMPARE(WorkListOf(window).Count(), 0);
   }
 
   void thePreviewFollowsTheModes() {
     TFmainVLS window({});
     window.show();
-    window.PreviewCheck->setChecked(true);
-    QVERIFY(window.Viewer1->isVisible());
-    QTest::mouseClick(window.RadioDecrypt, Qt::LeftButton);
-    QVERIFY(!window.Viewer1->isVisible());
-    QTest::mouseClick(window.RadioEncrypt, Qt::LeftButton);
-    QVERIFY(window.Viewer1->isVisible());
-    QVERIFY(window.PreviewCheck->isVisible());
+    Find<QCheckBox>(window, "PreviewCheck")->setChecked(true);
+    QVERIFY(Find<QGroupBox>(window, "Viewer1")->isVisible());
+    QTest::mouseClick(Find<QRadioButton>(window, "RadioDecrypt"), Qt::LeftButton);
+    QVERIFY(!Find<QGroupBox>(window, "Viewer1")->isVisible());
+    QTest::mouseClick(Find<QRadioButton>(window, "RadioEncrypt"), Qt::LeftButton);
+    QVERIFY(Find<QGroupBox>(window, "Viewer1")->isVisible());
+    QVERIFY(Find<QCheckBox>(window, "PreviewCheck")->isVisible());
   }
 
   void masksMatchWithoutRegardToCase() {
@@ -168,9 +168,9 @@ class MainWindowTest : public QObject {
     // The model reads the folder on its own thread.
     QTRY_COMPARE_WITH_TIMEOUT(ShownNames(window),
                               QStringList({"a.vlp", "b.VLP", "c.Vld", "d.txt", "noext"}), 10000);
-    window.TabNotebook1->setCurrentIndex(kPageViewer);
+    Find<QTabWidget>(window, "TabNotebook1")->setCurrentIndex(kPageViewer);
     QTRY_COMPARE_WITH_TIMEOUT(ShownNames(window), QStringList({"a.vlp", "b.VLP"}), 10000);
-    window.TabNotebook1->setCurrentIndex(kPageLauncher);
+    Find<QTabWidget>(window, "TabNotebook1")->setCurrentIndex(kPageLauncher);
     QTRY_COMPARE_WITH_TIMEOUT(ShownNames(window), QStringList({"a.vlp", "b.VLP", "c.Vld"}), 10000);
   }
 
@@ -194,10 +194,10 @@ class MainWindowTest : public QObject {
       messages_.clear();
       TFmainVLS window(c.arguments);
       window.FormActivate();
-      QCOMPARE(window.HintLb->text(), c.status);
-      window.HintLb->clear();
+      QCOMPARE(Find<QLabel>(window, "HintLb")->text(), c.status);
+      Find<QLabel>(window, "HintLb")->clear();
       window.FormActivate();  // coming back to the window repeats nothing
-      QCOMPARE(window.HintLb->text(), QString());
+      QCOMPARE(Find<QLabel>(window, "HintLb")->text(), QString());
       QCOMPARE(window.CurrentPage(), c.page);
       if (c.opened.isEmpty()) {
         QVERIFY(messages_.isEmpty());
@@ -260,7 +260,7 @@ class MainWindowTest : public QObject {
     QCOMPARE(HelpTopicOf(1090), QString("launcher.html"));
     TFmainVLS window({});
     messages_.clear();
-    QTest::mouseClick(window.View_Butthelp, Qt::LeftButton);
+    QTest::mouseClick(Find<QPushButton>(window, "View_Butthelp"), Qt::LeftButton);
     if (HelpFolder().isEmpty()) {
       QCOMPARE(messages_.size(), 1);
     } else {
@@ -278,33 +278,33 @@ class MainWindowTest : public QObject {
   void anArmedKeyDrainsOnTheWindowAndEndsOnPutTheKeyOff() {
     TFmainVLS window({});
     window.show();
-    window.TabNotebook1->setCurrentIndex(kPageLauncher);
+    Find<QTabWidget>(window, "TabNotebook1")->setCurrentIndex(kPageLauncher);
     KeyString.Set("armed key");
     window.keys().ArmLauncher();
-    QVERIFY(window.ButKeyOff2->isVisible());
-    QCOMPARE(window.GaugeKey2->value(), 6);
+    QVERIFY(Find<QToolButton>(window, "ButKeyOff2")->isVisible());
+    QCOMPARE(Find<QProgressBar>(window, "GaugeKey2")->value(), 6);
     window.keys().Timer1Timer();
     window.keys().Timer1Timer();
-    QCOMPARE(window.GaugeKey2->value(), 4);
+    QCOMPARE(Find<QProgressBar>(window, "GaugeKey2")->value(), 4);
     QVERIFY(!KeyString.empty());
-    window.HintLb->setText("picture.jpg 640x480 100 bytes");
-    QTest::mouseClick(window.ButKeyOff2, Qt::LeftButton);
+    Find<QLabel>(window, "HintLb")->setText("picture.jpg 640x480 100 bytes");
+    QTest::mouseClick(Find<QToolButton>(window, "ButKeyOff2"), Qt::LeftButton);
     QVERIFY(KeyString.empty());
-    QVERIFY(window.ButKeyOff2->isHidden());
-    QVERIFY(window.GaugeKey->isHidden());
-    QCOMPARE(window.HintLb->text(), QString());
-    QVERIFY(window.Timer1->isActive());
+    QVERIFY(Find<QToolButton>(window, "ButKeyOff2")->isHidden());
+    QVERIFY(Find<QProgressBar>(window, "GaugeKey")->isHidden());
+    QCOMPARE(Find<QLabel>(window, "HintLb")->text(), QString());
+    QVERIFY(KeyTimerOf(window).isActive());
   }
 
   void theFileRoutinesReachTheWindowThroughItsFeedback() {
     TFmainVLS window({});
-    WindowFeedback& feedback = window.feedback();
+    WindowFeedback feedback(*Find<StatusBar>(window, "StatusPn"), window);
     feedback.SetGaugeColor(GaugeColor::Red);
     feedback.SetGaugePosition(35);
-    QCOMPARE(window.Gauge1->barColor(), QColor(Qt::red));
-    QCOMPARE(window.Gauge1->value(), 35);
+    QCOMPARE(Find<BarGauge>(window, "Gauge1")->barColor(), QColor(Qt::red));
+    QCOMPARE(Find<BarGauge>(window, "Gauge1")->value(), 35);
     feedback.SetStatus("report.doc");
-    QCOMPARE(window.HintLb->text(), QString("report.doc"));
+    QCOMPARE(Find<QLabel>(window, "HintLb")->text(), QString("report.doc"));
     TAsk::SetNextAnswer(kAnswerNo);
     QCOMPARE(feedback.Ask("letter.doc exists. Replace?"), kAnswerNo);
     messages_.clear();
@@ -314,11 +314,14 @@ class MainWindowTest : public QObject {
 
   void upOneLevelStopsAtTheTop() {
     TFmainVLS window({});
-    window.PTShellTree1->setCurrentIndex(window.folderModel->index("/"));
-    window.UpOneLevelBtnClick();
-    QCOMPARE(window.folderModel->filePath(window.PTShellTree1->currentIndex()), QString("/"));
-    window.PTShellTree1->setCurrentIndex(window.folderModel->index(QDir::tempPath()));
-    window.UpOneLevelBtnClick();
+    Find<QTreeView>(window, "PTShellTree1")->setCurrentIndex(FolderModelOf(window).index("/"));
+    Find<QToolButton>(window, "UpOneLevelBtn")->click();
+    QCOMPARE(
+        FolderModelOf(window).filePath(Find<QTreeView>(window, "PTShellTree1")->currentIndex()),
+        QString("/"));
+    Find<QTreeView>(window, "PTShellTree1")
+        ->setCurrentIndex(FolderModelOf(window).index(QDir::tempPath()));
+    Find<QToolButton>(window, "UpOneLevelBtn")->click();
     QCOMPARE(window.FileListFolder(), QString("/"));
   }
 };

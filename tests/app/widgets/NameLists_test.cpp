@@ -28,6 +28,7 @@
 #include "support/WindowTestSupport.h"
 
 using namespace vls;
+using namespace vls::test;
 using vls::test::HostileNames;
 
 namespace {
@@ -99,22 +100,23 @@ class NameListsTest : public QObject {
 
     TFmainVLS window({});
     DrawnRows style;
-    for (QAbstractItemView* view : {static_cast<QAbstractItemView*>(window.FileListBox1),
-                                    static_cast<QAbstractItemView*>(window.PTShellTree1),
-                                    static_cast<QAbstractItemView*>(window.files)}) {
+    for (QAbstractItemView* view :
+         {static_cast<QAbstractItemView*>(Find<QListView>(window, "FileListBox1")),
+          static_cast<QAbstractItemView*>(Find<QTreeView>(window, "PTShellTree1")),
+          static_cast<QAbstractItemView*>(Find<QTreeView>(window, "files"))}) {
       view->setStyle(&style);
     }
     window.show();
     QVERIFY(test::ListFolder(window, files, listed));
-    const QModelIndex tree_folder = window.folderModel->index(folders);
-    window.folderModel->fetchMore(tree_folder);
-    QTRY_COMPARE(window.folderModel->rowCount(tree_folder), listed);
+    const QModelIndex tree_folder = FolderModelOf(window).index(folders);
+    FolderModelOf(window).fetchMore(tree_folder);
+    QTRY_COMPARE(FolderModelOf(window).rowCount(tree_folder), listed);
 
     QSet<QString> cut_in;  // views that cut a name short
     for (const auto& name : names) {
       const std::string file = PathBytes(files) + "/" + name.raw;
-      QCOMPARE(window.filesModel->AddEntry(file, WorkMode::Wipe), TWorkList::Added::Yes);
-      const int row = window.filesModel->Count() - 1;
+      QCOMPARE(WorkListOf(window).AddEntry(file, WorkMode::Wipe), TWorkList::Added::Yes);
+      const int row = WorkListOf(window).Count() - 1;
       const QString shown = QString::fromStdString(name.shown);
       const QString shown_path = files + "/" + shown;
       struct Place {
@@ -122,18 +124,20 @@ class NameListsTest : public QObject {
         QModelIndex index;
         QString shown;
       };
-      std::vector<Place> places = {
-          {window.files, window.filesModel->index(row, TWorkList::ColName), shown},
-          {window.files, window.filesModel->index(row, TWorkList::ColPath), shown_path}};
+      std::vector<Place> places = {{Find<QTreeView>(window, "files"),
+                                    WorkListOf(window).index(row, TWorkList::ColName), shown},
+                                   {Find<QTreeView>(window, "files"),
+                                    WorkListOf(window).index(row, TWorkList::ColPath), shown_path}};
       if (IsValidUtf8(name.raw)) {
-        places.push_back({window.FileListBox1, window.fileModel->index(PathText(file)), shown});
-        places.push_back({window.PTShellTree1,
-                          window.folderModel->index(folders + "/" + QString::fromUtf8(name.raw)),
+        places.push_back({Find<QListView>(window, "FileListBox1"),
+                          FileModelOf(window).index(PathText(file)), shown});
+        places.push_back({Find<QTreeView>(window, "PTShellTree1"),
+                          FolderModelOf(window).index(folders + "/" + QString::fromUtf8(name.raw)),
                           shown});
       }
       for (const Place& place : places) {
         // Others than the views read the work list's texts too.
-        if (place.view == window.files)
+        if (place.view == Find<QTreeView>(window, "files"))
           QVERIFY2(place.index.data().toString() == place.shown, name.what);
         const QString where = QString(name.what) + " in " + place.view->objectName();
         const auto* delegate =

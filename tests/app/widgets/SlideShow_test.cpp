@@ -23,11 +23,13 @@
 #include "protect/Container.h"
 #include "protect/ProtectState.h"
 #include "protect/widgets/Ask.h"
+#include "support/WindowTestSupport.h"
 #include "viewing/widgets/FullSlide.h"
 #include "viewing/widgets/PasswordDialogs.h"
 #include "viewing/widgets/WindowView.h"
 
 using namespace vls;
+using namespace vls::test;
 
 class SlideShowTest : public QObject {
   Q_OBJECT
@@ -75,11 +77,11 @@ class SlideShowTest : public QObject {
     TFullSlide form(&window);
     window.SetFullSlide(&form);
     window.SlideWaitMs = 1;
-    QTest::mouseClick(window.RadioSlide, Qt::LeftButton);
+    QTest::mouseClick(Find<QRadioButton>(window, "RadioSlide"), Qt::LeftButton);
     window.FileDrag1Drop({a, dir.filePath("missing.vlp"), b, c});
-    QCOMPARE(window.filesModel->Count(), 4);
+    QCOMPARE(WorkListOf(window).Count(), 4);
     SetNextPasswordAnswer("slide password");
-    window.ButtOkClick();
+    Find<QPushButton>(window, "ButtOk")->click();
     QVERIFY(QString::fromStdString(PlainNamePath).endsWith("c.png"));  // the last one shown
     QVERIFY(!form.isVisible());
     QVERIFY2(form.MultiMedia1->Picture().isNull(), "the form keeps no picture");
@@ -98,11 +100,11 @@ class SlideShowTest : public QObject {
     TFullSlide form(&window);
     window.SetFullSlide(&form);
     window.SlideWaitMs = 20;
-    QTest::mouseClick(window.RadioSlide, Qt::LeftButton);
+    QTest::mouseClick(Find<QRadioButton>(window, "RadioSlide"), Qt::LeftButton);
     window.FileDrag1Drop({a, b});
     SetNextPasswordAnswer("slide password");
     QTimer::singleShot(30, &form, [&form] { QTest::keyClick(&form, Qt::Key_Escape); });
-    window.ButtOkClick();
+    Find<QPushButton>(window, "ButtOk")->click();
     QVERIFY(QString::fromStdString(PlainNamePath).endsWith("a.png"));
     QVERIFY(!SlideStop);
     QVERIFY(KeyString.empty());
@@ -116,11 +118,11 @@ class SlideShowTest : public QObject {
     TFullSlide form(&window);
     window.SetFullSlide(&form);
     window.SlideWaitMs = 20;
-    QTest::mouseClick(window.RadioSlide, Qt::LeftButton);
+    QTest::mouseClick(Find<QRadioButton>(window, "RadioSlide"), Qt::LeftButton);
     window.FileDrag1Drop({a, b});
     SetNextPasswordAnswer("slide password");
     QTimer::singleShot(30, &form, [&form] { form.close(); });
-    window.ButtOkClick();
+    Find<QPushButton>(window, "ButtOk")->click();
     QVERIFY(QString::fromStdString(PlainNamePath).endsWith("a.png"));
     QVERIFY(!form.isVisible());
     QVERIFY(KeyString.empty());
@@ -141,8 +143,8 @@ class SlideShowTest : public QObject {
       bool rescued = false;  // should the view hang, this ends it and the test fails
       QObject scope;
       QTimer::singleShot(3000, &scope, [&rescued] { rescued = SlideStop = true; });
-      window.View_FullScreen->setEnabled(true);
-      window.View_FullScreen->click();
+      Find<QPushButton>(window, "View_FullScreen")->setEnabled(true);
+      Find<QPushButton>(window, "View_FullScreen")->click();
       QVERIFY(!rescued);
       QVERIFY(!form.isVisible());
     }
@@ -169,7 +171,7 @@ class SlideShowTest : public QObject {
     const QString b = EncryptedPicture(dir.path(), "b", Qt::green);
     {
       TFmainVLS window({});
-      window.TabNotebook1->setCurrentIndex(kPageViewer);
+      Find<QTabWidget>(window, "TabNotebook1")->setCurrentIndex(kPageViewer);
       SetNextPasswordAnswer("slide password");
       window.FileDrag1Drop({a, b});
       int open = 0;
@@ -178,8 +180,8 @@ class SlideShowTest : public QObject {
           ++open, top->close();
       }
       QCOMPARE(open, 2);
-      QVERIFY(!window.View_Maximize->isEnabled());
-      QVERIFY(window.View_FullScreen->isEnabled());
+      QVERIFY(!Find<QPushButton>(window, "View_Maximize")->isEnabled());
+      QVERIFY(Find<QPushButton>(window, "View_FullScreen")->isEnabled());
     }
     TFmainVLS started({a});
     SetNextPasswordAnswer("slide password");
@@ -201,7 +203,7 @@ class SlideShowTest : public QObject {
     window.FullScreenWaitMs = 1;
     QImage picture(40, 30, QImage::Format_RGB32);
     picture.fill(Qt::yellow);
-    window.View_PMultiMedia1->SetPicture(picture);
+    Find<TPMultiMedia>(window, "View_PMultiMedia1")->SetPicture(picture);
     form.GIFImage1->show();  // as after a show that ended on an animation
     QSize shown;
     bool animation_shown = true;
@@ -210,8 +212,8 @@ class SlideShowTest : public QObject {
       animation_shown = form.GIFImage1->isVisible();
       SlideStop = true;
     });
-    window.View_FullScreen->setEnabled(true);
-    window.View_FullScreen->click();
+    Find<QPushButton>(window, "View_FullScreen")->setEnabled(true);
+    Find<QPushButton>(window, "View_FullScreen")->click();
     QCOMPARE(shown, QSize(40, 30));
     QVERIFY(!animation_shown);
     QVERIFY(!form.isVisible());

@@ -25,35 +25,36 @@
 #include "app/widgets/StatusControls.h"
 #include "cipher/Cipher.h"
 #include "protect/Feedback.h"
-#include "protect/ProtectState.h"
 #include "protect/widgets/Ask.h"
+#include "support/WindowTestSupport.h"
 #include "viewing/widgets/PasswordDialogs.h"
 
 using namespace vls;
+using namespace vls::test;
 
 namespace {
 
 // What the user sees of the status line and the busy lamp, paint by paint.
 class PaintLog : public QObject {
  public:
-  explicit PaintLog(TFmainVLS& window) : window_(window) {
-    window.HintLb->installEventFilter(this);
-    window.LedBusy->installEventFilter(this);
+  explicit PaintLog(TFmainVLS& window)
+      : status_(Find<QLabel>(window, "HintLb")), busy_(Find<LedLamp>(window, "LedBusy")) {
+    status_->installEventFilter(this);
+    busy_->installEventFilter(this);
   }
   QStringList seen;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
     if (event->type() == QEvent::Paint) {
-      seen << (watched == window_.HintLb ? window_.HintLb->text()
-               : window_.LedBusy->isOn() ? "busy"
-                                         : "idle");
+      seen << (watched == status_ ? status_->text() : busy_->isOn() ? "busy" : "idle");
     }
     return false;
   }
 
  private:
-  TFmainVLS& window_;
+  QLabel* status_;
+  LedLamp* busy_;
 };
 
 }  // namespace
@@ -73,8 +74,8 @@ class WorkListWindowTest : public QObject {
 
   static QStringList Rows(TFmainVLS& window) {
     QStringList rows;
-    for (int i = 0; i < window.filesModel->Count(); ++i) {
-      rows << QFileInfo(QString::fromStdString(window.filesModel->PathAt(i))).fileName();
+    for (int i = 0; i < WorkListOf(window).Count(); ++i) {
+      rows << QFileInfo(QString::fromStdString(WorkListOf(window).PathAt(i))).fileName();
     }
     return rows;
   }
@@ -82,16 +83,17 @@ class WorkListWindowTest : public QObject {
   // Shows the folder and waits until its files are listed.
   static void ShowFolder(TFmainVLS& window, const QString& folder, int files) {
     window.SetFileListFolder(folder);
-    QTRY_COMPARE_WITH_TIMEOUT(window.fileModel->rowCount(window.FileListBox1->rootIndex()), files,
-                              10000);
+    QTRY_COMPARE_WITH_TIMEOUT(
+        FileModelOf(window).rowCount(Find<QListView>(window, "FileListBox1")->rootIndex()), files,
+        10000);
   }
 
   static void SelectInFileList(TFmainVLS& window, const QStringList& names) {
-    auto* selection = window.FileListBox1->selectionModel();
+    auto* selection = Find<QListView>(window, "FileListBox1")->selectionModel();
     selection->clear();
     for (const QString& name : names) {
       const QModelIndex index =
-          window.fileModel->index(QDir(window.FileListFolder()).filePath(name));
+          FileModelOf(window).index(QDir(window.FileListFolder()).filePath(name));
       selection->select(index, QItemSelectionModel::Select);
     }
   }
@@ -117,45 +119,45 @@ class WorkListWindowTest : public QObject {
     TFmainVLS window({});
     ShowFolder(window, dir.path(), 3);
     SelectInFileList(window, {"b.txt"});
-    window.Btn_AddClick();
+    Find<QPushButton>(window, "Add")->click();
     SelectInFileList(window, {"a.txt", "b.txt", "c.txt"});
-    window.Btn_AddClick();
+    Find<QPushButton>(window, "Add")->click();
     // b.txt stays first; the other two follow in the file list's own order.
     QStringList listed;
-    const QModelIndex root = window.FileListBox1->rootIndex();
-    for (int row = 0; row < window.fileModel->rowCount(root); ++row) {
-      const QString name = window.fileModel->fileName(window.fileModel->index(row, 0, root));
+    const QModelIndex root = Find<QListView>(window, "FileListBox1")->rootIndex();
+    for (int row = 0; row < FileModelOf(window).rowCount(root); ++row) {
+      const QString name = FileModelOf(window).fileName(FileModelOf(window).index(row, 0, root));
       if (name != "b.txt")
         listed << name;
     }
     QCOMPARE(Rows(window), QStringList({"b.txt"}) + listed);
-    QVERIFY(!window.ButtOk->isHidden());
-    QVERIFY(window.Btn_Clear->isEnabled());
-    QCOMPARE(window.HintLb->text(), QString("3 File(s) 12 Byte(s)"));
+    QVERIFY(!Find<QPushButton>(window, "ButtOk")->isHidden());
+    QVERIFY(Find<QPushButton>(window, "Btn_Clear")->isEnabled());
+    QCOMPARE(Find<QLabel>(window, "HintLb")->text(), QString("3 File(s) 12 Byte(s)"));
 
-    window.files->selectAll();
-    window.Btn_RemoveClick();
-    QCOMPARE(window.filesModel->Count(), 0);
-    QCOMPARE(window.HintLb->text(), QString("0 File(s) 0 Byte(s)"));
-    QVERIFY(window.ButtOk->isHidden());
-    QVERIFY(!window.Btn_Remove->isEnabled());
+    Find<QTreeView>(window, "files")->selectAll();
+    Find<QPushButton>(window, "Btn_Remove")->click();
+    QCOMPARE(WorkListOf(window).Count(), 0);
+    QCOMPARE(Find<QLabel>(window, "HintLb")->text(), QString("0 File(s) 0 Byte(s)"));
+    QVERIFY(Find<QPushButton>(window, "ButtOk")->isHidden());
+    QVERIFY(!Find<QPushButton>(window, "Btn_Remove")->isEnabled());
 
     SelectInFileList(window, {"a.txt"});
-    window.Btn_AddClick();
-    window.Btn_ClearClick();
-    QCOMPARE(window.filesModel->Count(), 0);
-    QCOMPARE(window.HintLb->text(), QString());
-    QVERIFY(!window.Btn_Clear->isEnabled());
+    Find<QPushButton>(window, "Add")->click();
+    Find<QPushButton>(window, "Btn_Clear")->click();
+    QCOMPARE(WorkListOf(window).Count(), 0);
+    QCOMPARE(Find<QLabel>(window, "HintLb")->text(), QString());
+    QVERIFY(!Find<QPushButton>(window, "Btn_Clear")->isEnabled());
   }
 
   void selectAllAddsOneRowPerFileNotPerCell() {
     QTemporaryDir dir;
     Touch(dir.filePath("a.txt"), "1");
     TFmainVLS window({});
-    QTest::mouseClick(window.RadioWipe, Qt::LeftButton);
+    QTest::mouseClick(Find<QRadioButton>(window, "RadioWipe"), Qt::LeftButton);
     ShowFolder(window, dir.path(), 1);
-    QTest::keyClick(window.FileListBox1, Qt::Key_A, Qt::ControlModifier);
-    window.Btn_AddClick();
+    QTest::keyClick(Find<QListView>(window, "FileListBox1"), Qt::Key_A, Qt::ControlModifier);
+    Find<QPushButton>(window, "Add")->click();
     QCOMPARE(Rows(window), QStringList({"a.txt"}));
   }
 
@@ -163,10 +165,10 @@ class WorkListWindowTest : public QObject {
     QTemporaryDir dir;
     Touch(dir.filePath("a.txt"));
     TFmainVLS window({});
-    QTest::mouseClick(window.RadioWipe, Qt::LeftButton);
+    QTest::mouseClick(Find<QRadioButton>(window, "RadioWipe"), Qt::LeftButton);
     window.FileDrag1Drop({dir.filePath("a.txt"), dir.path()});
     for (int row = 0; row < 2; ++row) {
-      const QVariant icon = window.filesModel->index(row, 0).data(Qt::DecorationRole);
+      const QVariant icon = WorkListOf(window).index(row, 0).data(Qt::DecorationRole);
       QVERIFY(!icon.value<QIcon>().isNull());
     }
   }
@@ -181,21 +183,21 @@ class WorkListWindowTest : public QObject {
     std::fputs("abc", raw);
     std::fclose(raw);
     TFmainVLS window({});
-    QTest::mouseClick(window.RadioWipe, Qt::LeftButton);
+    QTest::mouseClick(Find<QRadioButton>(window, "RadioWipe"), Qt::LeftButton);
     QMimeData mime;
     mime.setUrls({QUrl::fromEncoded("file://" + name.toPercentEncoding("/"))});
     QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(&window, &enter);
     QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(&window, &drop);
-    QCOMPARE(window.filesModel->Count(), 1);
-    QCOMPARE(window.filesModel->PathAt(0), name.toStdString());
-    QCOMPARE(window.filesModel->SizeAt(0), 3);
+    QCOMPARE(WorkListOf(window).Count(), 1);
+    QCOMPARE(WorkListOf(window).PathAt(0), name.toStdString());
+    QCOMPARE(WorkListOf(window).SizeAt(0), 3);
 
     // Qt's listing leaves the name out of the file list; the status line says so.
     Touch(dir.filePath("plain.txt"));
     ShowFolder(window, dir.path(), 1);
-    QTRY_VERIFY(window.HintLb->text().startsWith("Not listed here: 1 file(s)"));
+    QTRY_VERIFY(Find<QLabel>(window, "HintLb")->text().startsWith("Not listed here: 1 file(s)"));
   }
 
   void addAllShowsItIsBusyBeforeItWalks() {
@@ -206,10 +208,10 @@ class WorkListWindowTest : public QObject {
     ShowFolder(window, empty.path(), 0);
     PaintLog painted(window);
     TAsk::SetNextAnswer(kAnswerNo);
-    window.Btn_AddALLClick();
+    Find<QPushButton>(window, "AddALL")->click();
     QVERIFY2(painted.seen.contains("Browsing Directories..."), qPrintable(painted.seen.join('|')));
     QVERIFY2(painted.seen.contains("busy"), qPrintable(painted.seen.join('|')));
-    QVERIFY(window.LedReady->isOn());
+    QVERIFY(Find<LedLamp>(window, "LedReady")->isOn());
   }
 
   void addAllFollowsTheModeRules() {
@@ -219,23 +221,23 @@ class WorkListWindowTest : public QObject {
     TFmainVLS window({});
     ShowFolder(window, dir.path(), 4);
     TAsk::SetNextAnswer(kAnswerNo);
-    window.Btn_AddALLClick();
+    Find<QPushButton>(window, "AddALL")->click();
     QStringList rows = Rows(window);
     rows.sort();
     QCOMPARE(rows, QStringList({"a.txt", "d.as1"}));
-    QVERIFY(window.LedReady->isOn());
+    QVERIFY(Find<LedLamp>(window, "LedReady")->isOn());
 
     // Wipe with a filter whose description names no known kind adds nothing.
-    QTest::mouseClick(window.RadioWipe, Qt::LeftButton);
+    QTest::mouseClick(Find<QRadioButton>(window, "RadioWipe"), Qt::LeftButton);
     window.SetFilterText("Odd files|*.*");
     TAsk::SetNextAnswer(kAnswerYes);
-    window.Btn_AddALLClick();
-    QCOMPARE(window.filesModel->Count(), 0);
+    Find<QPushButton>(window, "AddALL")->click();
+    QCOMPARE(WorkListOf(window).Count(), 0);
 
     TAsk::SetNextAnswer(kAnswerCancel);
     window.SetFilterText(DefaultFilterText);
-    window.Btn_AddALLClick();
-    QCOMPARE(window.filesModel->Count(), 0);
+    Find<QPushButton>(window, "AddALL")->click();
+    QCOMPARE(WorkListOf(window).Count(), 0);
   }
 
   // Drops on the viewer and launcher pages: ViewerWindow_test, LauncherWindow_test.
@@ -244,7 +246,7 @@ class WorkListWindowTest : public QObject {
     Touch(dir.filePath("x.jpg"));
     Touch(dir.filePath("y.vlp"));
     TFmainVLS window({});
-    QTest::mouseClick(window.RadioDecrypt, Qt::LeftButton);
+    QTest::mouseClick(Find<QRadioButton>(window, "RadioDecrypt"), Qt::LeftButton);
     window.FileDrag1Drop({dir.filePath("x.jpg"), dir.filePath("y.vlp")});
     QCOMPARE(Rows(window), QStringList({"y.vlp"}));
   }
@@ -256,27 +258,27 @@ class WorkListWindowTest : public QObject {
     TFmainVLS window({});
     ShowFolder(window, dir.path(), 2);
     SelectInFileList(window, {"a.txt", "b.txt"});
-    window.Btn_AddClick();
+    Find<QPushButton>(window, "Add")->click();
     SetNextPasswordAnswer("first password");
-    window.ButtOkClick();
+    Find<QPushButton>(window, "ButtOk")->click();
     QVERIFY(QFile::exists(dir.filePath("a.vld")));
     QVERIFY(!QFile::exists(dir.filePath("a.txt")));
-    QCOMPARE(window.filesModel->Count(), 0);
+    QCOMPARE(WorkListOf(window).Count(), 0);
     QVERIFY(KeyString.empty());
-    QVERIFY(window.LedReady->isOn());
-    QVERIFY(window.ButtOk->isHidden());
+    QVERIFY(Find<LedLamp>(window, "LedReady")->isOn());
+    QVERIFY(Find<QPushButton>(window, "ButtOk")->isHidden());
 
     // A third container under another password.
     Touch(dir.filePath("c.txt"), "charlie");
     window.FileDrag1Drop({dir.filePath("c.txt")});
     SetNextPasswordAnswer("other password");
-    window.ButtOkClick();
+    Find<QPushButton>(window, "ButtOk")->click();
 
-    QTest::mouseClick(window.RadioDecrypt, Qt::LeftButton);
+    QTest::mouseClick(Find<QRadioButton>(window, "RadioDecrypt"), Qt::LeftButton);
     window.FileDrag1Drop({dir.filePath("a.vld"), dir.filePath("b.vld"), dir.filePath("c.vld")});
-    QCOMPARE(window.filesModel->Count(), 3);
+    QCOMPARE(WorkListOf(window).Count(), 3);
     SetNextPasswordAnswer("first password");
-    window.ButtOkClick();
+    Find<QPushButton>(window, "ButtOk")->click();
     QCOMPARE(messages_.last(), QString("2 files decrypted, 1 files with wrong key."));
     QFile a(dir.filePath("a.txt"));
     QVERIFY(a.open(QIODevice::ReadOnly));
@@ -288,25 +290,25 @@ class WorkListWindowTest : public QObject {
     // A cancelled password leaves the list as it was.
     window.FileDrag1Drop({dir.filePath("c.vld")});
     SetNextPasswordCancel();
-    window.ButtOkClick();
-    QCOMPARE(window.filesModel->Count(), 1);
+    Find<QPushButton>(window, "ButtOk")->click();
+    QCOMPARE(WorkListOf(window).Count(), 1);
   }
 
   void aWipeBatchNamesTheFileItCouldNotWipe() {
     QTemporaryDir dir;
     Touch(dir.filePath("a.txt"));
     TFmainVLS window({});
-    QTest::mouseClick(window.RadioWipe, Qt::LeftButton);
+    QTest::mouseClick(Find<QRadioButton>(window, "RadioWipe"), Qt::LeftButton);
     window.FileDrag1Drop({dir.filePath("a.txt"), dir.filePath("vanished.txt")});
-    QCOMPARE(window.filesModel->Count(), 2);
+    QCOMPARE(WorkListOf(window).Count(), 2);
     TAsk::SetNextAnswer(kAnswerYes);
-    window.ButtOkClick();
+    Find<QPushButton>(window, "ButtOk")->click();
     QVERIFY(!QFile::exists(dir.filePath("a.txt")));
     QCOMPARE(messages_.size(), 2);
     QVERIFY(messages_[0].contains("vanished.txt"));
     QCOMPARE(messages_[1], QString("1 files wiped."));
-    QCOMPARE(window.filesModel->Count(), 0);
-    QVERIFY(window.LedReady->isOn());
+    QCOMPARE(WorkListOf(window).Count(), 0);
+    QVERIFY(Find<LedLamp>(window, "LedReady")->isOn());
   }
 };
 

@@ -12,9 +12,11 @@
 #include "app/widgets/MainWindow.h"
 #include "app/widgets/MessageBoxes.h"
 #include "imaging/widgets/PMultiMedia.h"
+#include "support/WindowTestSupport.h"
 #include "viewing/widgets/WindowView.h"
 
 using namespace vls;
+using namespace vls::test;
 
 class WindowViewTest : public QObject {
   Q_OBJECT
@@ -70,19 +72,19 @@ class WindowViewTest : public QObject {
 
   void doubleClicksOpenOneWindowPerPicture() {
     TFmainVLS main({});
-    main.View_PMultiMedia1->SetPicture(Picture(200, 100));
-    main.View_Maximize->setEnabled(true);
-    emit main.View_PMultiMedia1->OnDblClick();
+    Find<TPMultiMedia>(main, "View_PMultiMedia1")->SetPicture(Picture(200, 100));
+    Find<QPushButton>(main, "View_Maximize")->setEnabled(true);
+    emit Find<TPMultiMedia>(main, "View_PMultiMedia1")->OnDblClick();
     QCOMPARE(OpenWindows().size(), 1);
     QPointer<TWindowView> first = OpenWindows().first();
     QCOMPARE(first->MultiMedia1->Picture().size(), QSize(200, 100));
-    QVERIFY(!main.View_Maximize->isEnabled());
-    emit main.View_PMultiMedia1->OnDblClick();
+    QVERIFY(!Find<QPushButton>(main, "View_Maximize")->isEnabled());
+    emit Find<TPMultiMedia>(main, "View_PMultiMedia1")->OnDblClick();
     QCOMPARE(OpenWindows().size(), 1);
 
     // "&Window" opens any number; closing one leaves the others.
-    main.View_Maximize->setEnabled(true);
-    main.View_Maximize->click();
+    Find<QPushButton>(main, "View_Maximize")->setEnabled(true);
+    Find<QPushButton>(main, "View_Maximize")->click();
     QCOMPARE(OpenWindows().size(), 2);
     QPointer<TWindowView> second =
         OpenWindows().first() == first ? OpenWindows().last() : OpenWindows().first();
@@ -90,7 +92,7 @@ class WindowViewTest : public QObject {
     QTRY_VERIFY(first.isNull());
     QVERIFY(!second.isNull());
     // The window keeps its copy when the viewer's picture goes.
-    main.View_PMultiMedia1->SetPicture(QImage());
+    Find<TPMultiMedia>(main, "View_PMultiMedia1")->SetPicture(QImage());
     QCOMPARE(second->MultiMedia1->Picture().size(), QSize(200, 100));
     second->close();
   }
