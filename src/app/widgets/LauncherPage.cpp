@@ -86,6 +86,11 @@ void LauncherPage::Launch(const QString& path) {
   flow_.Launch(PathBytes(path));
 }
 
+void LauncherPage::LaunchDropped(const QStringList& paths) {
+  for (const QString& path : ContainersAmong(paths, "VLD"))
+    Launch(path);
+}
+
 void LauncherPage::OpenNamed(const QString& path) {
   host_.SetFilterText("EnCrypted Data(*.VLD)|*.VLD");
   Launch(path);

@@ -32,6 +32,8 @@ class LauncherPage : public QWidget, private LauncherWindow {
   void Reset();
   // Restores the container and offers the file to its program.
   void Launch(const QString& path);
+  // Dropped files: the containers of data among them (ContainersAmong).
+  void LaunchDropped(const QStringList& paths);
   // The container named on the command line: the list shows containers of
   // data, and the container is launched.
   void OpenNamed(const QString& path);

@@ -1,5 +1,6 @@
 #include "app/widgets/PageParts.h"
 
+#include <QFileInfo>
 #include <QPushButton>
 
 #include "app/widgets/MessageBoxes.h"
@@ -21,6 +22,15 @@ void SetUpPicture(TPMultiMedia& control, PictureMessages& messages) {
   control.SetImageDither(true);
   control.SetImageReadRes(LoadResolution::AutoMatic);
   control.SetMessages(&messages);
+}
+
+QStringList ContainersAmong(const QStringList& dropped, const QString& extension) {
+  QStringList containers;
+  for (const QString& path : dropped.mid(0, 5)) {
+    if (QFileInfo(path).suffix().compare(extension, Qt::CaseInsensitive) == 0)
+      containers << path;
+  }
+  return containers;
 }
 
 void WindowPictureMessages::ShowError(const QString& text) {

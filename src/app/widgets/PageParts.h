@@ -4,6 +4,7 @@
 // loads report through.
 
 #include <QString>
+#include <QStringList>
 
 #include "imaging/widgets/PMultiMedia.h"
 
@@ -18,6 +19,10 @@ QPushButton* PageButton(const QString& text, const char* name, const QString& hi
 // Black, fitted with its proportions kept, dithered, read at the screen's
 // resolution; failed loads are told through messages.
 void SetUpPicture(TPMultiMedia& control, PictureMessages& messages);
+
+// What a drop on the viewer or the launcher page opens: of the first five
+// files dropped, those with the extension ("VLP"), in any case.
+QStringList ContainersAmong(const QStringList& dropped, const QString& extension);
 
 // Failed picture loads told in the message boxes of the page's window.
 class WindowPictureMessages : public PictureMessages {

@@ -1,5 +1,6 @@
 #include "app/widgets/StatusBar.h"
 
+#include <QApplication>
 #include <QHBoxLayout>
 
 #include "app/widgets/StatusControls.h"
@@ -71,9 +72,18 @@ void StatusBar::RepaintGauge() {
   gauge_->repaint();
 }
 
-void StatusBar::SetLamps(bool busy) {
+void StatusBar::SetBusy(bool busy) {
   busy_->setOn(busy);
   ready_->setOn(!busy);
+  // The hourglass is pushed once and taken off once, however often a long
+  // operation says busy or ready, so no other cursor is ever taken off.
+  if (busy == hourglass_)
+    return;
+  hourglass_ = busy;
+  if (busy)
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+  else
+    QApplication::restoreOverrideCursor();
 }
 
 }  // namespace vls

@@ -29,14 +29,16 @@ class StatusBar : public QWidget {
   void ShowGauge(bool shown);
   void RepaintGauge();
 
-  // Busy lights the red lamp, ready the green one.
-  void SetLamps(bool busy);
+  // Busy lights the red lamp and shows the hourglass; ready lights the
+  // green lamp and takes the hourglass off.
+  void SetBusy(bool busy);
 
  private:
   StatusLine* hint_;
   BarGauge* gauge_;
   LedLamp* ready_;
   LedLamp* busy_;
+  bool hourglass_ = false;
 };
 
 }  // namespace vls

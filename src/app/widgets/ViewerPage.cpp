@@ -115,14 +115,16 @@ void ViewerPage::ViewClicked(const QString& path) {
   host_.FocusFileList();
 }
 
-void ViewerPage::ViewDropped(const QString& path, bool one_of_several) {
-  keys_.Use();
-  View(path, ViewTarget::Viewer);
-  if (one_of_several && !KeyString.empty()) {
-    OpenWindow();
-    window_button_->setEnabled(false);
-    full_->setEnabled(true);
-    delete_->setEnabled(true);
+void ViewerPage::ViewDropped(const QStringList& paths) {
+  for (const QString& path : ContainersAmong(paths, "VLP")) {
+    keys_.Use();
+    View(path, ViewTarget::Viewer);
+    if (paths.size() > 1 && !KeyString.empty()) {
+      OpenWindow();
+      window_button_->setEnabled(false);
+      full_->setEnabled(true);
+      delete_->setEnabled(true);
+    }
   }
 }
 

@@ -52,9 +52,9 @@ class ViewerPage : public QWidget, private ViewerWindow, private PictureShow {
   ViewerFlow& Flow() { return flow_; }
   // A click on a container in the file list: the key counts as used.
   void ViewClicked(const QString& path);
-  // A dropped container; each picture of several dropped at once gets a
-  // picture window of its own.
-  void ViewDropped(const QString& path, bool one_of_several);
+  // Dropped files: the containers among them (ContainersAmong) are viewed;
+  // each picture of several dropped at once gets a window of its own.
+  void ViewDropped(const QStringList& paths);
   // The container named on the command line: the list shows pictures, and a
   // still picture opens in a window of its own too.
   void OpenNamed(const QString& path);
