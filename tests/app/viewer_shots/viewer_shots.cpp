@@ -5,7 +5,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QFileSystemModel>
 #include <QLabel>
 #include <QListView>
 #include <QPixmap>
@@ -21,6 +20,7 @@
 #include "cipher/Cipher.h"
 #include "protect/Container.h"
 #include "protect/ProtectState.h"
+#include "support/WindowTestSupport.h"
 #include "viewing/widgets/PasswordDialogs.h"
 
 namespace {
@@ -59,27 +59,19 @@ int main(int argc, char** argv) {
           : MakeContainer(folder.path(), "pictures/bmpsuite/rgb24.bmp", "rgb.bmp");
 
   vls::TFmainVLS window({});
-  window.findChild<QTabWidget*>("TabNotebook1")->setCurrentIndex(vls::kPageViewer);
-  auto* list = window.findChild<QListView*>("FileListBox1");
-  auto* files = qobject_cast<QFileSystemModel*>(list->model());
-  window.SetFileListFolder(folder.path());
-  if (!QTest::qWaitFor([&] { return files->rowCount(list->rootIndex()) == 3; }, 5000)) {
-    // Read the folder again, as going elsewhere and back does.
-    window.SetFileListFolder(QDir::rootPath());
-    window.SetFileListFolder(folder.path());
-  }
+  vls::test::ShowPage(window, vls::kPageViewer);
   window.move(20, 20);
   window.resize(640, 440);
   window.show();
-  if (!QTest::qWaitForWindowExposed(&window))
+  if (!QTest::qWaitForWindowExposed(&window) || !vls::test::ListFolder(window, folder.path(), 3))
     return 1;
-  const QModelIndex row = files->index(shown);
   vls::SetNextPasswordAnswer("open sesame");
-  QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(row).center());
+  if (!vls::test::ClickFile(window, shown))
+    return 1;
   QTest::qWait(gif ? 700 : 300);  // a few frames into the animation
   const QPixmap capture = window.screen()->grabWindow(window.winId());
   if (!capture.save(QString::fromLocal8Bit(argv[2])))
     return 1;
-  std::printf("%s: %s\n", argv[2], qPrintable(window.findChild<QLabel*>("HintLb")->text()));
+  std::printf("%s: %s\n", argv[2], qPrintable(vls::test::StatusText(window)));
   return 0;
 }

@@ -54,7 +54,7 @@ class LauncherWindowTest : public QObject {
   QString record_;  // what the recording program was given, one path a line
 
   static void OpenLauncher(TFmainVLS& window, const QString& folder) {
-    Find<QTabWidget>(window, "TabNotebook1")->setCurrentIndex(kPageLauncher);
+    ShowPage(window, kPageLauncher);
     QVERIFY(
         ListFolder(window, folder, QDir(folder).entryList({"*.vld", "*.vlp"}, QDir::Files).size()));
     window.show();
@@ -163,8 +163,7 @@ class LauncherWindowTest : public QObject {
     TAsk::SetNextAnswer(kAnswerYes);
     QVERIFY(ClickFile(window, kept));
     QCOMPARE(AskQuestion, QString("No program is associated with data.orphan. Keep it?"));
-    QCOMPARE(Find<QLabel>(window, "HintLb")->text(),
-             QString("No program is associated with data.orphan"));
+    QCOMPARE(StatusText(window), QString("No program is associated with data.orphan"));
     TAsk::SetNextAnswer(kAnswerNo);
     QVERIFY(ClickFile(window, wiped));
     QCOMPARE(Entries(folder.path()), QStringList({"data.orphan", "data.vld", "other.vld"}));
@@ -183,7 +182,7 @@ class LauncherWindowTest : public QObject {
     QCOMPARE(messages_, QStringList("BAD KEY! " + container));
     QVERIFY(KeyString.empty());
     for (const char* name : {"ButKeyOff", "GaugeKey", "ButKeyOff2", "GaugeKey2"}) {
-      QVERIFY2(window.findChild<QWidget*>(name)->isHidden(), name);
+      QVERIFY2(Find<QWidget>(window, name)->isHidden(), name);
     }
     QVERIFY(!KeyTimerOf(window).isActive());
     QCOMPARE(Entries(folder.path()), QStringList("report.vld"));

@@ -25,9 +25,7 @@
 #include "app/widgets/HelpWindow.h"
 #include "app/widgets/MainWindow.h"
 #include "app/widgets/MessageBoxes.h"
-#include "app/widgets/StatusBar.h"
 #include "app/widgets/StatusControls.h"
-#include "app/widgets/WindowFeedback.h"
 #include "cipher/Cipher.h"
 #include "protect/widgets/Ask.h"
 #include "support/WindowTestSupport.h"
@@ -43,15 +41,32 @@ class MainWindowTest : public QObject {
   QStringList messages_;
 
   static QStringList ShownNames(TFmainVLS& window) {
+    auto* list = Find<QListView>(window, "FileListBox1");
+    const QFileSystemModel& files = FileModelOf(window);
     QStringList names;
-    const QModelIndex root = Find<QListView>(window, "FileListBox1")->rootIndex();
-    for (int row = 0; row < FileModelOf(window).rowCount(root); ++row) {
-      const QModelIndex index = FileModelOf(window).index(row, 0, root);
-      if (!Find<QListView>(window, "FileListBox1")->isRowHidden(row))
-        names << FileModelOf(window).fileName(index);
+    const QModelIndex root = list->rootIndex();
+    for (int row = 0; row < files.rowCount(root); ++row) {
+      if (!list->isRowHidden(row))
+        names << files.fileName(files.index(row, 0, root));
     }
     names.sort();
     return names;
+  }
+
+  // The descriptions of the default filter list, in order.
+  static QStringList DefaultFilterEntries() {
+    const QStringList parts = QString(DefaultFilterText).split('|');
+    QStringList descriptions;
+    for (int i = 0; i < parts.size(); i += 2)
+      descriptions << parts[i];
+    return descriptions;
+  }
+
+  static QStringList Entries(QComboBox* combo) {
+    QStringList entries;
+    for (int i = 0; i < combo->count(); ++i)
+      entries << combo->itemText(i);
+    return entries;
   }
 
  private slots:
@@ -83,10 +98,11 @@ class MainWindowTest : public QObject {
     QVERIFY(!KeyTimerOf(window).isActive());
     auto* combo = Find<QComboBox>(window, "FilterComboBox1");
     QCOMPARE(combo->count(), 8);
+    QCOMPARE(Entries(combo), DefaultFilterEntries());
     QCOMPARE(combo->currentText(), QString("All Files (*.*)"));
     QCOMPARE(window.FileListMask(), QString("*.*"));
-    auto* headers = &WorkListOf(window);
-    QCOMPARE(headers->headerData(3, Qt::Horizontal).toString(), QString("Full Path Name"));
+    QCOMPARE(WorkListOf(window).headerData(3, Qt::Horizontal).toString(),
+             QString("Full Path Name"));
   }
 
   void pagesAndModesSetTheirFiltersAndResetEverything() {
@@ -95,12 +111,14 @@ class MainWindowTest : public QObject {
     auto* combo = Find<QComboBox>(window, "FilterComboBox1");
 
     // Rows, a key and OK from an earlier mode never survive a switch.
-    WorkListOf(window).AddEntry(QCoreApplication::applicationFilePath(), WorkMode::Encrypt);
-    Find<QPushButton>(window, "ButtOk")->show();
+    window.FileDrag1Drop({QCoreApplication::applicationFilePath()});
+    QCOMPARE(WorkListOf(window).Count(), 1);
+    auto* ok = Find<QPushButton>(window, "ButtOk");
+    QVERIFY(!ok->isHidden());
     KeyString.Set("armed key");
     tabs->setCurrentIndex(kPageViewer);
     QCOMPARE(WorkListOf(window).Count(), 0);
-    QVERIFY(Find<QPushButton>(window, "ButtOk")->isHidden());
+    QVERIFY(ok->isHidden());
     QVERIFY(KeyString.empty());
     QCOMPARE(combo->currentText(), QString("EnCrypted Pics(*.VLP)"));
     QCOMPARE(window.FileListMask(), QString("*.VLP"));
@@ -113,6 +131,7 @@ class MainWindowTest : public QObject {
 
     tabs->setCurrentIndex(kPageCrypt);
     QVERIFY(!KeyTimerOf(window).isActive());
+    QCOMPARE(Entries(combo), DefaultFilterEntries());
     QCOMPARE(combo->currentText(), QString("All Files (*.*)"));
     QCOMPARE(window.FileListMask(), QString("*.*"));
 
@@ -120,40 +139,43 @@ class MainWindowTest : public QObject {
     combo->setCurrentIndex(2);
     emit combo->activated(2);
     QCOMPARE(window.FileListMask(), QString("*.JPG"));
-    QTest::mouseClick(Find<QRadioButton>(window, "RadioWipe"), Qt::LeftButton);
+    QVERIFY(Click(window, "RadioWipe"));
     QCOMPARE(window.FileListMask(), QString("*.JPG"));
     QCOMPARE(combo->currentText(), QString("JPEG (*.jpg)"));
 
     // Decrypt -> Encrypt brings the default list back with "*.*".
-    QTest::mouseClick(Find<QRadioButton>(window, "RadioDecrypt"), Qt::LeftButton);
+    QVERIFY(Click(window, "RadioDecrypt"));
     QCOMPARE(window.FileListMask(), QString("*.VLP;*.VLD"));
     QCOMPARE(combo->currentText(), QString("EnCrypted Files(*.VLP,*.VLD)"));
-    QTest::mouseClick(Find<QRadioButton>(window, "RadioEncrypt"), Qt::LeftButton);
+    QVERIFY(Click(window, "RadioEncrypt"));
     QCOMPARE(window.FileListMask(), QString("*.*"));
 
-    QTest::mouseClick(Find<QRadioButton>(window, "RadioSlide"), Qt::LeftButton);
+    QVERIFY(Click(window, "RadioSlide"));
     QCOMPARE(window.FileListMask(), QString("*.VLP"));
     QVERIFY(Find<QCheckBox>(window, "PreviewCheck")->isHidden());
   }
 
   void onlyARealChangeOfModeEmptiesTheList() {
     TFmainVLS window({});
-    WorkListOf(window).AddEntry(QCoreApplication::applicationFilePath(), WorkMode::Encrypt);
-    QTest::mouseClick(Find<QRadioButton>(window, "RadioEncrypt"), Qt::LeftButton);
+    window.FileDrag1Drop({QCoreApplication::applicationFilePath()});
+    QVERIFY(Click(window, "RadioEncrypt"));
     QCOMPARE(WorkListOf(window).Count(), 1);
-    QTest::mouseClick(Find<QRadioButton>(window, "RadioWipe"), Qt::LeftButton);
+    QVERIFY(Click(window, "RadioWipe"));
     QCOMPARE(WorkListOf(window).Count(), 0);
   }
 
   void thePreviewFollowsTheModes() {
     TFmainVLS window({});
     window.show();
-    Find<QCheckBox>(window, "PreviewCheck")->setChecked(true);
-    QVERIFY(Find<QGroupBox>(window, "Viewer1")->isVisible());
-    QTest::mouseClick(Find<QRadioButton>(window, "RadioDecrypt"), Qt::LeftButton);
-    QVERIFY(!Find<QGroupBox>(window, "Viewer1")->isVisible());
-    QTest::mouseClick(Find<QRadioButton>(window, "RadioEncrypt"), Qt::LeftButton);
-    QVERIFY(Find<QGroupBox>(window, "Viewer1")->isVisible());
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    auto* preview = Find<QGroupBox>(window, "Viewer1");
+    QVERIFY(Click(window, "PreviewCheck"));
+    QVERIFY(Find<QCheckBox>(window, "PreviewCheck")->isChecked());
+    QVERIFY(preview->isVisible());
+    QVERIFY(Click(window, "RadioDecrypt"));
+    QVERIFY(!preview->isVisible());
+    QVERIFY(Click(window, "RadioEncrypt"));
+    QVERIFY(preview->isVisible());
     QVERIFY(Find<QCheckBox>(window, "PreviewCheck")->isVisible());
   }
 
@@ -168,9 +190,9 @@ class MainWindowTest : public QObject {
     // The model reads the folder on its own thread.
     QTRY_COMPARE_WITH_TIMEOUT(ShownNames(window),
                               QStringList({"a.vlp", "b.VLP", "c.Vld", "d.txt", "noext"}), 10000);
-    Find<QTabWidget>(window, "TabNotebook1")->setCurrentIndex(kPageViewer);
+    ShowPage(window, kPageViewer);
     QTRY_COMPARE_WITH_TIMEOUT(ShownNames(window), QStringList({"a.vlp", "b.VLP"}), 10000);
-    Find<QTabWidget>(window, "TabNotebook1")->setCurrentIndex(kPageLauncher);
+    ShowPage(window, kPageLauncher);
     QTRY_COMPARE_WITH_TIMEOUT(ShownNames(window), QStringList({"a.vlp", "b.VLP", "c.Vld"}), 10000);
   }
 
@@ -194,10 +216,10 @@ class MainWindowTest : public QObject {
       messages_.clear();
       TFmainVLS window(c.arguments);
       window.FormActivate();
-      QCOMPARE(Find<QLabel>(window, "HintLb")->text(), c.status);
+      QCOMPARE(StatusText(window), c.status);
       Find<QLabel>(window, "HintLb")->clear();
       window.FormActivate();  // coming back to the window repeats nothing
-      QCOMPARE(Find<QLabel>(window, "HintLb")->text(), QString());
+      QCOMPARE(StatusText(window), QString());
       QCOMPARE(window.CurrentPage(), c.page);
       if (c.opened.isEmpty()) {
         QVERIFY(messages_.isEmpty());
@@ -260,7 +282,8 @@ class MainWindowTest : public QObject {
     QCOMPARE(HelpTopicOf(1090), QString("launcher.html"));
     TFmainVLS window({});
     messages_.clear();
-    QTest::mouseClick(Find<QPushButton>(window, "View_Butthelp"), Qt::LeftButton);
+    ShowPage(window, kPageViewer);
+    QVERIFY(Click(window, "View_Butthelp"));
     if (HelpFolder().isEmpty()) {
       QCOMPARE(messages_.size(), 1);
     } else {
@@ -278,50 +301,67 @@ class MainWindowTest : public QObject {
   void anArmedKeyDrainsOnTheWindowAndEndsOnPutTheKeyOff() {
     TFmainVLS window({});
     window.show();
-    Find<QTabWidget>(window, "TabNotebook1")->setCurrentIndex(kPageLauncher);
+    ShowPage(window, kPageLauncher);
     KeyString.Set("armed key");
     window.keys().ArmLauncher();
+    auto* gauge = Find<QProgressBar>(window, "GaugeKey2");
     QVERIFY(Find<QToolButton>(window, "ButKeyOff2")->isVisible());
-    QCOMPARE(Find<QProgressBar>(window, "GaugeKey2")->value(), 6);
+    QCOMPARE(gauge->value(), 6);
     window.keys().Timer1Timer();
     window.keys().Timer1Timer();
-    QCOMPARE(Find<QProgressBar>(window, "GaugeKey2")->value(), 4);
+    QCOMPARE(gauge->value(), 4);
     QVERIFY(!KeyString.empty());
     Find<QLabel>(window, "HintLb")->setText("picture.jpg 640x480 100 bytes");
-    QTest::mouseClick(Find<QToolButton>(window, "ButKeyOff2"), Qt::LeftButton);
+    QVERIFY(Click(window, "ButKeyOff2"));
     QVERIFY(KeyString.empty());
     QVERIFY(Find<QToolButton>(window, "ButKeyOff2")->isHidden());
     QVERIFY(Find<QProgressBar>(window, "GaugeKey")->isHidden());
-    QCOMPARE(Find<QLabel>(window, "HintLb")->text(), QString());
+    QCOMPARE(StatusText(window), QString());
     QVERIFY(KeyTimerOf(window).isActive());
   }
 
+  // A wipe asks, names each file on the status line, moves and colours the
+  // gauge and reports what it could not wipe, all through the window.
   void theFileRoutinesReachTheWindowThroughItsFeedback() {
+    QTemporaryDir folder;
+    const QString plain = folder.filePath("report\tdoc.txt");  // the tab shows as "\t"
+    QVERIFY(WriteBytes(plain, "old words"));
     TFmainVLS window({});
-    WindowFeedback feedback(*Find<StatusBar>(window, "StatusPn"), window);
-    feedback.SetGaugeColor(GaugeColor::Red);
-    feedback.SetGaugePosition(35);
-    QCOMPARE(Find<BarGauge>(window, "Gauge1")->barColor(), QColor(Qt::red));
-    QCOMPARE(Find<BarGauge>(window, "Gauge1")->value(), 35);
-    feedback.SetStatus("report.doc");
-    QCOMPARE(Find<QLabel>(window, "HintLb")->text(), QString("report.doc"));
+    QVERIFY(Click(window, "RadioWipe"));
+    auto* gauge = Find<BarGauge>(window, "Gauge1");
+    QStringList seen;  // the status line each time the gauge moves
+    connect(gauge, &QProgressBar::valueChanged, gauge,
+            [&](int value) { seen << QString("%1 %2").arg(value).arg(StatusText(window)); });
+    window.FileDrag1Drop({plain, folder.filePath("vanished.txt")});
+
     TAsk::SetNextAnswer(kAnswerNo);
-    QCOMPARE(feedback.Ask("letter.doc exists. Replace?"), kAnswerNo);
+    QVERIFY(Click(window, "ButtOk"));
+    QCOMPARE(AskQuestion, QString("DELETE THE FILES ?"));
+    QVERIFY(QFile::exists(plain));
+    QVERIFY(seen.isEmpty());
+
     messages_.clear();
-    feedback.ShowError("Error during encryption of /x");
-    QCOMPARE(messages_, QStringList{"Error during encryption of /x"});
+    TAsk::SetNextAnswer(kAnswerYes);
+    QVERIFY(Click(window, "ButtOk"));
+    QVERIFY(!QFile::exists(plain));
+    QVERIFY2(seen.contains("100 report\\tdoc.txt"), qPrintable(seen.join('|')));
+    QCOMPARE(gauge->value(), 0);
+    QCOMPARE(gauge->barColor(), QColor(Qt::red));
+    QCOMPARE(messages_.size(), 2);
+    QVERIFY2(messages_[0].startsWith("These files could not be wiped:") &&
+                 messages_[0].contains("vanished.txt"),
+             qPrintable(messages_[0]));
   }
 
   void upOneLevelStopsAtTheTop() {
     TFmainVLS window({});
-    Find<QTreeView>(window, "PTShellTree1")->setCurrentIndex(FolderModelOf(window).index("/"));
-    Find<QToolButton>(window, "UpOneLevelBtn")->click();
-    QCOMPARE(
-        FolderModelOf(window).filePath(Find<QTreeView>(window, "PTShellTree1")->currentIndex()),
-        QString("/"));
-    Find<QTreeView>(window, "PTShellTree1")
-        ->setCurrentIndex(FolderModelOf(window).index(QDir::tempPath()));
-    Find<QToolButton>(window, "UpOneLevelBtn")->click();
+    auto* tree = Find<QTreeView>(window, "PTShellTree1");
+    const QFileSystemModel& folders = FolderModelOf(window);
+    tree->setCurrentIndex(folders.index("/"));
+    QVERIFY(Click(window, "UpOneLevelBtn"));
+    QCOMPARE(folders.filePath(tree->currentIndex()), QString("/"));
+    tree->setCurrentIndex(folders.index(QDir::tempPath()));
+    QVERIFY(Click(window, "UpOneLevelBtn"));
     QCOMPARE(window.FileListFolder(), QString("/"));
   }
 };

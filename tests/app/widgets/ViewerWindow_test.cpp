@@ -80,7 +80,7 @@ class ViewerWindowTest : public QObject {
   // The window on the "&Viewer" page, showing folder.
   static void OpenViewer(TFmainVLS& window, const QString& folder, int page = kPageViewer) {
     // Every file the page's mask lets through is listed before anything is clicked.
-    Find<QTabWidget>(window, "TabNotebook1")->setCurrentIndex(page);
+    ShowPage(window, page);
     const QStringList masks = page == kPageViewer ? QStringList("*.vlp") : QStringList("*");
     QVERIFY(ListFolder(window, folder, QDir(folder).entryList(masks, QDir::Files).size()));
     window.show();
@@ -89,9 +89,12 @@ class ViewerWindowTest : public QObject {
 
   static QString TempFolderText() { return PathText(TempFolder); }
 
+  static TPMultiMedia* Pane(TFmainVLS& window) {
+    return Find<TPMultiMedia>(window, "View_PMultiMedia1");
+  }
+
   static bool PaneEmpty(TFmainVLS& window) {
-    return Find<TPMultiMedia>(window, "View_PMultiMedia1")->Picture().isNull() &&
-           Find<TPMultiMedia>(window, "View_PMultiMedia1")->isVisible() &&
+    return Pane(window)->Picture().isNull() && Pane(window)->isVisible() &&
            Find<TGIFImage>(window, "GIFImage1")->isHidden();
   }
 
@@ -135,10 +138,9 @@ class ViewerWindowTest : public QObject {
 
     SetNextPasswordAnswer(kKey);
     QVERIFY(ClickFile(window, beach));
-    QCOMPARE(Find<TPMultiMedia>(window, "View_PMultiMedia1")->PictureWidth(), 640);
-    QVERIFY(Find<TPMultiMedia>(window, "View_PMultiMedia1")->isVisible());
-    QCOMPARE(Find<QLabel>(window, "HintLb")->text(),
-             QString("beach.jpg 640x480 %1 bytes").arg(jpeg.size()));
+    QCOMPARE(Pane(window)->PictureWidth(), 640);
+    QVERIFY(Pane(window)->isVisible());
+    QCOMPARE(StatusText(window), QString("beach.jpg 640x480 %1 bytes").arg(jpeg.size()));
     QVERIFY(ButtonsEnabled(window, true, true, true));
     QVERIFY(Find<LedLamp>(window, "LedReady")->isOn());
     QVERIFY(QApplication::overrideCursor() == nullptr);
@@ -154,7 +156,7 @@ class ViewerWindowTest : public QObject {
     // The armed key opens the next file without asking: a dialog would be cancelled.
     SetNextPasswordCancel();
     QVERIFY(ClickFile(window, bricks));
-    QCOMPARE(Find<QLabel>(window, "HintLb")->text(), QString("bricks.bmp 127x64 9254 bytes"));
+    QCOMPARE(StatusText(window), QString("bricks.bmp 127x64 9254 bytes"));
     QCOMPARE(window.CurrentViewerFile(), bricks);
     ClearNextPasswordAnswer();
     QCOMPARE(Entries(TempFolderText()), QStringList());
@@ -172,13 +174,13 @@ class ViewerWindowTest : public QObject {
     QVERIFY(KeyString.empty());
     QVERIFY(PaneEmpty(window));
     QVERIFY(ButtonsEnabled(window, false, false, false));
-    QCOMPARE(Find<QLabel>(window, "HintLb")->text(), QString());
+    QCOMPARE(StatusText(window), QString());
     QCOMPARE(Entries(folder.path()), QStringList("bricks.vlp"));
     QCOMPARE(Entries(TempFolderText()), QStringList());
 
     SetNextPasswordAnswer(kKey);
     QVERIFY(ClickFile(window, path));
-    QVERIFY(!Find<TPMultiMedia>(window, "View_PMultiMedia1")->Picture().isNull());
+    QVERIFY(!Pane(window)->Picture().isNull());
     QCOMPARE(messages_.size(), 1);
   }
 
@@ -228,14 +230,14 @@ class ViewerWindowTest : public QObject {
     QCOMPARE(messages_, QStringList("File contains no data"));
     QVERIFY(PaneEmpty(window));
     QVERIFY(ButtonsEnabled(window, false, false, false));
-    QCOMPARE(Find<QLabel>(window, "HintLb")->text(), QString("small.png 0x0 800 bytes"));
+    QCOMPARE(StatusText(window), QString("small.png 0x0 800 bytes"));
     QCOMPARE(Entries(TempFolderText()), QStringList());
     QVERIFY(!KeyString.empty());  // the key is right, so it stays armed
 
     messages_.clear();
     QVERIFY(window.ViewEncryptedPicture(shown));
     QVERIFY(messages_.isEmpty());
-    QCOMPARE(Find<QLabel>(window, "HintLb")->text(), QString("shown.png 8x8 801 bytes"));
+    QCOMPARE(StatusText(window), QString("shown.png 8x8 801 bytes"));
     QVERIFY(ButtonsEnabled(window, true, true, true));
     QCOMPARE(Entries(TempFolderText()), QStringList());
   }
@@ -253,17 +255,17 @@ class ViewerWindowTest : public QObject {
     QVERIFY(ClickFile(window, animated));
     auto* gif = Find<TGIFImage>(window, "GIFImage1");
     QVERIFY(gif->isVisible());
-    QVERIFY(Find<TPMultiMedia>(window, "View_PMultiMedia1")->isHidden());
+    QVERIFY(Pane(window)->isHidden());
     QVERIFY(gif->IsAnimated());
     QVERIFY(ButtonsEnabled(window, true, false, false));
-    QCOMPARE(Find<QLabel>(window, "HintLb")->text(), QString("redblue.gif 64x48 2913 bytes"));
+    QCOMPARE(StatusText(window), QString("redblue.gif 64x48 2913 bytes"));
     QTRY_VERIFY(gif->CurrentFrame() > 1);  // it plays from memory, the copy being gone
     QCOMPARE(Entries(TempFolderText()), QStringList());
 
     QVERIFY(ClickFile(window, still));
     QVERIFY(gif->isHidden());
-    QVERIFY(Find<TPMultiMedia>(window, "View_PMultiMedia1")->isVisible());
-    QCOMPARE(Find<TPMultiMedia>(window, "View_PMultiMedia1")->PictureWidth(), 36);
+    QVERIFY(Pane(window)->isVisible());
+    QCOMPARE(Pane(window)->PictureWidth(), 36);
     QVERIFY(ButtonsEnabled(window, true, true, true));
     QCOMPARE(Entries(TempFolderText()), QStringList());
   }
@@ -294,16 +296,16 @@ class ViewerWindowTest : public QObject {
     QVERIFY(ClickFile(window, path));
 
     TAsk::SetNextAnswer(kAnswerNo);
-    QTest::mouseClick(Find<QPushButton>(window, "View_Delete"), Qt::LeftButton);
+    QVERIFY(Click(window, "View_Delete"));
     QCOMPARE(AskQuestion, QString("DELETE bricks.vlp ?"));
     QVERIFY(QFile::exists(path));
-    QVERIFY(!Find<TPMultiMedia>(window, "View_PMultiMedia1")->Picture().isNull());
+    QVERIFY(!Pane(window)->Picture().isNull());
 
     TAsk::SetNextAnswer(kAnswerYes);
-    QTest::mouseClick(Find<QPushButton>(window, "View_Delete"), Qt::LeftButton);
+    QVERIFY(Click(window, "View_Delete"));
     QVERIFY(!QFile::exists(path));
     QCOMPARE(ReadAll(xdg_.filePath("data/Trash/files/bricks.vlp")).size(), 255 + 9254);
-    QCOMPARE(Find<QLabel>(window, "HintLb")->text(), QString("FILE DELETED"));
+    QCOMPARE(StatusText(window), QString("FILE DELETED"));
     QVERIFY(PaneEmpty(window));
     QVERIFY(ButtonsEnabled(window, false, false, false));
     QVERIFY(messages_.isEmpty());
@@ -315,7 +317,7 @@ class ViewerWindowTest : public QObject {
         MakeContainer(folder.path(), "bricks.bmp", TestData("pictures/bmpsuite/pal8.bmp"), kKey);
     TFmainVLS window({});
     OpenViewer(window, folder.path());
-    QListView* list = Find<QListView>(window, "FileListBox1");
+    auto* list = Find<QListView>(window, "FileListBox1");
     QModelIndex index;
     QVERIFY(QTest::qWaitFor([&] {
       index = FileModelOf(window).index(path);
@@ -326,7 +328,7 @@ class ViewerWindowTest : public QObject {
     QVERIFY(QFile::remove(path));
     SetNextPasswordAnswer(kKey);
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, where);
-    QCOMPARE(Find<QLabel>(window, "HintLb")->text(), QString("FILE DELETED"));
+    QCOMPARE(StatusText(window), QString("FILE DELETED"));
     QVERIFY(PaneEmpty(window));
     QVERIFY(KeyString.empty());
     QVERIFY(messages_.isEmpty());
@@ -348,7 +350,7 @@ class ViewerWindowTest : public QObject {
     window.FileDrag1Drop(dropped);
     // The first five paths hold four containers; the last one shown is p3.
     QCOMPARE(window.CurrentViewerFile(), dropped[4]);
-    QCOMPARE(Find<QLabel>(window, "HintLb")->text(), QString("p3.bmp 127x64 9254 bytes"));
+    QCOMPARE(StatusText(window), QString("p3.bmp 127x64 9254 bytes"));
     QVERIFY(messages_.isEmpty());
     QCOMPARE(Entries(TempFolderText()), QStringList());
     QVERIFY(QApplication::overrideCursor() == nullptr);
@@ -361,7 +363,8 @@ class ViewerWindowTest : public QObject {
     WriteBytes(folder.filePath("empty.png"), "");
     TFmainVLS window({});
     OpenViewer(window, folder.path(), kPageCrypt);
-    Find<QCheckBox>(window, "PreviewCheck")->setChecked(true);
+    QVERIFY(Click(window, "PreviewCheck"));
+    QVERIFY(Find<QCheckBox>(window, "PreviewCheck")->isChecked());
     auto* preview = Find<TPMultiMedia>(window, "Preview");
     QVERIFY(Find<QWidget>(window, "Viewer1")->isVisible());
 
@@ -377,8 +380,8 @@ class ViewerWindowTest : public QObject {
 
     // Unchecking hides the panel and drops the picture.
     QVERIFY(ClickFile(window, folder.filePath("photo.JPG")));
-    Find<QCheckBox>(window, "PreviewCheck")->setChecked(false);
-    QVERIFY(Find<QGroupBox>(window, "Viewer1")->isHidden());
+    QVERIFY(Click(window, "PreviewCheck"));
+    QVERIFY(Find<QWidget>(window, "Viewer1")->isHidden());
     QVERIFY(preview->Picture().isNull());
   }
 

@@ -24,7 +24,9 @@
 #include "app/widgets/MessageBoxes.h"
 #include "app/widgets/StatusControls.h"
 #include "cipher/Cipher.h"
+#include "protect/Container.h"
 #include "protect/Feedback.h"
+#include "protect/ProtectState.h"
 #include "protect/widgets/Ask.h"
 #include "support/WindowTestSupport.h"
 #include "viewing/widgets/PasswordDialogs.h"
@@ -72,32 +74,6 @@ class WorkListWindowTest : public QObject {
     file.write(bytes);
   }
 
-  static QStringList Rows(TFmainVLS& window) {
-    QStringList rows;
-    for (int i = 0; i < WorkListOf(window).Count(); ++i) {
-      rows << QFileInfo(QString::fromStdString(WorkListOf(window).PathAt(i))).fileName();
-    }
-    return rows;
-  }
-
-  // Shows the folder and waits until its files are listed.
-  static void ShowFolder(TFmainVLS& window, const QString& folder, int files) {
-    window.SetFileListFolder(folder);
-    QTRY_COMPARE_WITH_TIMEOUT(
-        FileModelOf(window).rowCount(Find<QListView>(window, "FileListBox1")->rootIndex()), files,
-        10000);
-  }
-
-  static void SelectInFileList(TFmainVLS& window, const QStringList& names) {
-    auto* selection = Find<QListView>(window, "FileListBox1")->selectionModel();
-    selection->clear();
-    for (const QString& name : names) {
-      const QModelIndex index =
-          FileModelOf(window).index(QDir(window.FileListFolder()).filePath(name));
-      selection->select(index, QItemSelectionModel::Select);
-    }
-  }
-
  private slots:
   void initTestCase() {
     qputenv("HOME", home_.path().toUtf8());
@@ -117,36 +93,37 @@ class WorkListWindowTest : public QObject {
     for (const char* name : {"a.txt", "b.txt", "c.txt"})
       Touch(dir.filePath(name));
     TFmainVLS window({});
-    ShowFolder(window, dir.path(), 3);
-    SelectInFileList(window, {"b.txt"});
-    Find<QPushButton>(window, "Add")->click();
-    SelectInFileList(window, {"a.txt", "b.txt", "c.txt"});
-    Find<QPushButton>(window, "Add")->click();
+    QVERIFY(ListFolder(window, dir.path(), 3));
+    SelectFiles(window, {"b.txt"});
+    QVERIFY(Click(window, "Add"));
+    SelectFiles(window, {"a.txt", "b.txt", "c.txt"});
+    QVERIFY(Click(window, "Add"));
     // b.txt stays first; the other two follow in the file list's own order.
     QStringList listed;
+    const QFileSystemModel& files = FileModelOf(window);
     const QModelIndex root = Find<QListView>(window, "FileListBox1")->rootIndex();
-    for (int row = 0; row < FileModelOf(window).rowCount(root); ++row) {
-      const QString name = FileModelOf(window).fileName(FileModelOf(window).index(row, 0, root));
+    for (int row = 0; row < files.rowCount(root); ++row) {
+      const QString name = files.fileName(files.index(row, 0, root));
       if (name != "b.txt")
         listed << name;
     }
-    QCOMPARE(Rows(window), QStringList({"b.txt"}) + listed);
+    QCOMPARE(RowNames(window), QStringList({"b.txt"}) + listed);
     QVERIFY(!Find<QPushButton>(window, "ButtOk")->isHidden());
     QVERIFY(Find<QPushButton>(window, "Btn_Clear")->isEnabled());
-    QCOMPARE(Find<QLabel>(window, "HintLb")->text(), QString("3 File(s) 12 Byte(s)"));
+    QCOMPARE(StatusText(window), QString("3 File(s) 12 Byte(s)"));
 
-    Find<QTreeView>(window, "files")->selectAll();
-    Find<QPushButton>(window, "Btn_Remove")->click();
+    QTest::keyClick(Find<QTreeView>(window, "files"), Qt::Key_A, Qt::ControlModifier);
+    QVERIFY(Click(window, "Btn_Remove"));
     QCOMPARE(WorkListOf(window).Count(), 0);
-    QCOMPARE(Find<QLabel>(window, "HintLb")->text(), QString("0 File(s) 0 Byte(s)"));
+    QCOMPARE(StatusText(window), QString("0 File(s) 0 Byte(s)"));
     QVERIFY(Find<QPushButton>(window, "ButtOk")->isHidden());
     QVERIFY(!Find<QPushButton>(window, "Btn_Remove")->isEnabled());
 
-    SelectInFileList(window, {"a.txt"});
-    Find<QPushButton>(window, "Add")->click();
-    Find<QPushButton>(window, "Btn_Clear")->click();
+    SelectFiles(window, {"a.txt"});
+    QVERIFY(Click(window, "Add"));
+    QVERIFY(Click(window, "Btn_Clear"));
     QCOMPARE(WorkListOf(window).Count(), 0);
-    QCOMPARE(Find<QLabel>(window, "HintLb")->text(), QString());
+    QCOMPARE(StatusText(window), QString());
     QVERIFY(!Find<QPushButton>(window, "Btn_Clear")->isEnabled());
   }
 
@@ -154,18 +131,18 @@ class WorkListWindowTest : public QObject {
     QTemporaryDir dir;
     Touch(dir.filePath("a.txt"), "1");
     TFmainVLS window({});
-    QTest::mouseClick(Find<QRadioButton>(window, "RadioWipe"), Qt::LeftButton);
-    ShowFolder(window, dir.path(), 1);
+    QVERIFY(Click(window, "RadioWipe"));
+    QVERIFY(ListFolder(window, dir.path(), 1));
     QTest::keyClick(Find<QListView>(window, "FileListBox1"), Qt::Key_A, Qt::ControlModifier);
-    Find<QPushButton>(window, "Add")->click();
-    QCOMPARE(Rows(window), QStringList({"a.txt"}));
+    QVERIFY(Click(window, "Add"));
+    QCOMPARE(RowNames(window), QStringList({"a.txt"}));
   }
 
   void rowsShowTheirFilesIcon() {
     QTemporaryDir dir;
     Touch(dir.filePath("a.txt"));
     TFmainVLS window({});
-    QTest::mouseClick(Find<QRadioButton>(window, "RadioWipe"), Qt::LeftButton);
+    QVERIFY(Click(window, "RadioWipe"));
     window.FileDrag1Drop({dir.filePath("a.txt"), dir.path()});
     for (int row = 0; row < 2; ++row) {
       const QVariant icon = WorkListOf(window).index(row, 0).data(Qt::DecorationRole);
@@ -183,7 +160,7 @@ class WorkListWindowTest : public QObject {
     std::fputs("abc", raw);
     std::fclose(raw);
     TFmainVLS window({});
-    QTest::mouseClick(Find<QRadioButton>(window, "RadioWipe"), Qt::LeftButton);
+    QVERIFY(Click(window, "RadioWipe"));
     QMimeData mime;
     mime.setUrls({QUrl::fromEncoded("file://" + name.toPercentEncoding("/"))});
     QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
@@ -196,8 +173,8 @@ class WorkListWindowTest : public QObject {
 
     // Qt's listing leaves the name out of the file list; the status line says so.
     Touch(dir.filePath("plain.txt"));
-    ShowFolder(window, dir.path(), 1);
-    QTRY_VERIFY(Find<QLabel>(window, "HintLb")->text().startsWith("Not listed here: 1 file(s)"));
+    QVERIFY(ListFolder(window, dir.path(), 1));
+    QTRY_VERIFY(StatusText(window).startsWith("Not listed here: 1 file(s)"));
   }
 
   void addAllShowsItIsBusyBeforeItWalks() {
@@ -205,10 +182,10 @@ class WorkListWindowTest : public QObject {
     TFmainVLS window({});
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    ShowFolder(window, empty.path(), 0);
+    QVERIFY(ListFolder(window, empty.path(), 0));
     PaintLog painted(window);
     TAsk::SetNextAnswer(kAnswerNo);
-    Find<QPushButton>(window, "AddALL")->click();
+    QVERIFY(Click(window, "AddALL"));
     QVERIFY2(painted.seen.contains("Browsing Directories..."), qPrintable(painted.seen.join('|')));
     QVERIFY2(painted.seen.contains("busy"), qPrintable(painted.seen.join('|')));
     QVERIFY(Find<LedLamp>(window, "LedReady")->isOn());
@@ -219,24 +196,24 @@ class WorkListWindowTest : public QObject {
     for (const char* name : {"a.txt", "b.vlp", "c.AS1", "d.as1"})
       Touch(dir.filePath(name));
     TFmainVLS window({});
-    ShowFolder(window, dir.path(), 4);
+    QVERIFY(ListFolder(window, dir.path(), 4));
     TAsk::SetNextAnswer(kAnswerNo);
-    Find<QPushButton>(window, "AddALL")->click();
-    QStringList rows = Rows(window);
+    QVERIFY(Click(window, "AddALL"));
+    QStringList rows = RowNames(window);
     rows.sort();
     QCOMPARE(rows, QStringList({"a.txt", "d.as1"}));
     QVERIFY(Find<LedLamp>(window, "LedReady")->isOn());
 
     // Wipe with a filter whose description names no known kind adds nothing.
-    QTest::mouseClick(Find<QRadioButton>(window, "RadioWipe"), Qt::LeftButton);
+    QVERIFY(Click(window, "RadioWipe"));
     window.SetFilterText("Odd files|*.*");
     TAsk::SetNextAnswer(kAnswerYes);
-    Find<QPushButton>(window, "AddALL")->click();
+    QVERIFY(Click(window, "AddALL"));
     QCOMPARE(WorkListOf(window).Count(), 0);
 
     TAsk::SetNextAnswer(kAnswerCancel);
     window.SetFilterText(DefaultFilterText);
-    Find<QPushButton>(window, "AddALL")->click();
+    QVERIFY(Click(window, "AddALL"));
     QCOMPARE(WorkListOf(window).Count(), 0);
   }
 
@@ -246,9 +223,9 @@ class WorkListWindowTest : public QObject {
     Touch(dir.filePath("x.jpg"));
     Touch(dir.filePath("y.vlp"));
     TFmainVLS window({});
-    QTest::mouseClick(Find<QRadioButton>(window, "RadioDecrypt"), Qt::LeftButton);
+    QVERIFY(Click(window, "RadioDecrypt"));
     window.FileDrag1Drop({dir.filePath("x.jpg"), dir.filePath("y.vlp")});
-    QCOMPARE(Rows(window), QStringList({"y.vlp"}));
+    QCOMPARE(RowNames(window), QStringList({"y.vlp"}));
   }
 
   void encryptAndDecryptBatchesRunOnTheFilesOnDisk() {
@@ -256,11 +233,11 @@ class WorkListWindowTest : public QObject {
     Touch(dir.filePath("a.txt"), "alpha");
     Touch(dir.filePath("b.txt"), "bravo");
     TFmainVLS window({});
-    ShowFolder(window, dir.path(), 2);
-    SelectInFileList(window, {"a.txt", "b.txt"});
-    Find<QPushButton>(window, "Add")->click();
+    QVERIFY(ListFolder(window, dir.path(), 2));
+    SelectFiles(window, {"a.txt", "b.txt"});
+    QVERIFY(Click(window, "Add"));
     SetNextPasswordAnswer("first password");
-    Find<QPushButton>(window, "ButtOk")->click();
+    QVERIFY(Click(window, "ButtOk"));
     QVERIFY(QFile::exists(dir.filePath("a.vld")));
     QVERIFY(!QFile::exists(dir.filePath("a.txt")));
     QCOMPARE(WorkListOf(window).Count(), 0);
@@ -272,13 +249,13 @@ class WorkListWindowTest : public QObject {
     Touch(dir.filePath("c.txt"), "charlie");
     window.FileDrag1Drop({dir.filePath("c.txt")});
     SetNextPasswordAnswer("other password");
-    Find<QPushButton>(window, "ButtOk")->click();
+    QVERIFY(Click(window, "ButtOk"));
 
-    QTest::mouseClick(Find<QRadioButton>(window, "RadioDecrypt"), Qt::LeftButton);
+    QVERIFY(Click(window, "RadioDecrypt"));
     window.FileDrag1Drop({dir.filePath("a.vld"), dir.filePath("b.vld"), dir.filePath("c.vld")});
     QCOMPARE(WorkListOf(window).Count(), 3);
     SetNextPasswordAnswer("first password");
-    Find<QPushButton>(window, "ButtOk")->click();
+    QVERIFY(Click(window, "ButtOk"));
     QCOMPARE(messages_.last(), QString("2 files decrypted, 1 files with wrong key."));
     QFile a(dir.filePath("a.txt"));
     QVERIFY(a.open(QIODevice::ReadOnly));
@@ -290,7 +267,7 @@ class WorkListWindowTest : public QObject {
     // A cancelled password leaves the list as it was.
     window.FileDrag1Drop({dir.filePath("c.vld")});
     SetNextPasswordCancel();
-    Find<QPushButton>(window, "ButtOk")->click();
+    QVERIFY(Click(window, "ButtOk"));
     QCOMPARE(WorkListOf(window).Count(), 1);
   }
 
@@ -298,11 +275,11 @@ class WorkListWindowTest : public QObject {
     QTemporaryDir dir;
     Touch(dir.filePath("a.txt"));
     TFmainVLS window({});
-    QTest::mouseClick(Find<QRadioButton>(window, "RadioWipe"), Qt::LeftButton);
+    QVERIFY(Click(window, "RadioWipe"));
     window.FileDrag1Drop({dir.filePath("a.txt"), dir.filePath("vanished.txt")});
     QCOMPARE(WorkListOf(window).Count(), 2);
     TAsk::SetNextAnswer(kAnswerYes);
-    Find<QPushButton>(window, "ButtOk")->click();
+    QVERIFY(Click(window, "ButtOk"));
     QVERIFY(!QFile::exists(dir.filePath("a.txt")));
     QCOMPARE(messages_.size(), 2);
     QVERIFY(messages_[0].contains("vanished.txt"));
