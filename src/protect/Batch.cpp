@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "cipher/Cipher.h"
+#include "platform/AtExit.h"
 #include "platform/DisplayText.h"
 #include "platform/Interruption.h"
 #include "protect/PendingFiles.h"
@@ -10,15 +11,6 @@
 #include "protect/Wipe.h"
 
 namespace vls {
-namespace {
-
-// Drops the key whatever way a run ends (the one guard for that).
-struct KeyDropper {
-  ~KeyDropper() { DropKey(); }
-};
-
-}  // namespace
-
 std::string BatchStatusLine(const std::string& verb, std::size_t i, std::size_t n,
                             const std::string& path, bool trailing_blanks) {
   std::string line =
@@ -61,7 +53,7 @@ std::string BatchDrivers::WithNotes(std::string summary, const RunRecord& run) c
 }
 
 BatchCounts BatchDrivers::EncryptAll() {
-  KeyDropper drop_key_at_end;
+  AtExit drop_key_at_end([] { DropKey(); });
   BatchCounts counts;
   window_.RequestEncryptionKey();
   if (KeyString.empty())
@@ -96,7 +88,7 @@ BatchCounts BatchDrivers::EncryptAll() {
 }
 
 BatchCounts BatchDrivers::DecryptAll() {
-  KeyDropper drop_key_at_end;
+  AtExit drop_key_at_end([] { DropKey(); });
   BatchCounts counts;
   window_.RequestDecryptionKey();
   window_.BringToFront();
