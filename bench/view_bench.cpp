@@ -61,10 +61,11 @@ Fixture& Files() {
 void BM_ClickToPicture(benchmark::State& state) {
   Fixture& files = Files();
   vls::TFmainVLS window({});
+  const auto* picture = window.findChild<vls::TPMultiMedia*>("View_PMultiMedia1");
   for (auto _ : state) {
     vls::KeyString.Set(kKey);
     window.ViewEncryptedPicture(files.container, vls::ViewTarget::Viewer);
-    if (window.View_PMultiMedia1->PictureWidth() != 6000)
+    if (picture->PictureWidth() != 6000)
       state.SkipWithError("no picture");
   }
   state.counters["jpeg_bytes"] = static_cast<double>(files.jpeg_bytes);

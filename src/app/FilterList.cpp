@@ -4,6 +4,11 @@
 
 namespace vls {
 
+const char* const DefaultFilterText =
+    "All Files (*.*)|*.*|All Picture "
+    "Files|*.JPG;*.GIF;*.TIF;*.PNG;*.PCX;*.BMP;*.ICO;*.WMF|JPEG (*.jpg)|*.JPG|Windows "
+    "(*.bmp)|*.BMP|GIF (*.gif)|*.GIF|PCX (*.pcx)|*.PCX|TIFF (*.tif)|*.TIF|PNG (*.png)|*.PNG";
+
 bool EqualNoCase(const std::string& a, const std::string& b) {
   return UpperAscii(a) == UpperAscii(b);
 }

@@ -42,6 +42,9 @@ class FilterList {
   int selected_ = -1;
 };
 
+// The list the window starts with; Encrypt and Wipe come back to it.
+extern const char* const DefaultFilterText;
+
 // True when the texts are equal without regard to the case of A-Z.
 bool EqualNoCase(const std::string& a, const std::string& b);
 

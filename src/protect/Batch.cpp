@@ -3,6 +3,7 @@
 #include <exception>
 
 #include "cipher/Cipher.h"
+#include "platform/AtExit.h"
 #include "platform/DisplayText.h"
 #include "platform/Interruption.h"
 #include "protect/PendingFiles.h"
@@ -10,15 +11,6 @@
 #include "protect/Wipe.h"
 
 namespace vls {
-namespace {
-
-// Drops the key whatever way a run ends (the one guard for that).
-struct KeyDropper {
-  ~KeyDropper() { DropKey(); }
-};
-
-}  // namespace
-
 std::string BatchStatusLine(const std::string& verb, std::size_t i, std::size_t n,
                             const std::string& path, bool trailing_blanks) {
   std::string line =
@@ -60,8 +52,35 @@ std::string BatchDrivers::WithNotes(std::string summary, const RunRecord& run) c
   return summary;
 }
 
+void BatchDrivers::CryptRows(int mode, RunRecord& run, BatchCounts& counts) {
+  const bool encrypting = mode == kModeEncrypt;
+  StartRun(run);
+  const CryptContext context{feedback_, volumes_, CryptPurpose::Batch, &run};
+  counts.rows = window_.RowCount();
+  for (std::size_t i = 0; i < counts.rows; ++i) {
+    const std::string path = window_.RowPath(i);
+    window_.SetStatusLine(
+        BatchStatusLine(encrypting ? "Encrypting" : "Decrypting", i + 1, counts.rows, path, true),
+        true);
+    try {
+      ThrowIfInterrupted();
+      const CryptResult result =
+          CryptFile(path, mode, encrypting ? false : keep_containers_, context);
+      window_.FileDone(path, result);
+      if (result) {
+        ++counts.done;
+      } else if (encrypting) {
+        break;  // the first file that fails ends an encryption; it has said why
+      }
+    } catch (const Interrupted&) {
+      counts.interrupted = true;  // the file has been cleaned up
+      break;
+    }
+  }
+}
+
 BatchCounts BatchDrivers::EncryptAll() {
-  KeyDropper drop_key_at_end;
+  AtExit drop_key_at_end([] { DropKey(); });
   BatchCounts counts;
   window_.RequestEncryptionKey();
   if (KeyString.empty())
@@ -72,31 +91,13 @@ BatchCounts BatchDrivers::EncryptAll() {
   window_.SetBusy(true);
   window_.DisableListButtons();
   RunRecord run;
-  StartRun(run);
-  const CryptContext context{feedback_, volumes_, CryptPurpose::Batch, &run};
-  counts.rows = window_.RowCount();
-  for (std::size_t i = 0; i < counts.rows; ++i) {
-    const std::string path = window_.RowPath(i);
-    window_.SetStatusLine(BatchStatusLine("Encrypting", i + 1, counts.rows, path, true), true);
-    try {
-      ThrowIfInterrupted();
-      const CryptResult result = CryptFile(path, kModeEncrypt, false, context);
-      window_.FileDone(path, result);
-      // The first file that fails ends the run; it has said why.
-      if (!result)
-        break;
-      ++counts.done;
-    } catch (const Interrupted&) {
-      counts.interrupted = true;  // the file has been cleaned up
-      break;
-    }
-  }
+  CryptRows(kModeEncrypt, run, counts);
   EndRun();
   return counts;
 }
 
 BatchCounts BatchDrivers::DecryptAll() {
-  KeyDropper drop_key_at_end;
+  AtExit drop_key_at_end([] { DropKey(); });
   BatchCounts counts;
   window_.RequestDecryptionKey();
   window_.BringToFront();
@@ -107,26 +108,11 @@ BatchCounts BatchDrivers::DecryptAll() {
   window_.DisableListButtons();
   window_.SetBusy(true);
   RunRecord run;
-  StartRun(run);
   WrongKeyCount = 0;
-  const CryptContext context{feedback_, volumes_, CryptPurpose::Batch, &run};
-  counts.rows = window_.RowCount();
-  for (std::size_t i = 0; i < counts.rows; ++i) {
-    const std::string path = window_.RowPath(i);
-    window_.SetStatusLine(BatchStatusLine("Decrypting", i + 1, counts.rows, path, true), true);
-    try {
-      ThrowIfInterrupted();
-      const CryptResult result = CryptFile(path, kModeDecrypt, keep_containers_, context);
-      window_.FileDone(path, result);
-      if (result)
-        ++counts.done;
-    } catch (const Interrupted&) {
-      counts.interrupted = true;
-      EndRun();
-      return counts;
-    }
-  }
+  CryptRows(kModeDecrypt, run, counts);
   EndRun();
+  if (counts.interrupted)
+    return counts;
   std::string summary = std::to_string(counts.done) + " files decrypted";
   if (WrongKeyCount != 0) {
     summary += ", " + std::to_string(WrongKeyCount) + " files with wrong key.";

@@ -68,6 +68,9 @@ class BatchDrivers {
  private:
   // Disposes of what earlier runs left and lists the rows in the run.
   void StartRun(RunRecord& run);
+  // CryptFile over every row, the status line before each; an encryption
+  // stops at the first failure, either at a stop request.
+  void CryptRows(int mode, RunRecord& run, BatchCounts& counts);
   void EndRun();
   std::string WithNotes(std::string summary, const RunRecord& run) const;
 

@@ -1,6 +1,7 @@
 #include "viewing/LauncherFlow.h"
 
 #include "cipher/Cipher.h"
+#include "platform/AtExit.h"
 #include "platform/DisplayText.h"
 #include "platform/FileServices.h"
 #include "platform/Interruption.h"
@@ -19,6 +20,10 @@ void LauncherFlow::Launch(const std::string& path) {
   }
   keys_.Use();
   lock_.busy = true;
+  AtExit ready([this] {
+    window_.SetLaunchBusy(false);
+    lock_.busy = false;
+  });
   window_.SetLaunchBusy(true);
   // The restored file is listed until the user opens it (then it is theirs)
   // or it is wiped; whatever way this ends, it never stays unasked.
@@ -47,8 +52,6 @@ void LauncherFlow::Launch(const std::string& path) {
       feedback_.ShowError("The restored file " + name + " was wiped: " + DisplayText(error.what()));
     }
   }
-  window_.SetLaunchBusy(false);
-  lock_.busy = false;
 }
 
 void LauncherFlow::Offer(PendingFile& restored, const std::string& container) {

@@ -1,10 +1,16 @@
 #include "viewing/SlideShowFlow.h"
 
 #include "cipher/Cipher.h"
+#include "platform/AtExit.h"
 
 namespace vls {
 
 void SlideShowFlow::Run() {
+  // The form is put away and the key dropped however the show ends.
+  AtExit end([this] {
+    window_.PutAway();
+    DropKey();
+  });
   for (std::size_t row = 0; row < window_.RowCount(); ++row) {
     if (KeyString.empty())
       window_.StepAside();
@@ -14,8 +20,6 @@ void SlideShowFlow::Run() {
     if (window_.WaitForStop(kSlideRounds))
       break;
   }
-  window_.PutAway();
-  DropKey();
 }
 
 }  // namespace vls

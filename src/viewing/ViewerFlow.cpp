@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include "cipher/Cipher.h"
+#include "platform/AtExit.h"
 #include "platform/DisplayText.h"
 #include "platform/FileServices.h"
 #include "platform/Interruption.h"
@@ -16,19 +17,6 @@ namespace {
 const std::string kNoData = "File contains no data";
 // A plain copy this small holds no picture worth showing.
 constexpr std::int64_t kNoDataLimit = 800;
-
-// Runs a step when the scope is left, whichever way it is left.
-template <typename F>
-class AtExit {
- public:
-  explicit AtExit(F step) : step_(std::move(step)) {}
-  ~AtExit() { step_(); }
-  AtExit(const AtExit&) = delete;
-  AtExit& operator=(const AtExit&) = delete;
-
- private:
-  F step_;
-};
 
 std::int64_t SizeOf(const std::string& path) {
   struct stat st {};
@@ -96,7 +84,8 @@ bool ViewerFlow::View(const std::string& path, PictureShow& show, bool on_viewer
   } else {
     show.ShowPlainCopy(plain_copy.path());
   }
-  window_.ShowPictureInfo(FileNameOf(result.plain_name_path), size);
+  // The stored name itself: the folder and name together may have been cut.
+  window_.ShowPictureInfo(result.stored_name, size);
   return true;
 }
 

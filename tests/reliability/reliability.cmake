@@ -28,7 +28,7 @@ if(TARGET vls_gui AND NOT VLS_SANITIZE)
   # helper loaded into the desktop program that answers its password dialog
   # and message boxes (window_answerer).
   add_executable(window_driver ${CMAKE_CURRENT_LIST_DIR}/window_driver.cpp)
-  target_link_libraries(window_driver PRIVATE vls_gui Qt6::Test)
+  target_link_libraries(window_driver PRIVATE vls_gui vls_testsupport Qt6::Test)
   add_library(window_answerer MODULE ${CMAKE_CURRENT_LIST_DIR}/window_answerer.cpp)
   target_link_libraries(window_answerer PRIVATE Qt6::Widgets)
   set_target_properties(window_answerer PROPERTIES LIBRARY_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/lib)

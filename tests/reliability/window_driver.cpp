@@ -30,9 +30,11 @@
 #include "app/widgets/MessageBoxes.h"
 #include "cipher/Cipher.h"
 #include "imaging/widgets/PMultiMedia.h"
+#include "protect/Container.h"
 #include "protect/Feedback.h"
 #include "protect/ProtectState.h"
 #include "protect/widgets/Ask.h"
+#include "support/WindowTestSupport.h"
 #include "viewing/widgets/FullSlide.h"
 #include "viewing/widgets/PasswordDialogs.h"
 
@@ -77,6 +79,10 @@ int Usage() {
 
 }  // namespace
 
+using vls::test::Click;
+using vls::test::Find;
+using vls::test::ShowPage;
+
 int main(int argc, char** argv) {
   // The shim stays with this process; programs the launcher starts run without it.
   unsetenv("LD_PRELOAD");
@@ -97,22 +103,28 @@ int main(int argc, char** argv) {
     if (!QTest::qWaitForWindowExposed(&window))
       return 1;
     if (flow == "view" && files.size() == 1) {
-      window.TabNotebook1->setCurrentIndex(vls::kPageViewer);
+      ShowPage(window, vls::kPageViewer);
       vls::SetNextPasswordAnswer(password);
       window.ViewEncryptedPicture(files[0]);
-      Say("shown", QString::number(window.View_PMultiMedia1->Picture().isNull() ? 0 : 1));
+      const auto* pane = Find<vls::TPMultiMedia>(window, "View_PMultiMedia1");
+      Say("shown", QString::number(pane->Picture().isNull() ? 0 : 1));
     } else if (flow == "slides" && files.size() == 2) {
-      QTest::mouseClick(window.RadioSlide, Qt::LeftButton);
+      if (!Click(window, "RadioSlide"))
+        return 1;
       window.FileDrag1Drop(files);
       vls::SetNextPasswordAnswer(password);
-      const int shown = CountPictures(*form.MultiMedia1, [&] { window.ButtOkClick(); });
+      bool clicked = false;
+      const int shown =
+          CountPictures(*form.MultiMedia1, [&] { clicked = Click(window, "ButtOk"); });
+      if (!clicked)
+        return 1;
       Say("shown", QString::number(shown));
     } else if (flow == "launch" && files.size() == 2) {
-      window.TabNotebook1->setCurrentIndex(vls::kPageLauncher);
+      ShowPage(window, vls::kPageLauncher);
       vls::SetNextPasswordAnswer(password);
       vls::TAsk::SetNextAnswer(files[1] == "yes" ? vls::kAnswerYes : vls::kAnswerNo);
       vls::AskQuestion.clear();
-      window.LaunchEncryptedFile(files[0]);
+      window.FileDrag1Drop({files[0]});  // a dropped ".vld" is launched
       if (!vls::AskQuestion.isEmpty())
         Say("question", vls::AskQuestion);
     } else if (flow != "start") {

@@ -1,12 +1,21 @@
 #pragma once
-// Helpers for the tests that drive the main window: finding controls,
-// waiting for the file list, clicking a file, and making real containers.
+// Helpers for the tests that drive the main window as its user does: finding
+// controls by objectName, clicking buttons, switching pages, reading the work
+// list and the file list through their views, waiting for the file list,
+// clicking a file, and making real containers.
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QFileSystemModel>
+#include <QLabel>
 #include <QListView>
+#include <QTabWidget>
 #include <QTest>
+#include <QTimer>
+#include <QTreeView>
 
 #include "app/WorkList.h"
 #include "app/widgets/MainWindow.h"
@@ -15,6 +24,7 @@
 #include "protect/PathNames.h"
 #include "protect/ProtectState.h"
 #include "support/TestSupport.h"
+#include "viewing/widgets/WindowView.h"
 
 namespace vls::test {
 
@@ -25,6 +35,82 @@ T* Find(QWidget& window, const char* name) {
   if (widget == nullptr)
     qFatal("no widget %s", name);
   return widget;
+}
+
+// Clicks the named button, check box or radio button in its middle, as the
+// user would; false (and no click) when the user could not: the control is
+// hidden (also by being on another page) or disabled.
+inline bool Click(QWidget& window, const char* name) {
+  auto* button = Find<QAbstractButton>(window, name);
+  if (!button->isVisibleTo(&window) || !button->isEnabled())
+    return false;
+  QTest::mouseClick(button, Qt::LeftButton);
+  return true;
+}
+
+// Shows the page (kPageCrypt, kPageViewer, kPageLauncher) as a click on its tab does.
+inline void ShowPage(QWidget& window, int page) {
+  Find<QTabWidget>(window, "TabNotebook1")->setCurrentIndex(page);
+}
+
+// What the status line says.
+inline QString StatusText(QWidget& window) {
+  return Find<QLabel>(window, "HintLb")->text();
+}
+
+// The key's timer.
+inline QTimer& KeyTimerOf(QWidget& window) {
+  auto* timer = window.findChild<QTimer*>("Timer1");
+  if (timer == nullptr)
+    qFatal("no timer Timer1");
+  return *timer;
+}
+
+// The work list the "files" view shows.
+inline TWorkList& WorkListOf(QWidget& window) {
+  auto* list = dynamic_cast<TWorkList*>(Find<QTreeView>(window, "files")->model());
+  if (list == nullptr)
+    qFatal("the files view shows no work list");
+  return *list;
+}
+
+// The names of the work list's rows, in list order.
+inline QStringList RowNames(QWidget& window) {
+  const TWorkList& list = WorkListOf(window);
+  QStringList names;
+  for (int i = 0; i < list.Count(); ++i)
+    names << QFileInfo(PathText(list.PathAt(i))).fileName();
+  return names;
+}
+
+inline QFileSystemModel& ModelOf(QAbstractItemView* view) {
+  auto* model = qobject_cast<QFileSystemModel*>(view->model());
+  if (model == nullptr)
+    qFatal("%s shows no file system", qPrintable(view->objectName()));
+  return *model;
+}
+
+// The file list's model ("FileListBox1") and the folder tree's ("PTShellTree1").
+inline QFileSystemModel& FileModelOf(QWidget& window) {
+  return ModelOf(Find<QListView>(window, "FileListBox1"));
+}
+inline QFileSystemModel& FolderModelOf(QWidget& window) {
+  return ModelOf(Find<QTreeView>(window, "PTShellTree1"));
+}
+
+// Files the file list lists for its folder (shown or not).
+inline int ListedFiles(QWidget& window) {
+  return FileModelOf(window).rowCount(Find<QListView>(window, "FileListBox1")->rootIndex());
+}
+
+// Has the file list read its folder again, as the user does by going to
+// another folder and back.
+inline void RereadFileList(TFmainVLS& window) {
+  const QString folder = window.FileListFolder();
+  const QString elsewhere =
+      QDir::cleanPath(folder) == QDir::rootPath() ? QDir::tempPath() : QDir::rootPath();
+  window.SetFileListFolder(elsewhere);
+  window.SetFileListFolder(folder);
 }
 
 inline bool WriteBytes(const QString& path, const QByteArray& bytes) {
@@ -39,23 +125,31 @@ inline bool WriteBytes(const QString& path, const QByteArray& bytes) {
 inline bool ListFolder(TFmainVLS& window, const QString& folder, int files) {
   window.SetFileListFolder(folder);
   for (int attempt = 0; attempt < 4; ++attempt) {
-    if (QTest::qWaitFor(
-            [&] { return window.fileModel->rowCount(window.FileListBox1->rootIndex()) == files; },
-            2500)) {
+    if (QTest::qWaitFor([&] { return ListedFiles(window) == files; }, 2500))
       return true;
-    }
-    window.RereadFileList();
+    RereadFileList(window);
   }
   return false;
 }
 
+// Selects the named files of the shown folder in the file list, and nothing else.
+inline void SelectFiles(TFmainVLS& window, const QStringList& names) {
+  QItemSelectionModel* selection = Find<QListView>(window, "FileListBox1")->selectionModel();
+  selection->clear();
+  for (const QString& name : names) {
+    const QModelIndex index =
+        FileModelOf(window).index(QDir(window.FileListFolder()).filePath(name));
+    selection->select(index, QItemSelectionModel::Select);
+  }
+}
+
 // Clicks the file in the file list once it is listed there.
 inline bool ClickFile(TFmainVLS& window, const QString& path) {
-  QListView* list = window.findChild<QListView*>("FileListBox1");
+  auto* list = Find<QListView>(window, "FileListBox1");
   QModelIndex index;
   const bool listed = QTest::qWaitFor(
       [&] {
-        index = window.fileModel->index(path);
+        index = FileModelOf(window).index(path);
         return index.isValid() && !list->isRowHidden(index.row()) &&
                !list->visualRect(index).isEmpty();
       },
@@ -64,6 +158,16 @@ inline bool ClickFile(TFmainVLS& window, const QString& path) {
     return false;
   QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(index).center());
   return true;
+}
+
+// The picture windows on the screen (in no particular order).
+inline QList<TWindowView*> PictureWindows() {
+  QList<TWindowView*> windows;
+  for (QWidget* top : QApplication::topLevelWidgets()) {
+    if (auto* window = qobject_cast<TWindowView*>(top); window != nullptr && window->isVisible())
+      windows << window;
+  }
+  return windows;
 }
 
 // Stores bytes as the plain file name in folder and encrypts it there with

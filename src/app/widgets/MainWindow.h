@@ -1,64 +1,43 @@
 #pragma once
-// The main window: a folder tree over a file list beside the three pages
-// "En&crypt/Decrypt", "&Viewer" and "&Launcher", with the status bar.
+// The main window, the shell around the pages: the filter bar, the folder
+// tree over the file list, the banner, the pages "En&crypt/Decrypt",
+// "&Viewer" and "&Launcher" (TabNotebook1), the status bar, the key's timer
+// (Timer1) and its lifetime, the window's position and the start-up. The
+// shell routes page switches, drops and clicks in the file list to the
+// pages; the pages own their controls and reach the shell through PageHost.
 
-#include <QFileSystemModel>
-#include <QPointer>
+#include <QString>
 #include <QStringList>
-#include <QTimer>
 #include <QWidget>
-#include <cstdint>
-#include <functional>
 #include <memory>
 
 #include "app/DiskCaps.h"
 #include "app/FilterList.h"
-#include "app/WorkList.h"
+#include "app/widgets/PageHost.h"
+#include "app/widgets/ViewerPage.h"
 #include "viewing/KeyLifetime.h"
-#include "viewing/LauncherFlow.h"
-#include "viewing/SlideShowFlow.h"
-#include "viewing/ViewerFlow.h"
 
-class QCheckBox;
-class QComboBox;
-class QGroupBox;
-class QLabel;
-class QListView;
-class QPushButton;
-class QRadioButton;
-class QSplitter;
 class QTabWidget;
-class QToolButton;
-class QProgressBar;
-class QTreeView;
+class QTimer;
 
 namespace vls {
 
-class BarGauge;
-class BlinkLabel;
-class LedLamp;
-class BatchDrivers;
+class CryptPage;
+class FilterBar;
+class FolderPane;
+class FullScreenShow;
+class LauncherPage;
+class StatusBar;
 class TFileDrag;
-class TGIFImage;
-class TPMultiMedia;
+class TFullSlide;
 class WindowFeedback;
+class WindowPlacement;
 
 inline constexpr int kPageCrypt = 0;
 inline constexpr int kPageViewer = 1;
 inline constexpr int kPageLauncher = 2;
 
-// The filter list the window starts with.
-extern const char* const DefaultFilterText;
-
-// Where ViewEncryptedPicture shows a picture: the "&Viewer" page or the
-// full-screen form.
-enum class ViewTarget { Viewer, FullScreen };
-
-class TFmainVLS : public QWidget,
-                  public KeyWindow,
-                  public ViewerWindow,
-                  public LauncherWindow,
-                  public SlideShowWindow {
+class TFmainVLS : public QWidget, private KeyWindow, private PageHost {
   Q_OBJECT
 
  public:
@@ -66,209 +45,98 @@ class TFmainVLS : public QWidget,
   explicit TFmainVLS(QStringList arguments, QWidget* parent = nullptr);
   ~TFmainVLS() override;
 
-  // Start-up steps, in order; the constructor runs it.
-  void FormCreate();
-  // Stops picture loads from reaching the window and saves its position.
-  void FormClose();
-  // Every activation; the first one opens a protected file named on the command line.
-  void FormActivate();
-  // Page and mode switch: PageReset, then the page's or mode's filter and views.
-  void TabNotebook1Click();
-  void PageReset();
-  void FilterComboBox1Change();
-  void PTShellTree1Change();
-  void UpOneLevelBtnClick();
-  void ButHelpClick();
-  void View_ButthelpClick();
-  void Launch_butthelpClick();
-
-  // Replaces the filter list unless it equals the current one (without regard
-  // to case); a new list selects its first entry and applies its mask.
-  void SetFilterText(const QString& text);
-  void SetFileListMask(const QString& mask);
-  QString FileListMask() const { return mask_; }
-  // The folder the file list shows.
-  QString FileListFolder() const;
-  void SetFileListFolder(const QString& folder);
-  // Reads the shown folder again, so new and removed files show.
-  void RereadFileList();
-  int CurrentPage() const;
-  void SetBusy(bool busy);
-
-  // The work list (page 0).
-  WorkMode CurrentMode() const;
-  void Btn_AddClick();
-  void Btn_AddALLClick();
-  void Btn_RemoveClick();
-  void Btn_ClearClick();
-  void FileDrag1Drop(const QStringList& paths);
-  // Picture windows: a copy of the viewer's picture in a resizable window.
-  void View_MaximizeClick();
-  void View_PMultiMedia1DblClick();
-  // The most recently opened picture window (null once it is closed).
-  QPointer<class TWindowView> WindowView;
-
-  // "OK": runs the checked mode over the work list.
-  void ButtOkClick();
-  // The slide show over the work list, on the full-screen form.
-  void RunSlideShow();
-  // "&Full": the viewer's picture on the full-screen form until a key or click.
-  void View_FullScreenClick();
   // The full-screen form the slide show and "&Full" use.
-  void SetFullSlide(class TFullSlide* form);
-  // Length of one wait of the slide show (100 ms) and of "&Full" (50 ms);
-  // tests shorten them.
-  int SlideWaitMs = 100;
-  int FullScreenWaitMs = 50;
-  TFileDrag& FileDrag1() { return *file_drag_; }
-
-  WindowFeedback& feedback() { return *feedback_; }
-  KeyLifetime& keys() { return keys_; }
-
-  // How the key lifetime reaches the window.
-  void SetKeyIndicatorsVisible(KeyPage page, bool visible) override;
-  void SetKeyGauge(KeyPage page, int progress) override;
-  void SetKeyTimerEnabled(bool enabled) override;
-  bool IsEncryptPageCurrent() const override;
-  void ClearStatusLine() override;
-  void DisableViewerButtons() override;
-  void ClearViewerPicture() override;
-  void RepaintWindow() override;
-
-  // How the viewing flows reach the window.
-  void RequestDecryptionKey() override;
-  void SetViewBusy(bool busy) override;
-  void PrepareView(bool on_viewer_page) override;
-  void SetStatusLine(const std::string& text) override;
-  void ForgetShownPicture() override;
-  void ShowPictureInfo(const std::string& stored_name, std::int64_t plain_copy_size) override;
-  void SetLaunchBusy(bool busy) override;
-  void StopKeyTimer() override;
-  void RereadFolder() override;
-  std::size_t RowCount() const override;
-  std::string RowPath(std::size_t i) const override;
-  void StepAside() override;
-  bool WaitForStop(int rounds) override;
-  void PutAway() override;
-  TDiskCaps& DiskCaps1() { return disk_caps_; }
-  QString DefaultFilter;
-  bool FirstActivation = false;
-
-  // The secure viewer (MainWindowViewer.cpp). A click in the file list, on
-  // every page.
-  void FileList1Click();
+  void SetFullSlide(TFullSlide* form);
+  // Files dropped on the window, in drop order: the work list takes them on
+  // "En&crypt/Decrypt"; the viewer and the launcher open up to five of their
+  // containers.
+  void FileDrag1Drop(const QStringList& paths);
+  // Every activation; the first one opens a container named on the command
+  // line on its page.
+  void FormActivate();
   // Decrypts the container into a plain copy in TempFolder, shows it and
   // wipes the copy. False when the file is missing or the password dialog was
   // cancelled, true in every other case.
   bool ViewEncryptedPicture(const QString& path, ViewTarget target = ViewTarget::Viewer);
-  void View_DeleteClick();
-  void PreviewCheckClick();
   // The path last handed to ViewEncryptedPicture.
-  QString CurrentViewerFile() const { return PathText(viewer_flow_->CurrentFile()); }
+  QString CurrentViewerFile() const;
+  int CurrentPage() const;
+  // The mask of the file list ("*.VLP;*.VLD").
+  QString FileListMask() const;
+  // Replaces the list of file types unless it equals the current one
+  // (without regard to case); a new list selects its first entry and applies
+  // its mask.
+  void SetFilterText(const QString& text) override;
+  // The folder the file list shows.
+  QString FileListFolder() const override;
+  void SetFileListFolder(const QString& folder);
+  KeyLifetime& keys() { return keys_; }
 
-  // The secure launcher (MainWindowLauncher.cpp): restores the container
-  // beside itself and offers to open it with its associated program.
-  void LaunchEncryptedFile(const QString& path);
+  // Length of one wait of the slide show (100 ms) and of "&Full" (50 ms);
+  // tests shorten them.
+  int SlideWaitMs = 100;
+  int FullScreenWaitMs = 50;
 
  protected:
   bool event(QEvent* event) override;
-  // A double click on the viewer's GIF control opens a picture window.
-  bool eventFilter(QObject* watched, QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
 
  private:
-  void BuildTopBar(QWidget* parent);
-  QWidget* BuildBanner();
-  QWidget* BuildCryptPage();
-  QWidget* BuildViewerPage();
-  QWidget* BuildLauncherPage();
-  QWidget* BuildStatusBar();
-  void RestorePosition();
-  void SavePosition();
-  // The client area's corner less the frame's, kept while the window is in
-  // its normal placement, so a maximised window saves its frame's corner.
-  void NoteFrameOffset();
-  QPoint frame_offset_;
-  void ShowFolderInTree(const QString& folder);
-  // Wipes the plain copies an earlier run left in TempFolder.
-  void WipeLeftoversOfEarlierRuns();
-  // The viewer's steps (MainWindowViewer.cpp).
-  void PreviewPicture(const QString& path);
+  // Start-up steps, in order; the constructor runs them.
+  void FormCreate();
+  // Stops picture loads from reaching the window and saves its position.
+  void FormClose();
+  // Page or mode switch: every page reset, the key dropped, then the
+  // current page's (or mode's) file types.
+  void TabNotebook1Click();
+  void PageReset();
+  // A click in the file list, for the current page.
+  void FileList1Click();
+  // After a click or a drop: ready, the file list taking clicks, with the focus.
+  void ReadyForClicks();
+
+  // How the pages reach the window.
+  void SetStatusLine(const QString& text, bool repaint_now) override;
+  void SetBusy(bool busy) override;
+  void SetGauge(int position) override;
+  void SetGaugeColor(const QColor& color) override;
+  void ShowGauge(bool shown) override;
+  QStringList SelectedFiles() const override;
+  void SetFileListEnabled(bool enabled) override;
+  void FocusFileList() override;
+  void RereadFileList() override;
+  QString FilterDescription() const override;
+  void SetFileListMask(const QString& mask) override;
+  // Also how the key lifetime reaches the window.
+  void SetKeyTimerEnabled(bool enabled) override;
+  void ClearViewerPicture() override;
+
+  // How the key lifetime reaches the pages that show the key.
+  void SetKeyIndicatorsVisible(KeyPage page, bool visible) override;
+  void SetKeyGauge(KeyPage page, int progress) override;
+  bool IsEncryptPageCurrent() const override;
+  void ClearStatusLine() override;
+  void DisableViewerButtons() override;
+  void RepaintWindow() override;
 
   QStringList arguments_;
-  std::unique_ptr<WindowFeedback> feedback_;
-  std::unique_ptr<class WindowPictureMessages> picture_messages_;
-  std::unique_ptr<class WindowBatch> batch_window_;
-  std::unique_ptr<BatchDrivers> batch_;
-  TFileDrag* file_drag_ = nullptr;
-
-  // Shows "OK" and enables "&Clear" and "&Remove" when the list has rows;
-  // hides and disables them when it is empty.
-  void UpdateListButtons();
-  void SetUpWorkList();
-  // The viewer, launcher and slide-show flows over this window.
-  void SetUpViewing();
-  void SetUpPictureWindows();
-  void AfterListChange();
   TDiskCaps disk_caps_;
   KeyLifetime keys_{*this};
-  FilterList filter_;
-  QString mask_ = "*.*";
-  QString folder_;
-  bool closing_ = false;
-  bool busy_ = false;
-  class TFullSlide* full_slide_ = nullptr;
-  // Where views show their pictures: the viewer page, the full-screen form.
-  std::unique_ptr<PictureShow> viewer_show_;
-  std::unique_ptr<PictureShow> full_slide_show_;
-  std::unique_ptr<FileOpener> file_opener_;
   FlowLock flow_lock_;
-  std::unique_ptr<ViewerFlow> viewer_flow_;
-  std::unique_ptr<LauncherFlow> launcher_flow_;
-  // Waits rounds * ms, processing events, until SlideStop or a request to
-  // stop the program; true when either came.
-  bool WaitForSlideStop(int rounds, int ms);
-
- public:
-  // Components under their names (objectName is the same).
-  QComboBox* FilterComboBox1 = nullptr;
-  QToolButton* UpOneLevelBtn = nullptr;
-  QSplitter* SplitterWnd1 = nullptr;
-  QSplitter* SplitterWnd2 = nullptr;
-  QFileSystemModel* folderModel = nullptr;
-  QFileSystemModel* fileModel = nullptr;
-  QTreeView* PTShellTree1 = nullptr;
-  QListView* FileListBox1 = nullptr;
-  QWidget* Panel2 = nullptr;
-  QLabel* UrlLabel1 = nullptr;
-  QPushButton* TransparentButton1 = nullptr;
-  QTabWidget* TabNotebook1 = nullptr;
-  QRadioButton *RadioEncrypt = nullptr, *RadioDecrypt = nullptr, *RadioWipe = nullptr,
-               *RadioSlide = nullptr;
-  QPushButton *ButtHelp = nullptr, *Btn_Clear = nullptr, *Add = nullptr, *AddALL = nullptr,
-              *Btn_Remove = nullptr, *ButtOk = nullptr;
-  QTreeView* files = nullptr;
-  TWorkList* filesModel = nullptr;
-  QCheckBox* PreviewCheck = nullptr;
-  QGroupBox* Viewer1 = nullptr;
-  TPMultiMedia* Preview = nullptr;
-  TGIFImage* GIFImage1 = nullptr;
-  TPMultiMedia* View_PMultiMedia1 = nullptr;
-  QPushButton *View_Butthelp = nullptr, *View_Delete = nullptr, *View_Maximize = nullptr,
-              *View_FullScreen = nullptr;
-  QToolButton* ButKeyOff = nullptr;
-  QProgressBar* GaugeKey = nullptr;
-  BlinkLabel* DRLabel2 = nullptr;
-  QPushButton* Launch_butthelp = nullptr;
-  QToolButton* ButKeyOff2 = nullptr;
-  QProgressBar* GaugeKey2 = nullptr;
-  BlinkLabel* DRLabel1 = nullptr;
-  QLabel* StatusLb = nullptr;
-  QLabel* HintLb = nullptr;
-  BarGauge* Gauge1 = nullptr;
-  LedLamp* LedReady = nullptr;
-  LedLamp* LedBusy = nullptr;
-  QTimer* Timer1 = nullptr;
+  std::unique_ptr<WindowFeedback> feedback_;
+  std::unique_ptr<FullScreenShow> full_screen_;
+  FilterBar* filter_bar_ = nullptr;
+  FolderPane* folders_ = nullptr;
+  QTabWidget* tabs_ = nullptr;
+  CryptPage* crypt_ = nullptr;
+  ViewerPage* viewer_ = nullptr;
+  LauncherPage* launcher_ = nullptr;
+  StatusBar* status_ = nullptr;
+  QTimer* timer_ = nullptr;
+  TFileDrag* file_drag_ = nullptr;
+  WindowPlacement* placement_ = nullptr;
+  bool first_activation_ = false;
+  bool closing_ = false;
 };
 
 }  // namespace vls

@@ -1,10 +1,7 @@
 #include "app/widgets/WindowFeedback.h"
 
-#include <QLabel>
-
-#include "app/widgets/MainWindow.h"
 #include "app/widgets/MessageBoxes.h"
-#include "app/widgets/StatusControls.h"
+#include "app/widgets/StatusBar.h"
 #include "platform/DisplayText.h"
 #include "protect/widgets/Ask.h"
 
@@ -12,16 +9,16 @@ namespace vls {
 
 void WindowFeedback::SetGaugeColor(GaugeColor color) {
   if (color == GaugeColor::Red)
-    window_.Gauge1->setBarColor(Qt::red);
+    status_.SetGaugeColor(Qt::red);
 }
 
 void WindowFeedback::SetGaugePosition(int position) {
-  window_.Gauge1->setValue(position);
-  window_.Gauge1->repaint();
+  status_.SetGauge(position);
+  status_.RepaintGauge();
 }
 
 void WindowFeedback::SetStatus(const std::string& text) {
-  window_.HintLb->setText(QString::fromStdString(DisplayText(text)));
+  status_.SetText(QString::fromStdString(DisplayText(text)));
 }
 
 int WindowFeedback::Ask(const std::string& question) {

@@ -1,16 +1,19 @@
 #pragma once
-// The main window's side of the file routines: Gauge1, HintLb, the question
-// dialog and the message boxes.
+// The main window's side of the file routines: the status bar's gauge and
+// status line, the question dialog and the message boxes.
 
 #include "protect/Feedback.h"
 
+class QWidget;
+
 namespace vls {
 
-class TFmainVLS;
+class StatusBar;
 
 class WindowFeedback : public Feedback {
  public:
-  explicit WindowFeedback(TFmainVLS& window) : window_(window) {}
+  // window: the parent of the message boxes.
+  WindowFeedback(StatusBar& status, QWidget& window) : status_(status), window_(window) {}
   void SetGaugeColor(GaugeColor color) override;
   void SetGaugePosition(int position) override;
   void SetStatus(const std::string& text) override;
@@ -19,7 +22,8 @@ class WindowFeedback : public Feedback {
   void ShowError(const std::string& text) override;
 
  private:
-  TFmainVLS& window_;
+  StatusBar& status_;
+  QWidget& window_;
 };
 
 }  // namespace vls

@@ -1,11 +1,11 @@
 #include "viewing/widgets/FullSlide.h"
 
-#include <QEvent>
 #include <QGuiApplication>
 #include <QScreen>
 
 #include "imaging/widgets/GIFImage.h"
 #include "imaging/widgets/PMultiMedia.h"
+#include "imaging/widgets/PictureView.h"
 
 namespace vls {
 
@@ -20,30 +20,18 @@ TFullSlide::TFullSlide(QWidget* parent)
   setPalette(p);
   setCursor(Qt::BlankCursor);
 
-  GIFImage1 = new TGIFImage(this);
-  GIFImage1->setObjectName("GIFImage1");
+  Picture = new PictureView("MultiMedia1", "GIFImage1", this);
+  GIFImage1 = Picture->Animation();
   GIFImage1->SetAnimate(true);
   GIFImage1->SetStretch(true);
-  GIFImage1->hide();
-  MultiMedia1 = new TPMultiMedia(this);
-  MultiMedia1->setObjectName("MultiMedia1");
+  MultiMedia1 = Picture->Still();
   MultiMedia1->SetColor(Qt::black);
   MultiMedia1->SetStretchRatio(true);
   MultiMedia1->SetImageDither(true);
-  // A click on either picture ends the show as a click on the form does.
-  GIFImage1->installEventFilter(this);
-  MultiMedia1->installEventFilter(this);
 }
 
 void TFullSlide::resizeEvent(QResizeEvent*) {
-  GIFImage1->setGeometry(rect());
-  MultiMedia1->setGeometry(rect());
-}
-
-bool TFullSlide::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::MouseButtonPress)
-    SlideStop = true;
-  return QWidget::eventFilter(watched, event);
+  Picture->setGeometry(rect());
 }
 
 void TFullSlide::FormShow() {

@@ -7,6 +7,7 @@
 
 namespace vls {
 
+class PictureView;
 class TGIFImage;
 class TPMultiMedia;
 
@@ -18,18 +19,20 @@ class TFullSlide : public QWidget {
   Q_OBJECT
  public:
   explicit TFullSlide(QWidget* parent = nullptr);
-  // Covers the primary screen, the picture control with it.
+  // Covers the primary screen, the picture with it.
   void FormShow();
 
-  // The picture control lies over the GIF control, both filling the form.
+  // The picture filling the form; it picks its still control (MultiMedia1)
+  // or its GIF control (GIFImage1) for each file.
+  PictureView* Picture = nullptr;
   TPMultiMedia* MultiMedia1 = nullptr;
   TGIFImage* GIFImage1 = nullptr;
 
  protected:
+  // Presses on the picture come here too: its controls take none.
   void keyPressEvent(QKeyEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
-  bool eventFilter(QObject* watched, QEvent* event) override;
 };
 
 }  // namespace vls

@@ -5,6 +5,7 @@
 #include <QVBoxLayout>
 
 #include "imaging/widgets/PMultiMedia.h"
+#include "imaging/widgets/PictureView.h"
 #include "viewing/PictureWindowSize.h"
 
 namespace vls {
@@ -15,14 +16,14 @@ TWindowView::TWindowView(QWidget* parent)
   setObjectName("WindowView");
   setAttribute(Qt::WA_DeleteOnClose);
   setWindowTitle("MORVANE Veilstore 32-bit v 3.3 *Resizable Window*");
-  MultiMedia1 = new TPMultiMedia(this);
-  MultiMedia1->setObjectName("MultiMedia1");
+  Picture = new PictureView("MultiMedia1", QString(), this);
+  MultiMedia1 = Picture->Still();
   MultiMedia1->SetColor(Qt::black);
   MultiMedia1->SetStretchRatio(true);
   MultiMedia1->SetImageDither(true);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
-  layout->addWidget(MultiMedia1);
+  layout->addWidget(Picture);
   move(kDesignedPosition);
   resize(kDesignedClientSize);
 }
@@ -39,7 +40,7 @@ bool TWindowView::SizePictureWindow(const QImage& picture) {
                                       screen_size.height());
   if (!size)
     return false;
-  MultiMedia1->SetPicture(picture);
+  Picture->ShowCopy(picture);
   resize(size->width, size->height);
   move(kDesignedPosition);
   show();
@@ -48,7 +49,7 @@ bool TWindowView::SizePictureWindow(const QImage& picture) {
 
 void TWindowView::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
-  const QImage& picture = MultiMedia1->Picture();
+  const QImage& picture = Picture->StillPicture();
   if (resizing_ || picture.width() <= 0 || picture.height() <= 0)
     return;
   const int height = FollowingHeight(width(), picture.width(), picture.height(), ScreenHeight());

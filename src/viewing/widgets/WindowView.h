@@ -8,6 +8,7 @@
 
 namespace vls {
 
+class PictureView;
 class TPMultiMedia;
 
 class TWindowView : public QWidget {
@@ -24,6 +25,8 @@ class TWindowView : public QWidget {
   // or height.
   bool SizePictureWindow(const QImage& picture);
 
+  // The copy's view and its still control.
+  PictureView* Picture = nullptr;
   TPMultiMedia* MultiMedia1 = nullptr;
 
  protected:

@@ -20,6 +20,7 @@
 #include "cipher/Cipher.h"
 #include "protect/Container.h"
 #include "protect/ProtectState.h"
+#include "support/WindowTestSupport.h"
 #include "viewing/widgets/PasswordDialogs.h"
 
 namespace {
@@ -58,25 +59,19 @@ int main(int argc, char** argv) {
           : MakeContainer(folder.path(), "pictures/bmpsuite/rgb24.bmp", "rgb.bmp");
 
   vls::TFmainVLS window({});
-  window.TabNotebook1->setCurrentIndex(vls::kPageViewer);
-  window.SetFileListFolder(folder.path());
-  if (!QTest::qWaitFor(
-          [&] { return window.fileModel->rowCount(window.FileListBox1->rootIndex()) == 3; },
-          5000)) {
-    window.RereadFileList();
-  }
+  vls::test::ShowPage(window, vls::kPageViewer);
   window.move(20, 20);
   window.resize(640, 440);
   window.show();
-  if (!QTest::qWaitForWindowExposed(&window))
+  if (!QTest::qWaitForWindowExposed(&window) || !vls::test::ListFolder(window, folder.path(), 3))
     return 1;
-  window.FileListBox1->setCurrentIndex(window.fileModel->index(shown));
   vls::SetNextPasswordAnswer("open sesame");
-  window.FileList1Click();
+  if (!vls::test::ClickFile(window, shown))
+    return 1;
   QTest::qWait(gif ? 700 : 300);  // a few frames into the animation
   const QPixmap capture = window.screen()->grabWindow(window.winId());
   if (!capture.save(QString::fromLocal8Bit(argv[2])))
     return 1;
-  std::printf("%s: %s\n", argv[2], qPrintable(window.HintLb->text()));
+  std::printf("%s: %s\n", argv[2], qPrintable(vls::test::StatusText(window)));
   return 0;
 }

@@ -54,7 +54,7 @@ class LauncherWindowTest : public QObject {
   QString record_;  // what the recording program was given, one path a line
 
   static void OpenLauncher(TFmainVLS& window, const QString& folder) {
-    window.TabNotebook1->setCurrentIndex(kPageLauncher);
+    ShowPage(window, kPageLauncher);
     QVERIFY(
         ListFolder(window, folder, QDir(folder).entryList({"*.vld", "*.vlp"}, QDir::Files).size()));
     window.show();
@@ -122,10 +122,10 @@ class LauncherWindowTest : public QObject {
     QCOMPARE(messages_, QStringList(kReminder));
     // The key stays armed on both pages.
     QVERIFY(!KeyString.empty());
-    QVERIFY(window.ButKeyOff2->isVisible());
-    QCOMPARE(window.GaugeKey2->value(), 6);
-    QVERIFY(window.Timer1->isActive());
-    QVERIFY(window.FileListBox1->isEnabled());
+    QVERIFY(Find<QToolButton>(window, "ButKeyOff2")->isVisible());
+    QCOMPARE(Find<QProgressBar>(window, "GaugeKey2")->value(), 6);
+    QVERIFY(KeyTimerOf(window).isActive());
+    QVERIFY(Find<QListView>(window, "FileListBox1")->isEnabled());
     QVERIFY(QApplication::overrideCursor() == nullptr);
   }
 
@@ -163,7 +163,7 @@ class LauncherWindowTest : public QObject {
     TAsk::SetNextAnswer(kAnswerYes);
     QVERIFY(ClickFile(window, kept));
     QCOMPARE(AskQuestion, QString("No program is associated with data.orphan. Keep it?"));
-    QCOMPARE(window.HintLb->text(), QString("No program is associated with data.orphan"));
+    QCOMPARE(StatusText(window), QString("No program is associated with data.orphan"));
     TAsk::SetNextAnswer(kAnswerNo);
     QVERIFY(ClickFile(window, wiped));
     QCOMPARE(Entries(folder.path()), QStringList({"data.orphan", "data.vld", "other.vld"}));
@@ -176,17 +176,17 @@ class LauncherWindowTest : public QObject {
     TFmainVLS window({});
     OpenLauncher(window, folder.path());
     window.keys().ArmLauncher();  // as after an earlier launch with another key
-    QVERIFY(!window.ButKeyOff->isHidden());
+    QVERIFY(!Find<QToolButton>(window, "ButKeyOff")->isHidden());
     SetNextPasswordAnswer("some other key");
     QVERIFY(ClickFile(window, container));
     QCOMPARE(messages_, QStringList("BAD KEY! " + container));
     QVERIFY(KeyString.empty());
     for (const char* name : {"ButKeyOff", "GaugeKey", "ButKeyOff2", "GaugeKey2"}) {
-      QVERIFY2(window.findChild<QWidget*>(name)->isHidden(), name);
+      QVERIFY2(Find<QWidget>(window, name)->isHidden(), name);
     }
-    QVERIFY(!window.Timer1->isActive());
+    QVERIFY(!KeyTimerOf(window).isActive());
     QCOMPARE(Entries(folder.path()), QStringList("report.vld"));
-    QVERIFY(window.FileListBox1->isEnabled());
+    QVERIFY(Find<QListView>(window, "FileListBox1")->isEnabled());
   }
 
   void picturesAreLaunchedAndDropsTakeOnlyDataContainers() {

@@ -26,7 +26,6 @@
 #include "app/widgets/MainWindow.h"
 #include "app/widgets/MessageBoxes.h"
 #include "app/widgets/StatusControls.h"
-#include "app/widgets/WindowFeedback.h"
 #include "cipher/Cipher.h"
 #include "protect/widgets/Ask.h"
 #include "support/WindowTestSupport.h"
@@ -42,15 +41,32 @@ class MainWindowTest : public QObject {
   QStringList messages_;
 
   static QStringList ShownNames(TFmainVLS& window) {
+    auto* list = Find<QListView>(window, "FileListBox1");
+    const QFileSystemModel& files = FileModelOf(window);
     QStringList names;
-    const QModelIndex root = window.FileListBox1->rootIndex();
-    for (int row = 0; row < window.fileModel->rowCount(root); ++row) {
-      const QModelIndex index = window.fileModel->index(row, 0, root);
-      if (!window.FileListBox1->isRowHidden(row))
-        names << window.fileModel->fileName(index);
+    const QModelIndex root = list->rootIndex();
+    for (int row = 0; row < files.rowCount(root); ++row) {
+      if (!list->isRowHidden(row))
+        names << files.fileName(files.index(row, 0, root));
     }
     names.sort();
     return names;
+  }
+
+  // The descriptions of the default filter list, in order.
+  static QStringList DefaultFilterEntries() {
+    const QStringList parts = QString(DefaultFilterText).split('|');
+    QStringList descriptions;
+    for (int i = 0; i < parts.size(); i += 2)
+      descriptions << parts[i];
+    return descriptions;
+  }
+
+  static QStringList Entries(QComboBox* combo) {
+    QStringList entries;
+    for (int i = 0; i < combo->count(); ++i)
+      entries << combo->itemText(i);
+    return entries;
   }
 
  private slots:
@@ -78,15 +94,15 @@ class MainWindowTest : public QObject {
     QCOMPARE(Find<QPushButton>(window, "Add")->toolTip(), QString("Add a file to the list"));
     QCOMPARE(Find<LedLamp>(window, "LedBusy")->toolTip(), QString("Red LED ON when BUSY"));
     QCOMPARE(Find<QTabWidget>(window, "TabNotebook1")->tabText(0), QString("En&crypt/Decrypt"));
-    QCOMPARE(window.Timer1->interval(), 30000);
-    QVERIFY(!window.Timer1->isActive());
-    QCOMPARE(window.DefaultFilter, QString(DefaultFilterText));
+    QCOMPARE(KeyTimerOf(window).interval(), 30000);
+    QVERIFY(!KeyTimerOf(window).isActive());
     auto* combo = Find<QComboBox>(window, "FilterComboBox1");
     QCOMPARE(combo->count(), 8);
+    QCOMPARE(Entries(combo), DefaultFilterEntries());
     QCOMPARE(combo->currentText(), QString("All Files (*.*)"));
     QCOMPARE(window.FileListMask(), QString("*.*"));
-    auto* headers = window.filesModel;
-    QCOMPARE(headers->headerData(3, Qt::Horizontal).toString(), QString("Full Path Name"));
+    QCOMPARE(WorkListOf(window).headerData(3, Qt::Horizontal).toString(),
+             QString("Full Path Name"));
   }
 
   void pagesAndModesSetTheirFiltersAndResetEverything() {
@@ -95,24 +111,27 @@ class MainWindowTest : public QObject {
     auto* combo = Find<QComboBox>(window, "FilterComboBox1");
 
     // Rows, a key and OK from an earlier mode never survive a switch.
-    window.filesModel->AddEntry(QCoreApplication::applicationFilePath(), WorkMode::Encrypt);
-    window.ButtOk->show();
+    window.FileDrag1Drop({QCoreApplication::applicationFilePath()});
+    QCOMPARE(WorkListOf(window).Count(), 1);
+    auto* ok = Find<QPushButton>(window, "ButtOk");
+    QVERIFY(!ok->isHidden());
     KeyString.Set("armed key");
     tabs->setCurrentIndex(kPageViewer);
-    QCOMPARE(window.filesModel->Count(), 0);
-    QVERIFY(window.ButtOk->isHidden());
+    QCOMPARE(WorkListOf(window).Count(), 0);
+    QVERIFY(ok->isHidden());
     QVERIFY(KeyString.empty());
     QCOMPARE(combo->currentText(), QString("EnCrypted Pics(*.VLP)"));
     QCOMPARE(window.FileListMask(), QString("*.VLP"));
-    QVERIFY(window.Timer1->isActive());
-    QVERIFY(window.PreviewCheck->isHidden());
+    QVERIFY(KeyTimerOf(window).isActive());
+    QVERIFY(Find<QCheckBox>(window, "PreviewCheck")->isHidden());
 
     tabs->setCurrentIndex(kPageLauncher);
     QCOMPARE(window.FileListMask(), QString("*.VLD;*.VLP"));
     QCOMPARE(combo->currentText(), QString("EnCrypted Files(*.VLD;*.VLP)"));
 
     tabs->setCurrentIndex(kPageCrypt);
-    QVERIFY(!window.Timer1->isActive());
+    QVERIFY(!KeyTimerOf(window).isActive());
+    QCOMPARE(Entries(combo), DefaultFilterEntries());
     QCOMPARE(combo->currentText(), QString("All Files (*.*)"));
     QCOMPARE(window.FileListMask(), QString("*.*"));
 
@@ -120,41 +139,44 @@ class MainWindowTest : public QObject {
     combo->setCurrentIndex(2);
     emit combo->activated(2);
     QCOMPARE(window.FileListMask(), QString("*.JPG"));
-    QTest::mouseClick(window.RadioWipe, Qt::LeftButton);
+    QVERIFY(Click(window, "RadioWipe"));
     QCOMPARE(window.FileListMask(), QString("*.JPG"));
     QCOMPARE(combo->currentText(), QString("JPEG (*.jpg)"));
 
     // Decrypt -> Encrypt brings the default list back with "*.*".
-    QTest::mouseClick(window.RadioDecrypt, Qt::LeftButton);
+    QVERIFY(Click(window, "RadioDecrypt"));
     QCOMPARE(window.FileListMask(), QString("*.VLP;*.VLD"));
     QCOMPARE(combo->currentText(), QString("EnCrypted Files(*.VLP,*.VLD)"));
-    QTest::mouseClick(window.RadioEncrypt, Qt::LeftButton);
+    QVERIFY(Click(window, "RadioEncrypt"));
     QCOMPARE(window.FileListMask(), QString("*.*"));
 
-    QTest::mouseClick(window.RadioSlide, Qt::LeftButton);
+    QVERIFY(Click(window, "RadioSlide"));
     QCOMPARE(window.FileListMask(), QString("*.VLP"));
-    QVERIFY(window.PreviewCheck->isHidden());
+    QVERIFY(Find<QCheckBox>(window, "PreviewCheck")->isHidden());
   }
 
   void onlyARealChangeOfModeEmptiesTheList() {
     TFmainVLS window({});
-    window.filesModel->AddEntry(QCoreApplication::applicationFilePath(), WorkMode::Encrypt);
-    QTest::mouseClick(window.RadioEncrypt, Qt::LeftButton);
-    QCOMPARE(window.filesModel->Count(), 1);
-    QTest::mouseClick(window.RadioWipe, Qt::LeftButton);
-    QCOMPARE(window.filesModel->Count(), 0);
+    window.FileDrag1Drop({QCoreApplication::applicationFilePath()});
+    QVERIFY(Click(window, "RadioEncrypt"));
+    QCOMPARE(WorkListOf(window).Count(), 1);
+    QVERIFY(Click(window, "RadioWipe"));
+    QCOMPARE(WorkListOf(window).Count(), 0);
   }
 
   void thePreviewFollowsTheModes() {
     TFmainVLS window({});
     window.show();
-    window.PreviewCheck->setChecked(true);
-    QVERIFY(window.Viewer1->isVisible());
-    QTest::mouseClick(window.RadioDecrypt, Qt::LeftButton);
-    QVERIFY(!window.Viewer1->isVisible());
-    QTest::mouseClick(window.RadioEncrypt, Qt::LeftButton);
-    QVERIFY(window.Viewer1->isVisible());
-    QVERIFY(window.PreviewCheck->isVisible());
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    auto* preview = Find<QGroupBox>(window, "Viewer1");
+    QVERIFY(Click(window, "PreviewCheck"));
+    QVERIFY(Find<QCheckBox>(window, "PreviewCheck")->isChecked());
+    QVERIFY(preview->isVisible());
+    QVERIFY(Click(window, "RadioDecrypt"));
+    QVERIFY(!preview->isVisible());
+    QVERIFY(Click(window, "RadioEncrypt"));
+    QVERIFY(preview->isVisible());
+    QVERIFY(Find<QCheckBox>(window, "PreviewCheck")->isVisible());
   }
 
   void masksMatchWithoutRegardToCase() {
@@ -168,9 +190,9 @@ class MainWindowTest : public QObject {
     // The model reads the folder on its own thread.
     QTRY_COMPARE_WITH_TIMEOUT(ShownNames(window),
                               QStringList({"a.vlp", "b.VLP", "c.Vld", "d.txt", "noext"}), 10000);
-    window.TabNotebook1->setCurrentIndex(kPageViewer);
+    ShowPage(window, kPageViewer);
     QTRY_COMPARE_WITH_TIMEOUT(ShownNames(window), QStringList({"a.vlp", "b.VLP"}), 10000);
-    window.TabNotebook1->setCurrentIndex(kPageLauncher);
+    ShowPage(window, kPageLauncher);
     QTRY_COMPARE_WITH_TIMEOUT(ShownNames(window), QStringList({"a.vlp", "b.VLP", "c.Vld"}), 10000);
   }
 
@@ -194,10 +216,10 @@ class MainWindowTest : public QObject {
       messages_.clear();
       TFmainVLS window(c.arguments);
       window.FormActivate();
-      QCOMPARE(window.HintLb->text(), c.status);
-      window.HintLb->clear();
+      QCOMPARE(StatusText(window), c.status);
+      Find<QLabel>(window, "HintLb")->clear();
       window.FormActivate();  // coming back to the window repeats nothing
-      QCOMPARE(window.HintLb->text(), QString());
+      QCOMPARE(StatusText(window), QString());
       QCOMPARE(window.CurrentPage(), c.page);
       if (c.opened.isEmpty()) {
         QVERIFY(messages_.isEmpty());
@@ -260,7 +282,8 @@ class MainWindowTest : public QObject {
     QCOMPARE(HelpTopicOf(1090), QString("launcher.html"));
     TFmainVLS window({});
     messages_.clear();
-    QTest::mouseClick(window.View_Butthelp, Qt::LeftButton);
+    ShowPage(window, kPageViewer);
+    QVERIFY(Click(window, "View_Butthelp"));
     if (HelpFolder().isEmpty()) {
       QCOMPARE(messages_.size(), 1);
     } else {
@@ -278,47 +301,67 @@ class MainWindowTest : public QObject {
   void anArmedKeyDrainsOnTheWindowAndEndsOnPutTheKeyOff() {
     TFmainVLS window({});
     window.show();
-    window.TabNotebook1->setCurrentIndex(kPageLauncher);
+    ShowPage(window, kPageLauncher);
     KeyString.Set("armed key");
     window.keys().ArmLauncher();
-    QVERIFY(window.ButKeyOff2->isVisible());
-    QCOMPARE(window.GaugeKey2->value(), 6);
+    auto* gauge = Find<QProgressBar>(window, "GaugeKey2");
+    QVERIFY(Find<QToolButton>(window, "ButKeyOff2")->isVisible());
+    QCOMPARE(gauge->value(), 6);
     window.keys().Timer1Timer();
     window.keys().Timer1Timer();
-    QCOMPARE(window.GaugeKey2->value(), 4);
+    QCOMPARE(gauge->value(), 4);
     QVERIFY(!KeyString.empty());
-    window.HintLb->setText("picture.jpg 640x480 100 bytes");
-    QTest::mouseClick(window.ButKeyOff2, Qt::LeftButton);
+    Find<QLabel>(window, "HintLb")->setText("picture.jpg 640x480 100 bytes");
+    QVERIFY(Click(window, "ButKeyOff2"));
     QVERIFY(KeyString.empty());
-    QVERIFY(window.ButKeyOff2->isHidden());
-    QVERIFY(window.GaugeKey->isHidden());
-    QCOMPARE(window.HintLb->text(), QString());
-    QVERIFY(window.Timer1->isActive());
+    QVERIFY(Find<QToolButton>(window, "ButKeyOff2")->isHidden());
+    QVERIFY(Find<QProgressBar>(window, "GaugeKey")->isHidden());
+    QCOMPARE(StatusText(window), QString());
+    QVERIFY(KeyTimerOf(window).isActive());
   }
 
+  // A wipe asks, names each file on the status line, moves and colours the
+  // gauge and reports what it could not wipe, all through the window.
   void theFileRoutinesReachTheWindowThroughItsFeedback() {
+    QTemporaryDir folder;
+    const QString plain = folder.filePath("report\tdoc.txt");  // the tab shows as "\t"
+    QVERIFY(WriteBytes(plain, "old words"));
     TFmainVLS window({});
-    WindowFeedback& feedback = window.feedback();
-    feedback.SetGaugeColor(GaugeColor::Red);
-    feedback.SetGaugePosition(35);
-    QCOMPARE(window.Gauge1->barColor(), QColor(Qt::red));
-    QCOMPARE(window.Gauge1->value(), 35);
-    feedback.SetStatus("report.doc");
-    QCOMPARE(window.HintLb->text(), QString("report.doc"));
+    QVERIFY(Click(window, "RadioWipe"));
+    auto* gauge = Find<BarGauge>(window, "Gauge1");
+    QStringList seen;  // the status line each time the gauge moves
+    connect(gauge, &QProgressBar::valueChanged, gauge,
+            [&](int value) { seen << QString("%1 %2").arg(value).arg(StatusText(window)); });
+    window.FileDrag1Drop({plain, folder.filePath("vanished.txt")});
+
     TAsk::SetNextAnswer(kAnswerNo);
-    QCOMPARE(feedback.Ask("letter.doc exists. Replace?"), kAnswerNo);
+    QVERIFY(Click(window, "ButtOk"));
+    QCOMPARE(AskQuestion, QString("DELETE THE FILES ?"));
+    QVERIFY(QFile::exists(plain));
+    QVERIFY(seen.isEmpty());
+
     messages_.clear();
-    feedback.ShowError("Error during encryption of /x");
-    QCOMPARE(messages_, QStringList{"Error during encryption of /x"});
+    TAsk::SetNextAnswer(kAnswerYes);
+    QVERIFY(Click(window, "ButtOk"));
+    QVERIFY(!QFile::exists(plain));
+    QVERIFY2(seen.contains("100 report\\tdoc.txt"), qPrintable(seen.join('|')));
+    QCOMPARE(gauge->value(), 0);
+    QCOMPARE(gauge->barColor(), QColor(Qt::red));
+    QCOMPARE(messages_.size(), 2);
+    QVERIFY2(messages_[0].startsWith("These files could not be wiped:") &&
+                 messages_[0].contains("vanished.txt"),
+             qPrintable(messages_[0]));
   }
 
   void upOneLevelStopsAtTheTop() {
     TFmainVLS window({});
-    window.PTShellTree1->setCurrentIndex(window.folderModel->index("/"));
-    window.UpOneLevelBtnClick();
-    QCOMPARE(window.folderModel->filePath(window.PTShellTree1->currentIndex()), QString("/"));
-    window.PTShellTree1->setCurrentIndex(window.folderModel->index(QDir::tempPath()));
-    window.UpOneLevelBtnClick();
+    auto* tree = Find<QTreeView>(window, "PTShellTree1");
+    const QFileSystemModel& folders = FolderModelOf(window);
+    tree->setCurrentIndex(folders.index("/"));
+    QVERIFY(Click(window, "UpOneLevelBtn"));
+    QCOMPARE(folders.filePath(tree->currentIndex()), QString("/"));
+    tree->setCurrentIndex(folders.index(QDir::tempPath()));
+    QVERIFY(Click(window, "UpOneLevelBtn"));
     QCOMPARE(window.FileListFolder(), QString("/"));
   }
 };

@@ -28,7 +28,7 @@
 #include "support/WindowTestSupport.h"
 
 using namespace vls;
-using vls::test::HostileNames;
+using namespace vls::test;
 
 namespace {
 
@@ -86,7 +86,7 @@ class NameListsTest : public QObject {
     SetMessageSink([](MessageKind, const QString&) {});
     const QString files = home.filePath("files"), folders = home.filePath("folders");
     QVERIFY(QDir().mkpath(files) && QDir().mkpath(folders));
-    std::vector<test::HostileName> names;  // those that can name a file
+    std::vector<HostileName> names;  // those that can name a file
     std::copy_if(HostileNames().begin(), HostileNames().end(), std::back_inserter(names),
                  [](const auto& name) { return name.raw.find('/') == std::string::npos; });
     std::list<Made> made;
@@ -98,23 +98,28 @@ class NameListsTest : public QObject {
     }
 
     TFmainVLS window({});
+    QVERIFY(Click(window, "RadioWipe"));  // a wipe takes every name
+    QAbstractItemView* file_list = Find<QListView>(window, "FileListBox1");
+    QAbstractItemView* tree = Find<QTreeView>(window, "PTShellTree1");
+    QAbstractItemView* work_list = Find<QTreeView>(window, "files");
+    QFileSystemModel& folder_model = FolderModelOf(window);
+    TWorkList& rows = WorkListOf(window);
     DrawnRows style;
-    for (QAbstractItemView* view : {static_cast<QAbstractItemView*>(window.FileListBox1),
-                                    static_cast<QAbstractItemView*>(window.PTShellTree1),
-                                    static_cast<QAbstractItemView*>(window.files)}) {
+    for (QAbstractItemView* view : {file_list, tree, work_list})
       view->setStyle(&style);
-    }
     window.show();
-    QVERIFY(test::ListFolder(window, files, listed));
-    const QModelIndex tree_folder = window.folderModel->index(folders);
-    window.folderModel->fetchMore(tree_folder);
-    QTRY_COMPARE(window.folderModel->rowCount(tree_folder), listed);
+    QVERIFY(ListFolder(window, files, listed));
+    const QModelIndex tree_folder = folder_model.index(folders);
+    folder_model.fetchMore(tree_folder);
+    QTRY_COMPARE(folder_model.rowCount(tree_folder), listed);
 
     QSet<QString> cut_in;  // views that cut a name short
     for (const auto& name : names) {
       const std::string file = PathBytes(files) + "/" + name.raw;
-      QCOMPARE(window.filesModel->AddEntry(file, WorkMode::Wipe), TWorkList::Added::Yes);
-      const int row = window.filesModel->Count() - 1;
+      const int row = rows.Count();
+      window.FileDrag1Drop({PathText(file)});
+      QCOMPARE(rows.Count(), row + 1);
+      QCOMPARE(rows.PathAt(row), file);
       const QString shown = QString::fromStdString(name.shown);
       const QString shown_path = files + "/" + shown;
       struct Place {
@@ -122,18 +127,16 @@ class NameListsTest : public QObject {
         QModelIndex index;
         QString shown;
       };
-      std::vector<Place> places = {
-          {window.files, window.filesModel->index(row, TWorkList::ColName), shown},
-          {window.files, window.filesModel->index(row, TWorkList::ColPath), shown_path}};
+      std::vector<Place> places = {{work_list, rows.index(row, TWorkList::ColName), shown},
+                                   {work_list, rows.index(row, TWorkList::ColPath), shown_path}};
       if (IsValidUtf8(name.raw)) {
-        places.push_back({window.FileListBox1, window.fileModel->index(PathText(file)), shown});
-        places.push_back({window.PTShellTree1,
-                          window.folderModel->index(folders + "/" + QString::fromUtf8(name.raw)),
-                          shown});
+        places.push_back({file_list, FileModelOf(window).index(PathText(file)), shown});
+        places.push_back(
+            {tree, folder_model.index(folders + "/" + QString::fromUtf8(name.raw)), shown});
       }
       for (const Place& place : places) {
         // Others than the views read the work list's texts too.
-        if (place.view == window.files)
+        if (place.view == work_list)
           QVERIFY2(place.index.data().toString() == place.shown, name.what);
         const QString where = QString(name.what) + " in " + place.view->objectName();
         const auto* delegate =

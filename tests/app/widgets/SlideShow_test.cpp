@@ -23,11 +23,13 @@
 #include "protect/Container.h"
 #include "protect/ProtectState.h"
 #include "protect/widgets/Ask.h"
+#include "support/WindowTestSupport.h"
 #include "viewing/widgets/FullSlide.h"
 #include "viewing/widgets/PasswordDialogs.h"
 #include "viewing/widgets/WindowView.h"
 
 using namespace vls;
+using namespace vls::test;
 
 class SlideShowTest : public QObject {
   Q_OBJECT
@@ -56,6 +58,14 @@ class SlideShowTest : public QObject {
     return QDir(folder).filePath(name + ".vlp");
   }
 
+  // Shows the container on the "&Viewer" page, which enables "&Full".
+  static bool View(TFmainVLS& window, const QString& container) {
+    ShowPage(window, kPageViewer);
+    SetNextPasswordAnswer("slide password");
+    return window.ViewEncryptedPicture(container) &&
+           Find<QPushButton>(window, "View_FullScreen")->isEnabled();
+  }
+
  private slots:
   void initTestCase() {
     qputenv("HOME", home_.path().toUtf8());
@@ -64,6 +74,11 @@ class SlideShowTest : public QObject {
     qputenv("XDG_RUNTIME_DIR", (home_.path() + "/run").toUtf8());
     QDir().mkpath(home_.path() + "/run");
     SetMessageSink([this](MessageKind, const QString& text) { messages_ << text; });
+  }
+
+  void init() {
+    DropKey();
+    ClearNextPasswordAnswer();
   }
 
   void showsEveryRowAsksOnceAndEndsWithoutAKey() {
@@ -75,11 +90,11 @@ class SlideShowTest : public QObject {
     TFullSlide form(&window);
     window.SetFullSlide(&form);
     window.SlideWaitMs = 1;
-    QTest::mouseClick(window.RadioSlide, Qt::LeftButton);
+    QVERIFY(Click(window, "RadioSlide"));
     window.FileDrag1Drop({a, dir.filePath("missing.vlp"), b, c});
-    QCOMPARE(window.filesModel->Count(), 4);
+    QCOMPARE(WorkListOf(window).Count(), 4);
     SetNextPasswordAnswer("slide password");
-    window.ButtOkClick();
+    QVERIFY(Click(window, "ButtOk"));
     QVERIFY(QString::fromStdString(PlainNamePath).endsWith("c.png"));  // the last one shown
     QVERIFY(!form.isVisible());
     QVERIFY2(form.MultiMedia1->Picture().isNull(), "the form keeps no picture");
@@ -98,11 +113,11 @@ class SlideShowTest : public QObject {
     TFullSlide form(&window);
     window.SetFullSlide(&form);
     window.SlideWaitMs = 20;
-    QTest::mouseClick(window.RadioSlide, Qt::LeftButton);
+    QVERIFY(Click(window, "RadioSlide"));
     window.FileDrag1Drop({a, b});
     SetNextPasswordAnswer("slide password");
     QTimer::singleShot(30, &form, [&form] { QTest::keyClick(&form, Qt::Key_Escape); });
-    window.ButtOkClick();
+    QVERIFY(Click(window, "ButtOk"));
     QVERIFY(QString::fromStdString(PlainNamePath).endsWith("a.png"));
     QVERIFY(!SlideStop);
     QVERIFY(KeyString.empty());
@@ -116,17 +131,19 @@ class SlideShowTest : public QObject {
     TFullSlide form(&window);
     window.SetFullSlide(&form);
     window.SlideWaitMs = 20;
-    QTest::mouseClick(window.RadioSlide, Qt::LeftButton);
+    QVERIFY(Click(window, "RadioSlide"));
     window.FileDrag1Drop({a, b});
     SetNextPasswordAnswer("slide password");
     QTimer::singleShot(30, &form, [&form] { form.close(); });
-    window.ButtOkClick();
+    QVERIFY(Click(window, "ButtOk"));
     QVERIFY(QString::fromStdString(PlainNamePath).endsWith("a.png"));
     QVERIFY(!form.isVisible());
     QVERIFY(KeyString.empty());
   }
 
   void fullEndsWhenItsFormGoesAwayWithoutAStop() {
+    QTemporaryDir dir;
+    const QString a = EncryptedPicture(dir.path(), "a", Qt::red);
     const std::function<void(QWidget&)> ways[] = {
         [](QWidget& form) { form.close(); },
         [](QWidget& form) { form.hide(); },
@@ -137,11 +154,13 @@ class SlideShowTest : public QObject {
       TFullSlide form(&window);
       window.SetFullSlide(&form);
       window.FullScreenWaitMs = 1;
+      DropKey();
+      QVERIFY(View(window, a));
       QTimer::singleShot(20, &form, [&form, &away] { away(form); });
       bool rescued = false;  // should the view hang, this ends it and the test fails
       QObject scope;
       QTimer::singleShot(3000, &scope, [&rescued] { rescued = SlideStop = true; });
-      window.View_FullScreenClick();
+      QVERIFY(Click(window, "View_FullScreen"));
       QVERIFY(!rescued);
       QVERIFY(!form.isVisible());
     }
@@ -168,34 +187,34 @@ class SlideShowTest : public QObject {
     const QString b = EncryptedPicture(dir.path(), "b", Qt::green);
     {
       TFmainVLS window({});
-      window.TabNotebook1->setCurrentIndex(kPageViewer);
+      ShowPage(window, kPageViewer);
       SetNextPasswordAnswer("slide password");
       window.FileDrag1Drop({a, b});
-      int open = 0;
-      for (QWidget* top : QApplication::topLevelWidgets()) {
-        if (qobject_cast<TWindowView*>(top) && top->isVisible())
-          ++open, top->close();
-      }
-      QCOMPARE(open, 2);
-      QVERIFY(!window.View_Maximize->isEnabled());
-      QVERIFY(window.View_FullScreen->isEnabled());
+      const QList<TWindowView*> open = PictureWindows();
+      for (TWindowView* picture_window : open)
+        picture_window->close();
+      QCOMPARE(open.size(), 2);
+      QVERIFY(!Find<QPushButton>(window, "View_Maximize")->isEnabled());
+      QVERIFY(Find<QPushButton>(window, "View_FullScreen")->isEnabled());
     }
+    DropKey();  // a program started afresh holds no key
     TFmainVLS started({a});
     SetNextPasswordAnswer("slide password");
     started.FormActivate();
-    QVERIFY(!started.WindowView.isNull());
-    QCOMPARE(started.WindowView->MultiMedia1->Picture().size(), QSize(64, 48));
-    started.WindowView->close();
+    const QList<TWindowView*> open = PictureWindows();
+    QCOMPARE(open.size(), 1);
+    QCOMPARE(open[0]->MultiMedia1->Picture().size(), QSize(64, 48));
+    open[0]->close();
   }
 
   void fullShowsTheViewersStillPicture() {
+    QTemporaryDir dir;
+    const QString a = EncryptedPicture(dir.path(), "a", Qt::yellow);
     TFmainVLS window({});
     TFullSlide form(&window);
     window.SetFullSlide(&form);
     window.FullScreenWaitMs = 1;
-    QImage picture(40, 30, QImage::Format_RGB32);
-    picture.fill(Qt::yellow);
-    window.View_PMultiMedia1->SetPicture(picture);
+    QVERIFY(View(window, a));
     form.GIFImage1->show();  // as after a show that ended on an animation
     QSize shown;
     bool animation_shown = true;
@@ -204,8 +223,8 @@ class SlideShowTest : public QObject {
       animation_shown = form.GIFImage1->isVisible();
       SlideStop = true;
     });
-    window.View_FullScreenClick();
-    QCOMPARE(shown, QSize(40, 30));
+    QVERIFY(Click(window, "View_FullScreen"));
+    QCOMPARE(shown, QSize(64, 48));
     QVERIFY(!animation_shown);
     QVERIFY(!form.isVisible());
     QVERIFY(form.MultiMedia1->Picture().isNull());

@@ -80,7 +80,7 @@ class ViewerWindowTest : public QObject {
   // The window on the "&Viewer" page, showing folder.
   static void OpenViewer(TFmainVLS& window, const QString& folder, int page = kPageViewer) {
     // Every file the page's mask lets through is listed before anything is clicked.
-    window.TabNotebook1->setCurrentIndex(page);
+    ShowPage(window, page);
     const QStringList masks = page == kPageViewer ? QStringList("*.vlp") : QStringList("*");
     QVERIFY(ListFolder(window, folder, QDir(folder).entryList(masks, QDir::Files).size()));
     window.show();
@@ -89,9 +89,13 @@ class ViewerWindowTest : public QObject {
 
   static QString TempFolderText() { return PathText(TempFolder); }
 
+  static TPMultiMedia* Pane(TFmainVLS& window) {
+    return Find<TPMultiMedia>(window, "View_PMultiMedia1");
+  }
+
   static bool PaneEmpty(TFmainVLS& window) {
-    return window.View_PMultiMedia1->Picture().isNull() && window.View_PMultiMedia1->isVisible() &&
-           window.GIFImage1->isHidden();
+    return Pane(window)->Picture().isNull() && Pane(window)->isVisible() &&
+           Find<TGIFImage>(window, "GIFImage1")->isHidden();
   }
 
   static bool ButtonsEnabled(TFmainVLS& window, bool remove, bool maximize, bool full) {
@@ -134,17 +138,16 @@ class ViewerWindowTest : public QObject {
 
     SetNextPasswordAnswer(kKey);
     QVERIFY(ClickFile(window, beach));
-    QCOMPARE(window.View_PMultiMedia1->PictureWidth(), 640);
-    QVERIFY(window.View_PMultiMedia1->isVisible());
-    QCOMPARE(Find<QLabel>(window, "HintLb")->text(),
-             QString("beach.jpg 640x480 %1 bytes").arg(jpeg.size()));
+    QCOMPARE(Pane(window)->PictureWidth(), 640);
+    QVERIFY(Pane(window)->isVisible());
+    QCOMPARE(StatusText(window), QString("beach.jpg 640x480 %1 bytes").arg(jpeg.size()));
     QVERIFY(ButtonsEnabled(window, true, true, true));
     QVERIFY(Find<LedLamp>(window, "LedReady")->isOn());
     QVERIFY(QApplication::overrideCursor() == nullptr);
-    QVERIFY(window.FileListBox1->isEnabled());
+    QVERIFY(Find<QListView>(window, "FileListBox1")->isEnabled());
     // The key is armed: its button and gauge show, full.
-    QVERIFY(window.ButKeyOff->isVisible());
-    QCOMPARE(window.GaugeKey->value(), 6);
+    QVERIFY(Find<QToolButton>(window, "ButKeyOff")->isVisible());
+    QCOMPARE(Find<QProgressBar>(window, "GaugeKey")->value(), 6);
     QVERIFY(messages_.isEmpty());
     // Neither the temporary folder nor the container's folder holds the plain picture.
     QCOMPARE(Entries(TempFolderText()), QStringList());
@@ -153,7 +156,7 @@ class ViewerWindowTest : public QObject {
     // The armed key opens the next file without asking: a dialog would be cancelled.
     SetNextPasswordCancel();
     QVERIFY(ClickFile(window, bricks));
-    QCOMPARE(window.HintLb->text(), QString("bricks.bmp 127x64 9254 bytes"));
+    QCOMPARE(StatusText(window), QString("bricks.bmp 127x64 9254 bytes"));
     QCOMPARE(window.CurrentViewerFile(), bricks);
     ClearNextPasswordAnswer();
     QCOMPARE(Entries(TempFolderText()), QStringList());
@@ -171,13 +174,13 @@ class ViewerWindowTest : public QObject {
     QVERIFY(KeyString.empty());
     QVERIFY(PaneEmpty(window));
     QVERIFY(ButtonsEnabled(window, false, false, false));
-    QCOMPARE(window.HintLb->text(), QString());
+    QCOMPARE(StatusText(window), QString());
     QCOMPARE(Entries(folder.path()), QStringList("bricks.vlp"));
     QCOMPARE(Entries(TempFolderText()), QStringList());
 
     SetNextPasswordAnswer(kKey);
     QVERIFY(ClickFile(window, path));
-    QVERIFY(!window.View_PMultiMedia1->Picture().isNull());
+    QVERIFY(!Pane(window)->Picture().isNull());
     QCOMPARE(messages_.size(), 1);
   }
 
@@ -207,7 +210,7 @@ class ViewerWindowTest : public QObject {
     QVERIFY(!window.ViewEncryptedPicture(path));
     QVERIFY(PaneEmpty(window));
     QVERIFY(messages_.isEmpty());
-    QVERIFY(window.LedReady->isOn());
+    QVERIFY(Find<LedLamp>(window, "LedReady")->isOn());
   }
 
   void plainCopiesOf800BytesOrFewerHoldNoData() {
@@ -227,14 +230,14 @@ class ViewerWindowTest : public QObject {
     QCOMPARE(messages_, QStringList("File contains no data"));
     QVERIFY(PaneEmpty(window));
     QVERIFY(ButtonsEnabled(window, false, false, false));
-    QCOMPARE(window.HintLb->text(), QString("small.png 0x0 800 bytes"));
+    QCOMPARE(StatusText(window), QString("small.png 0x0 800 bytes"));
     QCOMPARE(Entries(TempFolderText()), QStringList());
     QVERIFY(!KeyString.empty());  // the key is right, so it stays armed
 
     messages_.clear();
     QVERIFY(window.ViewEncryptedPicture(shown));
     QVERIFY(messages_.isEmpty());
-    QCOMPARE(window.HintLb->text(), QString("shown.png 8x8 801 bytes"));
+    QCOMPARE(StatusText(window), QString("shown.png 8x8 801 bytes"));
     QVERIFY(ButtonsEnabled(window, true, true, true));
     QCOMPARE(Entries(TempFolderText()), QStringList());
   }
@@ -252,17 +255,17 @@ class ViewerWindowTest : public QObject {
     QVERIFY(ClickFile(window, animated));
     auto* gif = Find<TGIFImage>(window, "GIFImage1");
     QVERIFY(gif->isVisible());
-    QVERIFY(window.View_PMultiMedia1->isHidden());
+    QVERIFY(Pane(window)->isHidden());
     QVERIFY(gif->IsAnimated());
     QVERIFY(ButtonsEnabled(window, true, false, false));
-    QCOMPARE(window.HintLb->text(), QString("redblue.gif 64x48 2913 bytes"));
+    QCOMPARE(StatusText(window), QString("redblue.gif 64x48 2913 bytes"));
     QTRY_VERIFY(gif->CurrentFrame() > 1);  // it plays from memory, the copy being gone
     QCOMPARE(Entries(TempFolderText()), QStringList());
 
     QVERIFY(ClickFile(window, still));
     QVERIFY(gif->isHidden());
-    QVERIFY(window.View_PMultiMedia1->isVisible());
-    QCOMPARE(window.View_PMultiMedia1->PictureWidth(), 36);
+    QVERIFY(Pane(window)->isVisible());
+    QCOMPARE(Pane(window)->PictureWidth(), 36);
     QVERIFY(ButtonsEnabled(window, true, true, true));
     QCOMPARE(Entries(TempFolderText()), QStringList());
   }
@@ -293,16 +296,16 @@ class ViewerWindowTest : public QObject {
     QVERIFY(ClickFile(window, path));
 
     TAsk::SetNextAnswer(kAnswerNo);
-    QTest::mouseClick(Find<QPushButton>(window, "View_Delete"), Qt::LeftButton);
+    QVERIFY(Click(window, "View_Delete"));
     QCOMPARE(AskQuestion, QString("DELETE bricks.vlp ?"));
     QVERIFY(QFile::exists(path));
-    QVERIFY(!window.View_PMultiMedia1->Picture().isNull());
+    QVERIFY(!Pane(window)->Picture().isNull());
 
     TAsk::SetNextAnswer(kAnswerYes);
-    QTest::mouseClick(window.View_Delete, Qt::LeftButton);
+    QVERIFY(Click(window, "View_Delete"));
     QVERIFY(!QFile::exists(path));
     QCOMPARE(ReadAll(xdg_.filePath("data/Trash/files/bricks.vlp")).size(), 255 + 9254);
-    QCOMPARE(window.HintLb->text(), QString("FILE DELETED"));
+    QCOMPARE(StatusText(window), QString("FILE DELETED"));
     QVERIFY(PaneEmpty(window));
     QVERIFY(ButtonsEnabled(window, false, false, false));
     QVERIFY(messages_.isEmpty());
@@ -314,10 +317,10 @@ class ViewerWindowTest : public QObject {
         MakeContainer(folder.path(), "bricks.bmp", TestData("pictures/bmpsuite/pal8.bmp"), kKey);
     TFmainVLS window({});
     OpenViewer(window, folder.path());
-    QListView* list = window.FileListBox1;
+    auto* list = Find<QListView>(window, "FileListBox1");
     QModelIndex index;
     QVERIFY(QTest::qWaitFor([&] {
-      index = window.fileModel->index(path);
+      index = FileModelOf(window).index(path);
       return index.isValid() && !list->visualRect(index).isEmpty();
     }));
     const QPoint where = list->visualRect(index).center();
@@ -325,7 +328,7 @@ class ViewerWindowTest : public QObject {
     QVERIFY(QFile::remove(path));
     SetNextPasswordAnswer(kKey);
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, where);
-    QCOMPARE(window.HintLb->text(), QString("FILE DELETED"));
+    QCOMPARE(StatusText(window), QString("FILE DELETED"));
     QVERIFY(PaneEmpty(window));
     QVERIFY(KeyString.empty());
     QVERIFY(messages_.isEmpty());
@@ -347,7 +350,7 @@ class ViewerWindowTest : public QObject {
     window.FileDrag1Drop(dropped);
     // The first five paths hold four containers; the last one shown is p3.
     QCOMPARE(window.CurrentViewerFile(), dropped[4]);
-    QCOMPARE(window.HintLb->text(), QString("p3.bmp 127x64 9254 bytes"));
+    QCOMPARE(StatusText(window), QString("p3.bmp 127x64 9254 bytes"));
     QVERIFY(messages_.isEmpty());
     QCOMPARE(Entries(TempFolderText()), QStringList());
     QVERIFY(QApplication::overrideCursor() == nullptr);
@@ -360,14 +363,15 @@ class ViewerWindowTest : public QObject {
     WriteBytes(folder.filePath("empty.png"), "");
     TFmainVLS window({});
     OpenViewer(window, folder.path(), kPageCrypt);
-    Find<QCheckBox>(window, "PreviewCheck")->setChecked(true);
+    QVERIFY(Click(window, "PreviewCheck"));
+    QVERIFY(Find<QCheckBox>(window, "PreviewCheck")->isChecked());
     auto* preview = Find<TPMultiMedia>(window, "Preview");
     QVERIFY(Find<QWidget>(window, "Viewer1")->isVisible());
 
     QVERIFY(ClickFile(window, folder.filePath("photo.JPG")));
     QCOMPARE(preview->PictureWidth(), 64);
-    QVERIFY(window.Gauge1->isHidden());
-    QVERIFY(window.LedReady->isOn());
+    QVERIFY(Find<BarGauge>(window, "Gauge1")->isHidden());
+    QVERIFY(Find<LedLamp>(window, "LedReady")->isOn());
     QVERIFY(ClickFile(window, folder.filePath("notes.txt")));
     QVERIFY(preview->Picture().isNull());
     QVERIFY(ClickFile(window, folder.filePath("empty.png")));
@@ -376,8 +380,8 @@ class ViewerWindowTest : public QObject {
 
     // Unchecking hides the panel and drops the picture.
     QVERIFY(ClickFile(window, folder.filePath("photo.JPG")));
-    window.PreviewCheck->setChecked(false);
-    QVERIFY(window.Viewer1->isHidden());
+    QVERIFY(Click(window, "PreviewCheck"));
+    QVERIFY(Find<QWidget>(window, "Viewer1")->isHidden());
     QVERIFY(preview->Picture().isNull());
   }
 

@@ -24,36 +24,39 @@
 #include "app/widgets/MessageBoxes.h"
 #include "app/widgets/StatusControls.h"
 #include "cipher/Cipher.h"
+#include "protect/Container.h"
 #include "protect/Feedback.h"
 #include "protect/ProtectState.h"
 #include "protect/widgets/Ask.h"
+#include "support/WindowTestSupport.h"
 #include "viewing/widgets/PasswordDialogs.h"
 
 using namespace vls;
+using namespace vls::test;
 
 namespace {
 
 // What the user sees of the status line and the busy lamp, paint by paint.
 class PaintLog : public QObject {
  public:
-  explicit PaintLog(TFmainVLS& window) : window_(window) {
-    window.HintLb->installEventFilter(this);
-    window.LedBusy->installEventFilter(this);
+  explicit PaintLog(TFmainVLS& window)
+      : status_(Find<QLabel>(window, "HintLb")), busy_(Find<LedLamp>(window, "LedBusy")) {
+    status_->installEventFilter(this);
+    busy_->installEventFilter(this);
   }
   QStringList seen;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
     if (event->type() == QEvent::Paint) {
-      seen << (watched == window_.HintLb ? window_.HintLb->text()
-               : window_.LedBusy->isOn() ? "busy"
-                                         : "idle");
+      seen << (watched == status_ ? status_->text() : busy_->isOn() ? "busy" : "idle");
     }
     return false;
   }
 
  private:
-  TFmainVLS& window_;
+  QLabel* status_;
+  LedLamp* busy_;
 };
 
 }  // namespace
@@ -69,31 +72,6 @@ class WorkListWindowTest : public QObject {
     QFile file(path);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(bytes);
-  }
-
-  static QStringList Rows(TFmainVLS& window) {
-    QStringList rows;
-    for (int i = 0; i < window.filesModel->Count(); ++i) {
-      rows << QFileInfo(QString::fromStdString(window.filesModel->PathAt(i))).fileName();
-    }
-    return rows;
-  }
-
-  // Shows the folder and waits until its files are listed.
-  static void ShowFolder(TFmainVLS& window, const QString& folder, int files) {
-    window.SetFileListFolder(folder);
-    QTRY_COMPARE_WITH_TIMEOUT(window.fileModel->rowCount(window.FileListBox1->rootIndex()), files,
-                              10000);
-  }
-
-  static void SelectInFileList(TFmainVLS& window, const QStringList& names) {
-    auto* selection = window.FileListBox1->selectionModel();
-    selection->clear();
-    for (const QString& name : names) {
-      const QModelIndex index =
-          window.fileModel->index(QDir(window.FileListFolder()).filePath(name));
-      selection->select(index, QItemSelectionModel::Select);
-    }
   }
 
  private slots:
@@ -115,58 +93,59 @@ class WorkListWindowTest : public QObject {
     for (const char* name : {"a.txt", "b.txt", "c.txt"})
       Touch(dir.filePath(name));
     TFmainVLS window({});
-    ShowFolder(window, dir.path(), 3);
-    SelectInFileList(window, {"b.txt"});
-    window.Btn_AddClick();
-    SelectInFileList(window, {"a.txt", "b.txt", "c.txt"});
-    window.Btn_AddClick();
+    QVERIFY(ListFolder(window, dir.path(), 3));
+    SelectFiles(window, {"b.txt"});
+    QVERIFY(Click(window, "Add"));
+    SelectFiles(window, {"a.txt", "b.txt", "c.txt"});
+    QVERIFY(Click(window, "Add"));
     // b.txt stays first; the other two follow in the file list's own order.
     QStringList listed;
-    const QModelIndex root = window.FileListBox1->rootIndex();
-    for (int row = 0; row < window.fileModel->rowCount(root); ++row) {
-      const QString name = window.fileModel->fileName(window.fileModel->index(row, 0, root));
+    const QFileSystemModel& files = FileModelOf(window);
+    const QModelIndex root = Find<QListView>(window, "FileListBox1")->rootIndex();
+    for (int row = 0; row < files.rowCount(root); ++row) {
+      const QString name = files.fileName(files.index(row, 0, root));
       if (name != "b.txt")
         listed << name;
     }
-    QCOMPARE(Rows(window), QStringList({"b.txt"}) + listed);
-    QVERIFY(!window.ButtOk->isHidden());
-    QVERIFY(window.Btn_Clear->isEnabled());
-    QCOMPARE(window.HintLb->text(), QString("3 File(s) 12 Byte(s)"));
+    QCOMPARE(RowNames(window), QStringList({"b.txt"}) + listed);
+    QVERIFY(!Find<QPushButton>(window, "ButtOk")->isHidden());
+    QVERIFY(Find<QPushButton>(window, "Btn_Clear")->isEnabled());
+    QCOMPARE(StatusText(window), QString("3 File(s) 12 Byte(s)"));
 
-    window.files->selectAll();
-    window.Btn_RemoveClick();
-    QCOMPARE(window.filesModel->Count(), 0);
-    QCOMPARE(window.HintLb->text(), QString("0 File(s) 0 Byte(s)"));
-    QVERIFY(window.ButtOk->isHidden());
-    QVERIFY(!window.Btn_Remove->isEnabled());
+    QTest::keyClick(Find<QTreeView>(window, "files"), Qt::Key_A, Qt::ControlModifier);
+    QVERIFY(Click(window, "Btn_Remove"));
+    QCOMPARE(WorkListOf(window).Count(), 0);
+    QCOMPARE(StatusText(window), QString("0 File(s) 0 Byte(s)"));
+    QVERIFY(Find<QPushButton>(window, "ButtOk")->isHidden());
+    QVERIFY(!Find<QPushButton>(window, "Btn_Remove")->isEnabled());
 
-    SelectInFileList(window, {"a.txt"});
-    window.Btn_AddClick();
-    window.Btn_ClearClick();
-    QCOMPARE(window.filesModel->Count(), 0);
-    QCOMPARE(window.HintLb->text(), QString());
-    QVERIFY(!window.Btn_Clear->isEnabled());
+    SelectFiles(window, {"a.txt"});
+    QVERIFY(Click(window, "Add"));
+    QVERIFY(Click(window, "Btn_Clear"));
+    QCOMPARE(WorkListOf(window).Count(), 0);
+    QCOMPARE(StatusText(window), QString());
+    QVERIFY(!Find<QPushButton>(window, "Btn_Clear")->isEnabled());
   }
 
   void selectAllAddsOneRowPerFileNotPerCell() {
     QTemporaryDir dir;
     Touch(dir.filePath("a.txt"), "1");
     TFmainVLS window({});
-    QTest::mouseClick(window.RadioWipe, Qt::LeftButton);
-    ShowFolder(window, dir.path(), 1);
-    QTest::keyClick(window.FileListBox1, Qt::Key_A, Qt::ControlModifier);
-    window.Btn_AddClick();
-    QCOMPARE(Rows(window), QStringList({"a.txt"}));
+    QVERIFY(Click(window, "RadioWipe"));
+    QVERIFY(ListFolder(window, dir.path(), 1));
+    QTest::keyClick(Find<QListView>(window, "FileListBox1"), Qt::Key_A, Qt::ControlModifier);
+    QVERIFY(Click(window, "Add"));
+    QCOMPARE(RowNames(window), QStringList({"a.txt"}));
   }
 
   void rowsShowTheirFilesIcon() {
     QTemporaryDir dir;
     Touch(dir.filePath("a.txt"));
     TFmainVLS window({});
-    QTest::mouseClick(window.RadioWipe, Qt::LeftButton);
+    QVERIFY(Click(window, "RadioWipe"));
     window.FileDrag1Drop({dir.filePath("a.txt"), dir.path()});
     for (int row = 0; row < 2; ++row) {
-      const QVariant icon = window.filesModel->index(row, 0).data(Qt::DecorationRole);
+      const QVariant icon = WorkListOf(window).index(row, 0).data(Qt::DecorationRole);
       QVERIFY(!icon.value<QIcon>().isNull());
     }
   }
@@ -181,21 +160,21 @@ class WorkListWindowTest : public QObject {
     std::fputs("abc", raw);
     std::fclose(raw);
     TFmainVLS window({});
-    QTest::mouseClick(window.RadioWipe, Qt::LeftButton);
+    QVERIFY(Click(window, "RadioWipe"));
     QMimeData mime;
     mime.setUrls({QUrl::fromEncoded("file://" + name.toPercentEncoding("/"))});
     QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(&window, &enter);
     QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(&window, &drop);
-    QCOMPARE(window.filesModel->Count(), 1);
-    QCOMPARE(window.filesModel->PathAt(0), name.toStdString());
-    QCOMPARE(window.filesModel->SizeAt(0), 3);
+    QCOMPARE(WorkListOf(window).Count(), 1);
+    QCOMPARE(WorkListOf(window).PathAt(0), name.toStdString());
+    QCOMPARE(WorkListOf(window).SizeAt(0), 3);
 
     // Qt's listing leaves the name out of the file list; the status line says so.
     Touch(dir.filePath("plain.txt"));
-    ShowFolder(window, dir.path(), 1);
-    QTRY_VERIFY(window.HintLb->text().startsWith("Not listed here: 1 file(s)"));
+    QVERIFY(ListFolder(window, dir.path(), 1));
+    QTRY_VERIFY(StatusText(window).startsWith("Not listed here: 1 file(s)"));
   }
 
   void addAllShowsItIsBusyBeforeItWalks() {
@@ -203,13 +182,13 @@ class WorkListWindowTest : public QObject {
     TFmainVLS window({});
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-    ShowFolder(window, empty.path(), 0);
+    QVERIFY(ListFolder(window, empty.path(), 0));
     PaintLog painted(window);
     TAsk::SetNextAnswer(kAnswerNo);
-    window.Btn_AddALLClick();
+    QVERIFY(Click(window, "AddALL"));
     QVERIFY2(painted.seen.contains("Browsing Directories..."), qPrintable(painted.seen.join('|')));
     QVERIFY2(painted.seen.contains("busy"), qPrintable(painted.seen.join('|')));
-    QVERIFY(window.LedReady->isOn());
+    QVERIFY(Find<LedLamp>(window, "LedReady")->isOn());
   }
 
   void addAllFollowsTheModeRules() {
@@ -217,25 +196,25 @@ class WorkListWindowTest : public QObject {
     for (const char* name : {"a.txt", "b.vlp", "c.AS1", "d.as1"})
       Touch(dir.filePath(name));
     TFmainVLS window({});
-    ShowFolder(window, dir.path(), 4);
+    QVERIFY(ListFolder(window, dir.path(), 4));
     TAsk::SetNextAnswer(kAnswerNo);
-    window.Btn_AddALLClick();
-    QStringList rows = Rows(window);
+    QVERIFY(Click(window, "AddALL"));
+    QStringList rows = RowNames(window);
     rows.sort();
     QCOMPARE(rows, QStringList({"a.txt", "d.as1"}));
-    QVERIFY(window.LedReady->isOn());
+    QVERIFY(Find<LedLamp>(window, "LedReady")->isOn());
 
     // Wipe with a filter whose description names no known kind adds nothing.
-    QTest::mouseClick(window.RadioWipe, Qt::LeftButton);
+    QVERIFY(Click(window, "RadioWipe"));
     window.SetFilterText("Odd files|*.*");
     TAsk::SetNextAnswer(kAnswerYes);
-    window.Btn_AddALLClick();
-    QCOMPARE(window.filesModel->Count(), 0);
+    QVERIFY(Click(window, "AddALL"));
+    QCOMPARE(WorkListOf(window).Count(), 0);
 
     TAsk::SetNextAnswer(kAnswerCancel);
     window.SetFilterText(DefaultFilterText);
-    window.Btn_AddALLClick();
-    QCOMPARE(window.filesModel->Count(), 0);
+    QVERIFY(Click(window, "AddALL"));
+    QCOMPARE(WorkListOf(window).Count(), 0);
   }
 
   // Drops on the viewer and launcher pages: ViewerWindow_test, LauncherWindow_test.
@@ -244,9 +223,9 @@ class WorkListWindowTest : public QObject {
     Touch(dir.filePath("x.jpg"));
     Touch(dir.filePath("y.vlp"));
     TFmainVLS window({});
-    QTest::mouseClick(window.RadioDecrypt, Qt::LeftButton);
+    QVERIFY(Click(window, "RadioDecrypt"));
     window.FileDrag1Drop({dir.filePath("x.jpg"), dir.filePath("y.vlp")});
-    QCOMPARE(Rows(window), QStringList({"y.vlp"}));
+    QCOMPARE(RowNames(window), QStringList({"y.vlp"}));
   }
 
   void encryptAndDecryptBatchesRunOnTheFilesOnDisk() {
@@ -254,29 +233,29 @@ class WorkListWindowTest : public QObject {
     Touch(dir.filePath("a.txt"), "alpha");
     Touch(dir.filePath("b.txt"), "bravo");
     TFmainVLS window({});
-    ShowFolder(window, dir.path(), 2);
-    SelectInFileList(window, {"a.txt", "b.txt"});
-    window.Btn_AddClick();
+    QVERIFY(ListFolder(window, dir.path(), 2));
+    SelectFiles(window, {"a.txt", "b.txt"});
+    QVERIFY(Click(window, "Add"));
     SetNextPasswordAnswer("first password");
-    window.ButtOkClick();
+    QVERIFY(Click(window, "ButtOk"));
     QVERIFY(QFile::exists(dir.filePath("a.vld")));
     QVERIFY(!QFile::exists(dir.filePath("a.txt")));
-    QCOMPARE(window.filesModel->Count(), 0);
+    QCOMPARE(WorkListOf(window).Count(), 0);
     QVERIFY(KeyString.empty());
-    QVERIFY(window.LedReady->isOn());
-    QVERIFY(window.ButtOk->isHidden());
+    QVERIFY(Find<LedLamp>(window, "LedReady")->isOn());
+    QVERIFY(Find<QPushButton>(window, "ButtOk")->isHidden());
 
     // A third container under another password.
     Touch(dir.filePath("c.txt"), "charlie");
     window.FileDrag1Drop({dir.filePath("c.txt")});
     SetNextPasswordAnswer("other password");
-    window.ButtOkClick();
+    QVERIFY(Click(window, "ButtOk"));
 
-    QTest::mouseClick(window.RadioDecrypt, Qt::LeftButton);
+    QVERIFY(Click(window, "RadioDecrypt"));
     window.FileDrag1Drop({dir.filePath("a.vld"), dir.filePath("b.vld"), dir.filePath("c.vld")});
-    QCOMPARE(window.filesModel->Count(), 3);
+    QCOMPARE(WorkListOf(window).Count(), 3);
     SetNextPasswordAnswer("first password");
-    window.ButtOkClick();
+    QVERIFY(Click(window, "ButtOk"));
     QCOMPARE(messages_.last(), QString("2 files decrypted, 1 files with wrong key."));
     QFile a(dir.filePath("a.txt"));
     QVERIFY(a.open(QIODevice::ReadOnly));
@@ -288,25 +267,25 @@ class WorkListWindowTest : public QObject {
     // A cancelled password leaves the list as it was.
     window.FileDrag1Drop({dir.filePath("c.vld")});
     SetNextPasswordCancel();
-    window.ButtOkClick();
-    QCOMPARE(window.filesModel->Count(), 1);
+    QVERIFY(Click(window, "ButtOk"));
+    QCOMPARE(WorkListOf(window).Count(), 1);
   }
 
   void aWipeBatchNamesTheFileItCouldNotWipe() {
     QTemporaryDir dir;
     Touch(dir.filePath("a.txt"));
     TFmainVLS window({});
-    QTest::mouseClick(window.RadioWipe, Qt::LeftButton);
+    QVERIFY(Click(window, "RadioWipe"));
     window.FileDrag1Drop({dir.filePath("a.txt"), dir.filePath("vanished.txt")});
-    QCOMPARE(window.filesModel->Count(), 2);
+    QCOMPARE(WorkListOf(window).Count(), 2);
     TAsk::SetNextAnswer(kAnswerYes);
-    window.ButtOkClick();
+    QVERIFY(Click(window, "ButtOk"));
     QVERIFY(!QFile::exists(dir.filePath("a.txt")));
     QCOMPARE(messages_.size(), 2);
     QVERIFY(messages_[0].contains("vanished.txt"));
     QCOMPARE(messages_[1], QString("1 files wiped."));
-    QCOMPARE(window.filesModel->Count(), 0);
-    QVERIFY(window.LedReady->isOn());
+    QCOMPARE(WorkListOf(window).Count(), 0);
+    QVERIFY(Find<LedLamp>(window, "LedReady")->isOn());
   }
 };
 

@@ -2,6 +2,7 @@
 // the width afterwards, several open at once, each freed on close; and the
 // main window's "&Window" and double-click rules.
 
+#include <QBuffer>
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
@@ -11,9 +12,12 @@
 #include "app/widgets/MainWindow.h"
 #include "app/widgets/MessageBoxes.h"
 #include "imaging/widgets/PMultiMedia.h"
+#include "support/WindowTestSupport.h"
+#include "viewing/widgets/PasswordDialogs.h"
 #include "viewing/widgets/WindowView.h"
 
 using namespace vls;
+using namespace vls::test;
 
 class WindowViewTest : public QObject {
   Q_OBJECT
@@ -32,6 +36,8 @@ class WindowViewTest : public QObject {
     qputenv("HOME", home_.path().toUtf8());
     qputenv("XDG_CONFIG_HOME", (home_.path() + "/config").toUtf8());
     qputenv("XDG_DATA_HOME", (home_.path() + "/data").toUtf8());
+    qputenv("XDG_RUNTIME_DIR", (home_.path() + "/run").toUtf8());
+    QDir().mkpath(home_.path() + "/run");
     SetMessageSink([](MessageKind, const QString&) {});
   }
 
@@ -58,28 +64,49 @@ class WindowViewTest : public QObject {
   }
 
   void doubleClicksOpenOneWindowPerPicture() {
+    QTemporaryDir folder;
+    QByteArray bmp;
+    QBuffer buffer(&bmp);
+    QVERIFY(buffer.open(QIODevice::WriteOnly) && Picture(200, 100).save(&buffer, "BMP"));
+    const QString container = MakeContainer(folder.path(), "wide.bmp", bmp, "open sesame");
     TFmainVLS main({});
-    main.View_PMultiMedia1->SetPicture(Picture(200, 100));
-    main.View_Maximize->setEnabled(true);
-    main.View_PMultiMedia1DblClick();
-    QPointer<TWindowView> first = main.WindowView;
-    QVERIFY(!first.isNull());
+    main.show();
+    ShowPage(main, kPageViewer);
+    SetNextPasswordAnswer("open sesame");
+    QVERIFY(main.ViewEncryptedPicture(container));
+    auto* pane = Find<TPMultiMedia>(main, "View_PMultiMedia1");
+    auto* window_button = Find<QPushButton>(main, "View_Maximize");
+    QVERIFY(window_button->isEnabled());
+
+    QTest::mouseDClick(pane, Qt::LeftButton);
+    const QList<TWindowView*> opened = PictureWindows();
+    QCOMPARE(opened.size(), 1);
+    QPointer<TWindowView> first = opened[0];
     QCOMPARE(first->MultiMedia1->Picture().size(), QSize(200, 100));
-    QVERIFY(!main.View_Maximize->isEnabled());
-    main.View_PMultiMedia1DblClick();
-    QCOMPARE(main.WindowView.data(), first.data());
+    QVERIFY(!window_button->isEnabled());
+    QTest::mouseDClick(pane, Qt::LeftButton);
+    QCOMPARE(PictureWindows().size(), 1);
 
     // "&Window" opens any number; closing one leaves the others.
-    main.View_MaximizeClick();
-    QPointer<TWindowView> second = main.WindowView;
-    QVERIFY(second != first);
+    QVERIFY(main.ViewEncryptedPicture(container));  // the armed key shows it again
+    QVERIFY(Click(main, "View_Maximize"));
+    QVERIFY(Click(main, "View_Maximize"));
+    QList<QPointer<TWindowView>> others;
+    for (TWindowView* window : PictureWindows()) {
+      if (window != first)
+        others << window;
+    }
+    QCOMPARE(others.size(), 2);
     first->close();
     QTRY_VERIFY(first.isNull());
-    QVERIFY(!second.isNull());
-    // The window keeps its copy when the viewer's picture goes.
-    main.View_PMultiMedia1->SetPicture(QImage());
-    QCOMPARE(second->MultiMedia1->Picture().size(), QSize(200, 100));
-    second->close();
+    QVERIFY(!others[0].isNull() && !others[1].isNull());
+    // The windows keep their copies when the viewer's picture goes.
+    ShowPage(main, kPageCrypt);
+    QVERIFY(pane->Picture().isNull());
+    for (const QPointer<TWindowView>& window : others) {
+      QCOMPARE(window->MultiMedia1->Picture().size(), QSize(200, 100));
+      window->close();
+    }
   }
 };
 

@@ -1,0 +1,155 @@
+#include "app/widgets/FolderPane.h"
+
+#include <QFileSystemModel>
+#include <QListView>
+#include <QTreeView>
+#include <algorithm>
+#include <vector>
+
+#include "app/FileIterator.h"
+#include "app/FilterList.h"
+#include "app/WorkList.h"
+#include "app/widgets/NameDelegate.h"
+#include "platform/AnsiText.h"
+
+namespace vls {
+namespace {
+
+// Files of a folder whose names are not UTF-8. Qt's directory listing leaves
+// such names out, and the file list with it; this walk reads the names as
+// bytes. Run once the list has loaded the folder, when its entries are cached.
+int CountNamesNotUtf8(const QString& folder) {
+  int count = 0;
+  TFileIterator walk;
+  walk.SetOptions(0);  // bare names of this folder only
+  walk.SetRootFolder(PathBytes(folder));
+  walk.OnAddFileQuery = [&count](TFileIterator&, const std::string& name, const TFileInfo&,
+                                 bool& can_add) {
+    count += IsValidUtf8(name) ? 0 : 1;
+    can_add = false;
+  };
+  walk.Execute();
+  return count;
+}
+
+}  // namespace
+
+FolderPane::FolderPane(QWidget* parent)
+    : QSplitter(Qt::Vertical, parent),
+      folders_(new QFileSystemModel(this)),
+      files_(new QFileSystemModel(this)),
+      tree_(new QTreeView),
+      list_(new QListView) {
+  setObjectName("SplitterWnd2");
+  setHandleWidth(3);
+  folders_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Hidden | QDir::Drives);
+  folders_->setRootPath("/");
+  tree_->setObjectName("PTShellTree1");
+  tree_->setModel(folders_);
+  for (int column = 1; column < folders_->columnCount(); ++column)
+    tree_->hideColumn(column);
+  tree_->setHeaderHidden(true);
+  tree_->setRootIsDecorated(false);
+  tree_->setItemDelegate(new NameDelegate(NameDelegate::RowWidth::Name, tree_));
+
+  files_->setFilter(QDir::Files | QDir::Hidden | QDir::System);
+  files_->setNameFilterDisables(false);
+  list_->setObjectName("FileListBox1");
+  list_->setModel(files_);
+  // Rows as wide as the list, laid out again when it is resized: a long name
+  // is drawn without its middle rather than scrolled out of sight.
+  list_->setItemDelegate(new NameDelegate(NameDelegate::RowWidth::View, list_));
+  list_->setResizeMode(QListView::Adjust);
+  list_->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  list_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  addWidget(tree_);
+  addWidget(list_);
+  setSizes({178, 180});
+
+  connect(files_, &QFileSystemModel::directoryLoaded, this, [this](const QString& folder) {
+    if (QDir::cleanPath(folder) != QDir::cleanPath(folder_))
+      return;
+    if (const int unlisted = CountNamesNotUtf8(folder); unlisted > 0)
+      emit UnlistedNames(unlisted);
+  });
+  connect(tree_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+          [this](const QModelIndex& current) {
+            if (current.isValid())
+              SetFolder(folders_->filePath(current));
+          });
+  connect(list_, &QListView::clicked, this, &FolderPane::FileClicked);
+}
+
+void FolderPane::SetMask(const QString& mask) {
+  mask_ = mask;
+  QStringList patterns;
+  for (const auto& pattern : FilterList::SplitMask(mask.toStdString())) {
+    // "*.*" means every file, also those without a dot in their name.
+    patterns << (pattern == "*.*" ? QString("*") : QString::fromStdString(pattern));
+  }
+  files_->setNameFilters(patterns);
+}
+
+void FolderPane::SetFolder(const QString& folder) {
+  if (folder.isEmpty() || folder.compare(folder_, Qt::CaseInsensitive) == 0)
+    return;
+  folder_ = folder;
+  list_->setRootIndex(files_->setRootPath(folder));
+}
+
+void FolderPane::ShowFolder(const QString& folder) {
+  const QModelIndex index = folders_->index(folder);
+  if (!index.isValid())
+    return;
+  tree_->setCurrentIndex(index);
+  SetFolder(folder);
+  tree_->scrollTo(index);
+}
+
+void FolderPane::Reread() {
+  const QString folder = folder_;
+  folder_.clear();
+  files_->setRootPath(QString());
+  SetFolder(folder);
+}
+
+void FolderPane::GoUpOneLevel() {
+  const QModelIndex index = tree_->currentIndex();
+  if (!index.isValid() || !index.parent().isValid())
+    return;
+  tree_->setCurrentIndex(index.parent());
+}
+
+QString FolderPane::CurrentFile() const {
+  const QModelIndex current = list_->currentIndex();
+  return current.isValid() ? files_->filePath(current) : QString();
+}
+
+QStringList FolderPane::SelectedFiles() const {
+  // One entry per selected file: a selection can hold every column of a row
+  // (Ctrl+A selects the size, type and date cells too), and only the name
+  // column names the file.
+  std::vector<int> rows;
+  for (const QModelIndex& index : list_->selectionModel()->selectedIndexes()) {
+    if (index.parent() == list_->rootIndex())
+      rows.push_back(index.row());
+  }
+  std::sort(rows.begin(), rows.end());
+  rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+  QStringList paths;
+  for (const int row : rows) {
+    const QModelIndex name = files_->index(row, 0, list_->rootIndex());
+    paths << QDir(folder_).filePath(files_->fileName(name));
+  }
+  return paths;
+}
+
+void FolderPane::SetListEnabled(bool enabled) {
+  list_->setEnabled(enabled);
+}
+
+void FolderPane::FocusList() {
+  list_->setFocus();
+}
+
+}  // namespace vls

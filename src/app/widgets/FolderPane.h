@@ -1,0 +1,57 @@
+#pragma once
+// The folder tree (PTShellTree1) over the file list (FileListBox1), in the
+// splitter SplitterWnd2. The tree picks the folder the list shows; the mask
+// picks which of its files it shows, without regard to case.
+
+#include <QSplitter>
+#include <QString>
+#include <QStringList>
+
+class QFileSystemModel;
+class QListView;
+class QTreeView;
+
+namespace vls {
+
+class FolderPane : public QSplitter {
+  Q_OBJECT
+
+ public:
+  explicit FolderPane(QWidget* parent = nullptr);
+
+  // "*.VLP;*.VLD"; "*.*" is every file, also those without a dot.
+  QString Mask() const { return mask_; }
+  void SetMask(const QString& mask);
+  // The folder the list shows; a folder differing only in case is the same.
+  QString Folder() const { return folder_; }
+  void SetFolder(const QString& folder);
+  // Selects the folder in the tree, which lists it.
+  void ShowFolder(const QString& folder);
+  // Reads the shown folder again, so new and removed files show.
+  void Reread();
+  // Selects the parent of the tree's folder; the top has none.
+  void GoUpOneLevel();
+
+  // The file of the list's current row; "" without one.
+  QString CurrentFile() const;
+  // The files selected in the list, in the list's order.
+  QStringList SelectedFiles() const;
+  void SetListEnabled(bool enabled);
+  void FocusList();
+
+ signals:
+  void FileClicked();
+  // The shown folder holds files the list leaves out: Qt's listing skips
+  // names that are not UTF-8.
+  void UnlistedNames(int count);
+
+ private:
+  QFileSystemModel* folders_;
+  QFileSystemModel* files_;
+  QTreeView* tree_;
+  QListView* list_;
+  QString mask_ = "*.*";
+  QString folder_;
+};
+
+}  // namespace vls

@@ -1,0 +1,93 @@
+#include "app/widgets/FullScreenShow.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QThread>
+
+#include "app/WorkList.h"
+#include "imaging/widgets/PictureView.h"
+#include "platform/Interruption.h"
+#include "viewing/widgets/FullSlide.h"
+
+namespace vls {
+namespace {
+
+// Closing the full-screen form by any means (the window manager's close,
+// Alt+F4) asks to stop, as a key or a click on it does.
+class StopWhenClosed : public QObject {
+ public:
+  using QObject::QObject;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Close)
+      SlideStop = true;
+    return QObject::eventFilter(watched, event);
+  }
+};
+
+}  // namespace
+
+void FullScreenShow::SetForm(TFullSlide* form) {
+  form_ = form;
+  if (form != nullptr)
+    form->installEventFilter(new StopWhenClosed(form));
+}
+
+void FullScreenShow::ShowMissing() {
+  if (form_.isNull())
+    return;
+  form_->Picture->Clear();
+  form_->FormShow();
+}
+
+void FullScreenShow::ShowPlainCopy(const std::string& plain_copy) {
+  if (form_.isNull())
+    return;
+  form_->Picture->Load(PathText(plain_copy));
+  form_->FormShow();
+}
+
+void FullScreenShow::StepAside() {
+  if (!form_.isNull())
+    form_->hide();
+}
+
+bool FullScreenShow::WaitForSlideStop(int rounds, int ms) {
+  // A request to stop the program ends the wait as a stop does.
+  for (int round = 0; round < rounds && !SlideStop && InterruptSignal() == 0; ++round) {
+    QThread::msleep(static_cast<unsigned long>(ms));
+    QCoreApplication::processEvents();
+  }
+  return SlideStop || InterruptSignal() != 0;
+}
+
+bool FullScreenShow::WaitForStop(int rounds) {
+  const bool stopped = WaitForSlideStop(rounds, slide_wait_ms_);
+  if (stopped)
+    SlideStop = false;
+  return stopped;
+}
+
+void FullScreenShow::PutAway() {
+  if (form_.isNull())
+    return;
+  form_->hide();
+  form_->Picture->Clear();
+}
+
+void FullScreenShow::ShowStill(const QImage& picture) {
+  if (form_.isNull())
+    return;
+  SlideStop = false;
+  form_->Picture->ShowCopy(picture);
+  form_->FormShow();
+  // The view also ends when the form is gone from the screen without a stop
+  // (hidden or minimised by the window manager): nothing could stop it then.
+  while (!WaitForSlideStop(1, full_wait_ms_) && !form_.isNull() && form_->isVisible() &&
+         !form_->isMinimized()) {
+  }
+  PutAway();
+}
+
+}  // namespace vls

@@ -1,0 +1,50 @@
+#pragma once
+// The full-screen form as the place views show their pictures, and the waits
+// of the slide show and of "&Full". A wait ends on a key or a click on the
+// form (SlideStop), on the form being closed, or on a request to stop the
+// program. Without a form, a view meant for it decrypts and wipes and shows
+// nothing.
+
+#include <QImage>
+#include <QPointer>
+#include <string>
+
+#include "viewing/ViewerFlow.h"
+
+namespace vls {
+
+class TFullSlide;
+
+class FullScreenShow : public PictureShow {
+ public:
+  // The length of one wait of the slide show and of "&Full", read at each
+  // wait (tests shorten them).
+  FullScreenShow(const int& slide_wait_ms, const int& full_wait_ms)
+      : slide_wait_ms_(slide_wait_ms), full_wait_ms_(full_wait_ms) {}
+
+  void SetForm(TFullSlide* form);
+
+  void ShowMissing() override;
+  void ShowPlainCopy(const std::string& plain_copy) override;
+
+  // The form steps aside while the key is asked: it stays on top and would
+  // hide the dialog.
+  void StepAside();
+  // Waits rounds of the slide show's wait, taking events, until a stop:
+  // true then, and the stop is taken.
+  bool WaitForStop(int rounds);
+  // Hides the form and empties its picture: no picture outlives its show.
+  void PutAway();
+  // "&Full": the picture on the form until a stop, or until the form is gone
+  // from the screen without one; then the form is put away.
+  void ShowStill(const QImage& picture);
+
+ private:
+  bool WaitForSlideStop(int rounds, int ms);
+
+  QPointer<TFullSlide> form_;
+  const int& slide_wait_ms_;
+  const int& full_wait_ms_;
+};
+
+}  // namespace vls

@@ -1,0 +1,54 @@
+#include "app/widgets/PreviewBox.h"
+
+#include <QFileInfo>
+#include <QVBoxLayout>
+
+#include "app/widgets/MessageBoxes.h"
+#include "app/widgets/PageHost.h"
+#include "app/widgets/PageParts.h"
+
+namespace vls {
+
+PreviewBox::PreviewBox(PageHost& host, QWidget& page)
+    : QGroupBox("Viewer", &page),
+      host_(host),
+      messages_(std::make_unique<WindowPictureMessages>(*this)),
+      picture_(new TPMultiMedia) {
+  setObjectName("Viewer1");
+  setFixedSize(139, 120);
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(3, 3, 3, 3);
+  picture_->setObjectName("Preview");
+  SetUpPicture(*picture_, *messages_);
+  layout->addWidget(picture_);
+  move(150, 140);
+  hide();
+  connect(picture_, &TPMultiMedia::OnDblClick, this, &PreviewBox::DoubleClicked);
+}
+
+PreviewBox::~PreviewBox() = default;
+
+void PreviewBox::ShowFile(const QString& path) {
+  const QFileInfo info(path);
+  if (info.exists() && info.size() == 0) {
+    ShowMessage(window(), MessageKind::Information, "File contains no data");
+    return;
+  }
+  host_.SetBusy(true);
+  host_.SetFileListEnabled(false);
+  host_.SetGaugeColor(Qt::blue);
+  host_.SetGauge(0);
+  host_.ShowGauge(true);
+  picture_->SetMediaName(path);
+  host_.SetBusy(false);
+  host_.SetFileListEnabled(true);
+  host_.FocusFileList();
+  host_.SetGauge(0);
+  host_.ShowGauge(false);
+}
+
+void PreviewBox::Clear() {
+  picture_->SetMediaName(QString());
+}
+
+}  // namespace vls

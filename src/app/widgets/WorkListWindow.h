@@ -1,0 +1,50 @@
+#pragma once
+// The work list's runs as the window shows them: what the batch drivers
+// (protect/Batch.h) and the slide show (viewing/SlideShowFlow.h) need of the
+// "En&crypt/Decrypt" page, of the window around it and of the full-screen
+// form. Both read the rows of the same list.
+
+#include <functional>
+
+#include "protect/Batch.h"
+#include "viewing/SlideShowFlow.h"
+
+class QWidget;
+
+namespace vls {
+
+class FullScreenShow;
+class PageHost;
+class TWorkList;
+
+class WorkListWindow : public BatchWindow, public SlideShowWindow {
+ public:
+  // disable_list_buttons: "OK" hidden, "&Clear" and "&Remove" disabled.
+  WorkListWindow(QWidget& page, PageHost& host, TWorkList& rows, FullScreenShow& full_screen,
+                 std::function<void()> disable_list_buttons);
+
+  std::size_t RowCount() const override;
+  std::string RowPath(std::size_t i) const override;
+
+  void RequestEncryptionKey() override;
+  void RequestDecryptionKey() override;
+  void BringToFront() override;
+  void SetBusy(bool busy) override;
+  void DisableListButtons() override;
+  void SetStatusLine(const std::string& text, bool repaint_now) override;
+  void ClearList() override;
+  void RereadFolder() override;
+
+  void StepAside() override;
+  bool WaitForStop(int rounds) override;
+  void PutAway() override;
+
+ private:
+  QWidget& page_;
+  PageHost& host_;
+  TWorkList& rows_;
+  FullScreenShow& full_screen_;
+  std::function<void()> disable_list_buttons_;
+};
+
+}  // namespace vls

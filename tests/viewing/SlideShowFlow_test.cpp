@@ -1,0 +1,65 @@
+// The slide show flow over real containers: the rows in order on the form,
+// a stop, a cancelled password, and the show ending without key or copy.
+
+#include "viewing/SlideShowFlow.h"
+
+#include "viewing/FlowFakes.h"
+
+namespace vls::test {
+namespace {
+
+// Each picture's own bytes, from its name.
+std::string PlainOf(const std::string& name) {
+  return SampleBytes(2000, static_cast<unsigned char>(name[0]));
+}
+
+struct SlideCase {
+  const char* label;
+  std::vector<std::string> rows;  // pictures a, b, c; "gone" is missing
+  bool key_given;                 // before the show
+  std::vector<std::string> answers;
+  int stop_at;
+  std::vector<std::string> log;
+};
+
+// clang-format off
+const SlideCase kShows[] = {
+    {"EveryRowOnce", {"a", "gone", "b", "c"}, false, {kKey}, 0,
+     {"aside", "asked", "show a", "wait", "missing", "status FILE DELETED", "show b", "wait", "show c", "wait", "away"}},
+    {"AStopAfterTheFirstRow", {"a", "b"}, false, {kKey}, 1, {"aside", "asked", "show a", "wait", "away"}},
+    {"ACancelledPasswordSkipsTheRow", {"a", "b"}, false, {"", kKey}, 0,
+     {"aside", "asked", "aside", "asked", "show b", "wait", "away"}},
+    {"AKeyGivenBefore", {"a"}, true, {}, 0, {"show a", "wait", "away"}},
+};
+// clang-format on
+
+void PrintTo(const SlideCase& c, std::ostream* os) {
+  *os << c.label;
+}
+
+class SlideShowFlowTest : public FlowTest, public ::testing::WithParamInterface<SlideCase> {};
+
+TEST_P(SlideShowFlowTest, ShowsTheRowsInOrderAndEndsWithoutKeyOrCopy) {
+  const SlideCase& c = GetParam();
+  fake.expected = [](const std::string& copy) {
+    return PlainOf(std::filesystem::path(copy).stem().string());
+  };
+  for (const std::string& row : c.rows)
+    fake.rows.push_back(row == "gone" ? Docs("gone.vlp") : Make(row + ".png", PlainOf(row)));
+  if (c.key_given)
+    SetKey(kKey);
+  fake.answers = c.answers;
+  fake.stop_at = c.stop_at;
+
+  SlideShowFlow(fake, viewer, fake).Run();
+  EXPECT_EQ(fake.log, c.log);
+  EXPECT_TRUE(KeyString.empty());
+  EXPECT_TRUE(feedback.information.empty() && feedback.errors.empty());
+  ExpectCleanEnd();
+}
+
+INSTANTIATE_TEST_SUITE_P(Shows, SlideShowFlowTest, ::testing::ValuesIn(kShows),
+                         [](const auto& test) { return std::string(test.param.label); });
+
+}  // namespace
+}  // namespace vls::test
