@@ -85,7 +85,7 @@ bool ViewerFlow::View(const std::string& path, PictureShow& show, bool on_viewer
     show.ShowPlainCopy(plain_copy.path());
   }
   // The stored name itself: the folder and name together may have been cut.
-  window_.ShowPictureInfo(result.stored_name, size);
+  window_.ShowPictureInfo(result.stored_name, size, result.sealed);
   return true;
 }
 

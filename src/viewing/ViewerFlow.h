@@ -42,8 +42,9 @@ class ViewerWindow {
   virtual void ForgetShownPicture() = 0;
   // The information line of the picture just shown: the stored name, width
   // x height and byte size (that of the plain copy when nothing could be
-  // shown).
-  virtual void ShowPictureInfo(const std::string& stored_name, std::int64_t plain_copy_size) = 0;
+  // shown), and whether the container was a sealed one.
+  virtual void ShowPictureInfo(const std::string& stored_name, std::int64_t plain_copy_size,
+                               bool sealed) = 0;
 };
 
 // A view or a launch is running: a picture load processes pending events,

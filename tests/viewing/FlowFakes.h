@@ -59,8 +59,8 @@ class FakeDesktop : public ViewerWindow,
   void PrepareView(bool) override { ++prepared; }
   void SetStatusLine(const std::string& text) override { log.push_back("status " + text); }
   void ForgetShownPicture() override { log.push_back("forget"); }
-  void ShowPictureInfo(const std::string& name, std::int64_t size) override {
-    info = name + " " + std::to_string(size);
+  void ShowPictureInfo(const std::string& name, std::int64_t size, bool sealed) override {
+    info = name + " " + std::to_string(size) + (sealed ? ", sealed" : "");
     if (on_info)
       on_info();
   }

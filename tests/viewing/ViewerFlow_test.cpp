@@ -3,6 +3,7 @@
 
 #include "viewing/ViewerFlow.h"
 
+#include "protect/SealedKeys.h"
 #include "viewing/FlowFakes.h"
 
 namespace vls::test {
@@ -111,6 +112,28 @@ TEST_F(ViewerFlowTest, TheInformationLineNamesTheStoredFileInADeepFolder) {
   SetKey(kKey);
   EXPECT_TRUE(viewer.View(path, fake, true));
   EXPECT_EQ(fake.info, "beach.jpg 5000");
+}
+
+// A sealed picture shows like a classic one and says so; its derived key
+// lives as long as the armed key and goes with it, also after a wrong key.
+TEST_F(ViewerFlowTest, ASealedPictureShowsAndItsDerivedKeyGoesWithTheKey) {
+  StrongEncryption = true;
+  SetSealingCost({1, 8 * 1024});
+  const std::string path = Make("beach.jpg", plain);
+  StrongEncryption = false;
+  SetSealingCost({});
+  fake.answers = {kKey, kWrongKey};
+  EXPECT_TRUE(viewer.View(path, fake, true));
+  EXPECT_EQ(fake.info, "beach.jpg 5000, sealed");
+  EXPECT_EQ(DerivedKeyCount(), 1u);
+  keys.Drop();
+  EXPECT_EQ(DerivedKeyCount(), 0u);
+
+  EXPECT_TRUE(viewer.View(path, fake, true));
+  EXPECT_EQ(feedback.information, Maybe("BAD KEY! {path}", path));
+  EXPECT_EQ(DerivedKeyCount(), 0u);
+  EXPECT_EQ(DocsList(), std::vector<std::string>{"beach.vlp"});
+  ExpectCleanEnd();
 }
 
 }  // namespace

@@ -213,7 +213,8 @@ void ViewerPage::ForgetShownPicture() {
   ClearPicture();
 }
 
-void ViewerPage::ShowPictureInfo(const std::string& stored_name, std::int64_t plain_copy_size) {
+void ViewerPage::ShowPictureInfo(const std::string& stored_name, std::int64_t plain_copy_size,
+                                 bool sealed) {
   const bool shown = !picture_->StillPicture().isNull();
   const std::int64_t size = shown ? picture_->FileSize() : plain_copy_size;
   host_.SetGauge(0);
@@ -221,7 +222,8 @@ void ViewerPage::ShowPictureInfo(const std::string& stored_name, std::int64_t pl
                           .arg(PathText(stored_name))
                           .arg(picture_->PictureWidth())
                           .arg(picture_->PictureHeight())
-                          .arg(size));
+                          .arg(size) +
+                      (sealed ? ", sealed" : ""));
 }
 
 void ViewerPage::ShowMissing() {

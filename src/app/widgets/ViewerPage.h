@@ -75,7 +75,8 @@ class ViewerPage : public QWidget, private ViewerWindow, private PictureShow {
   void PrepareView(bool on_viewer_page) override;
   void SetStatusLine(const std::string& text) override;
   void ForgetShownPicture() override;
-  void ShowPictureInfo(const std::string& stored_name, std::int64_t plain_copy_size) override;
+  void ShowPictureInfo(const std::string& stored_name, std::int64_t plain_copy_size,
+                       bool sealed) override;
   void ShowMissing() override;
   void ShowPlainCopy(const std::string& plain_copy) override;
 

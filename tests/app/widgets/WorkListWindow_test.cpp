@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScopeGuard>
+#include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -20,13 +21,17 @@
 #include <QUrl>
 #include <cstdio>
 
+#include "app/WindowPosition.h"
 #include "app/widgets/MainWindow.h"
 #include "app/widgets/MessageBoxes.h"
 #include "app/widgets/StatusControls.h"
 #include "cipher/Cipher.h"
+#include "platform/FileServices.h"
 #include "protect/Container.h"
 #include "protect/Feedback.h"
 #include "protect/ProtectState.h"
+#include "protect/SealedFormat.h"
+#include "protect/SealedKeys.h"
 #include "protect/widgets/Ask.h"
 #include "support/WindowTestSupport.h"
 #include "viewing/widgets/PasswordDialogs.h"
@@ -269,6 +274,43 @@ class WorkListWindowTest : public QObject {
     SetNextPasswordCancel();
     QVERIFY(Click(window, "ButtOk"));
     QCOMPARE(WorkListOf(window).Count(), 1);
+  }
+
+  // The dialog's remembered choice writes sealed containers; one decryption
+  // batch reads them beside a classic one and drops their derived keys.
+  void aSealedBatchRoundTripsBesideAClassicContainer() {
+    QTemporaryDir dir;
+    Touch(dir.filePath("a.txt"), "alpha");
+    Touch(dir.filePath("b.txt"), "bravo");
+    SetSealingCost({1, 8 * 1024});
+    const auto restore = qScopeGuard([] {
+      SetSealingCost({});
+      ProgramSettings().remove("Encryption/Strong");
+    });
+    TFmainVLS window({});
+    for (const bool strong : {true, false}) {
+      ProgramSettings().setValue("Encryption/Strong", strong);
+      window.FileDrag1Drop({dir.filePath(strong ? "a.txt" : "b.txt")});
+      SetNextPasswordAnswer("one password");
+      QVERIFY(Click(window, "ButtOk"));
+    }
+    for (const auto& [name, sealed] : {std::pair{"a.vld", true}, std::pair{"b.vld", false}}) {
+      UniqueFd container = OpenForReading(dir.filePath(name).toStdString());
+      QCOMPARE(IsSealedContainer(container), sealed);
+    }
+    QCOMPARE(DerivedKeyCount(), std::size_t{0});
+
+    QVERIFY(Click(window, "RadioDecrypt"));
+    window.FileDrag1Drop({dir.filePath("a.vld"), dir.filePath("b.vld")});
+    SetNextPasswordAnswer("one password");
+    QVERIFY(Click(window, "ButtOk"));
+    QCOMPARE(messages_.last(), QString("2 files decrypted."));
+    for (const auto& [name, bytes] : {std::pair{"a.txt", "alpha"}, std::pair{"b.txt", "bravo"}}) {
+      QFile plain(dir.filePath(name));
+      QVERIFY(plain.open(QIODevice::ReadOnly));
+      QCOMPARE(plain.readAll(), QByteArray(bytes));
+    }
+    QCOMPARE(DerivedKeyCount(), std::size_t{0});
   }
 
   void aWipeBatchNamesTheFileItCouldNotWipe() {
