@@ -15,16 +15,18 @@ usage: fault_injection.py CLI SHIM [--calls open,read,...] [--window DRIVER]
 """
 
 import argparse
+import functools
 import os
 import random
 import shutil
 import subprocess
 import sys
 import tempfile
+from concurrent.futures import ThreadPoolExecutor
 
 from reliability_common import (PASSWORD, Cli, report, check_decrypt, check_encrypt, check_wipe,
-                                container_name, bmp, files_holding, fresh_folder, make_markers,
-                                marked, read, sample_files, write)
+                                container_name, bmp, files_holding, fresh_folder, is_sealed,
+                                make_markers, marked, read, sample_files, write)
 
 ERRNOS = ["ENOSPC", "EIO", "EACCES"]
 
@@ -35,98 +37,179 @@ def main():
     parser.add_argument("shim")
     parser.add_argument("--calls", default="open,read,write,fsync,rename,unlink")
     parser.add_argument("--window")
+    parser.add_argument("--no-sealed", action="store_true", help="classic containers only")
+    parser.add_argument("--jobs", type=int, default=os.cpu_count() or 1,
+                        help="runs at a time (each kind of fault goes through its positions "
+                             "in order, in a folder of its own)")
     args = parser.parse_args()
     if args.window:
         return window_flows(args)
 
     rng = random.Random(7)
-    originals = sample_files(rng)
-    failures = []
-    runs = 0
+    tasks = []
     with tempfile.TemporaryDirectory() as root:
-        cli = Cli(args.cli, root)
-        scratch = os.path.join(root, "scratch")
-
-        # Containers made once without faults, for the decryption runs.
-        folder = fresh_folder(root, originals)
-        paths = [os.path.join(folder, n) for n in originals]
-        made = cli.run(["encrypt", "--password-file", cli.password_file] + paths)
-        assert made.returncode == 0, made.stderr
-        containers = {container_name(n): read(os.path.join(folder, container_name(n)))
-                      for n in originals}
-
-        def prepare(operation):
-            folder = fresh_folder(root, originals if operation != "decrypt" else {})
-            if operation == "decrypt":
-                for name, data in containers.items():
-                    with open(os.path.join(folder, name), "wb") as out:
-                        out.write(data)
-                targets = sorted(containers)
-            else:
-                targets = sorted(originals)
-            return folder, [os.path.join(folder, t) for t in targets]
-
-        failures += short_reads(cli, args.shim, root, originals, containers)
-        runs += 2
-
-        commands = {
-            "encrypt": lambda p: ["encrypt", "--password-file", cli.password_file] + p,
-            "decrypt": lambda p: ["decrypt", "--password-file", cli.password_file] + p,
-            "wipe": lambda p: ["wipe", "--yes"] + p,
-        }
-        # A corrupted write stands for a disk that does not keep what it was
-        # given: the read-back check must see it before the source goes.
-        kinds = [(call, False) for call in args.calls.split(",")] + [("read", True),
-                                                                     ("write", True)]
-        for operation in ("encrypt", "decrypt", "wipe"):
-            for call, corrupt in kinds:
-                for n in range(1, 500):
-                    folder, paths = prepare(operation)
-                    hit_file = os.path.join(root, "hit")
-                    if os.path.exists(hit_file):
-                        os.remove(hit_file)
-                    env = {"LD_PRELOAD": args.shim, "FAULT_CALL": call, "FAULT_N": str(n),
-                           "FAULT_ERRNO": ERRNOS[n % 3], "FAULT_ONLY": folder + "/",
-                           "FAULT_REPORT": hit_file}
-                    if corrupt:
-                        env["FAULT_CORRUPT"] = "1"
-                    result = cli.run(commands[operation](paths), env)
-                    runs += 1
-                    hit = os.path.exists(hit_file)
-                    label = f"{operation} {call}{' corrupt' if corrupt else ''} #{n} {env['FAULT_ERRNO']}"
-                    if result.returncode != 0 and b"veilstore-cli:" not in result.stderr:
-                        failures.append(f"{label}: failed without saying why")
-                    if operation == "encrypt":
-                        problems = check_encrypt(cli, folder, originals, scratch)
-                    elif operation == "decrypt":
-                        problems = check_decrypt(cli, folder, originals, containers, scratch)
-                    else:
-                        problems = check_wipe(folder, originals)
-                    failures += [f"{label}: {p}" for p in problems]
-                    if not hit:
-                        break
-    return report(failures, f"{runs} runs with an injected fault")
+        tasks += fault_tasks(args, os.path.join(root, "classic"), sample_files(rng),
+                             ("encrypt", "decrypt", "wipe"), False)
+        if not args.no_sealed:
+            # Every sealed run pays a key derivation, so one file keeps the
+            # number of call positions small; of two messages, so that a
+            # fault can strike after plain bytes were written. The wipe is
+            # the same for both kinds and runs above.
+            tasks += fault_tasks(args, os.path.join(root, "sealed"),
+                                 {"photo.JPG": os.urandom(int(os.environ.get("SEALED_SIZE", "70000")))}, ("encrypt", "decrypt"), True)
+        with ThreadPoolExecutor(max(1, args.jobs)) as pool:
+            results = list(pool.map(lambda task: task(), tasks))
+    failures = sorted(f for result in results for f in result["failures"])
+    total = lambda key: sum(result.get(key, 0) for result in results)
+    summary = f"{total('runs')} runs with an injected fault"
+    if not args.no_sealed:
+        summary += (f", {total('sealed runs')} of them over sealed containers; corrupted writes "
+                    f"of a sealed container caught by the read-back check: {total('caught')}, "
+                    f"refused by decryption when written without the check: {total('refused')}")
+    return report(failures, summary)
 
 
-def short_reads(cli, shim, root, originals, containers):
+def fault_tasks(args, root, originals, operations, sealed):
+    """The containers of the files, made once, and a task for the short reads
+    and one for each operation and kind of fault, each returning its
+    failures and counts."""
+    os.makedirs(root)
+    cli = Cli(args.cli, root)
+    strong = ["--strong"] if sealed else []
+    folder = fresh_folder(root, originals)
+    made = cli.run(["encrypt"] + strong + ["--password-file", cli.password_file] +
+                   [os.path.join(folder, n) for n in originals])
+    assert made.returncode == 0, made.stderr
+    containers = {container_name(n): read(os.path.join(folder, container_name(n)))
+                  for n in originals}
+    assert all(is_sealed(os.path.join(folder, n)) == sealed for n in containers)
+
+    def short_reads_task():
+        task_root = os.path.join(root, "short reads")
+        os.makedirs(task_root)
+        return {"failures": short_reads(Cli(args.cli, task_root), args.shim, task_root,
+                                        originals, containers, sealed),
+                "runs": 2, "sealed runs": 2 * sealed}
+
+    kinds = [(call, False) for call in args.calls.split(",")] + [("read", True), ("write", True)]
+    tasks = [short_reads_task]
+    for operation in operations:
+        for call, corrupt in kinds:
+            task_root = os.path.join(root, f"{operation} {call}{' corrupt' if corrupt else ''}")
+            tasks.append(functools.partial(fault_positions, args, task_root, originals,
+                                           containers, sealed, operation, call, corrupt))
+    return tasks
+
+
+def fault_positions(args, root, originals, containers, sealed, operation, call, corrupt):
+    """The fault at the 1st, 2nd, ... call of its kind until the run no
+    longer reaches it."""
+    os.makedirs(root)
+    cli = Cli(args.cli, root)  # with a data folder of its own
+    scratch = os.path.join(root, "scratch")
+    strong = ["--strong"] if sealed else []
+    commands = {
+        "encrypt": lambda p: ["encrypt"] + strong + ["--password-file", cli.password_file] + p,
+        "decrypt": lambda p: ["decrypt", "--password-file", cli.password_file] + p,
+        "wipe": lambda p: ["wipe", "--yes"] + p,
+    }
+    result = {"failures": [], "runs": 0, "sealed runs": 0, "caught": 0, "refused": 0}
+    failures = result["failures"]
+    for n in range(1, 500):
+        folder = fresh_folder(root, originals if operation != "decrypt" else containers)
+        paths = [os.path.join(folder, t) for t in sorted(os.listdir(folder))]
+        hit_file = os.path.join(root, "hit")
+        if os.path.exists(hit_file):
+            os.remove(hit_file)
+        env = {"LD_PRELOAD": args.shim, "FAULT_CALL": call, "FAULT_N": str(n),
+               "FAULT_ERRNO": ERRNOS[n % 3], "FAULT_ONLY": folder + "/", "FAULT_REPORT": hit_file}
+        if corrupt:
+            # A corrupted write stands for a disk that does not keep what it
+            # was given: the read-back check must see it before the source goes.
+            env["FAULT_CORRUPT"] = "1"
+        run = cli.run(commands[operation](paths), env)
+        result["runs"] += 1
+        result["sealed runs"] += sealed
+        label = (f"{'sealed ' if sealed else ''}{operation} {call}{' corrupt' if corrupt else ''}"
+                 f" #{n} {env['FAULT_ERRNO']}")
+        if run.returncode != 0 and b"veilstore-cli:" not in run.stderr:
+            failures.append(f"{label}: failed without saying why")
+        if operation == "encrypt":
+            problems = check_encrypt(cli, folder, originals, scratch, sealed=sealed)
+        elif operation == "decrypt":
+            problems = check_decrypt(cli, folder, originals, containers, scratch)
+        else:
+            problems = check_wipe(folder, originals)
+        failures += [f"{label}: {p}" for p in problems]
+        if not os.path.exists(hit_file):
+            break
+        written = read(hit_file).decode(errors="replace").split("\n")[1]
+        if sealed and operation == "encrypt" and call == "write" and corrupt and \
+                written.endswith(".~tx"):
+            problems = corrupted_container(cli, run, root, written, originals, env, commands,
+                                           result)
+            failures += [f"{label}: {p}" for p in problems]
+            result["runs"] += 1
+            result["sealed runs"] += 1
+    return result
+
+
+def corrupted_container(cli, run, root, written, originals, env, commands, counts):
+    """A byte of a sealed container changed on its way to the disk: the
+    read-back check must refuse it, with the plain file kept and no container
+    left. Then the same run without the check: the container is placed and
+    the source wiped, and decryption must refuse the container (no wrong
+    bytes)."""
+    problems = []
+    stem = os.path.basename(written)[:-len(".~tx")]
+    name = next(n for n in originals if os.path.splitext(container_name(n))[0] == stem)
+    folder = os.path.dirname(written)
+    plain, container = os.path.join(folder, name), os.path.join(folder, container_name(name))
+    if run.returncode == 0 or f"{stem}.~tx".encode() not in run.stderr:
+        problems.append(f"the read-back check let the container of {name} through: "
+                        f"{run.stderr.decode(errors='replace')!r}")
+    if not os.path.exists(plain) or read(plain) != originals[name]:
+        problems.append(f"{name} was not kept whole")
+    if os.path.exists(container):
+        problems.append(f"{container_name(name)} was placed")
+    counts["caught"] += not problems
+
+    folder = fresh_folder(root, originals)
+    paths = [os.path.join(folder, n) for n in sorted(originals)]
+    unchecked = cli.run(commands["encrypt"](["--no-verify"] + paths),
+                        dict(env, FAULT_ONLY=folder + "/"))
+    container = os.path.join(folder, container_name(name))
+    if unchecked.returncode != 0 or not os.path.exists(container):
+        problems.append(f"without the check the run failed: {unchecked.stderr!r}")
+    elif cli.decrypt_copies([container], os.path.join(root, "scratch"))[container] is not None:
+        problems.append("without the check the corrupted container decrypted")
+    else:
+        counts["refused"] += 1
+    return problems
+
+
+def short_reads(cli, shim, root, originals, containers, sealed):
     """Reads that return at most 1000 bytes at a time must not move the
-    4096-byte segment boundaries: a container made that way is the same
-    container, and decrypting under them gives the same plain files."""
+    segment or message boundaries: a container made that way is the same
+    container (of the same size, for a sealed one, whose salt and stream
+    header are random), and decrypting under them gives the same plain
+    files."""
     failures = []
     folder = fresh_folder(root, originals)
     paths = [os.path.join(folder, n) for n in sorted(originals)]
     env = {"LD_PRELOAD": shim, "FAULT_SHORT_READ": "1000", "FAULT_ONLY": folder + "/"}
-    made = cli.run(["encrypt", "--password-file", cli.password_file] + paths, env)
+    strong = ["--strong"] if sealed else []
+    made = cli.run(["encrypt"] + strong + ["--password-file", cli.password_file] + paths, env)
     if made.returncode != 0:
         return [f"short reads: encryption failed: {made.stderr!r}"]
     for name in containers:
         # The header's filler is random; the name, key and contents are not.
         ours, theirs = read(os.path.join(folder, name)), containers[name]
-        if len(ours) != len(theirs) or ours[255:] != theirs[255:]:
+        if len(ours) != len(theirs) or (not sealed and ours[255:] != theirs[255:]):
             failures.append(f"short reads: {name} differs from the one read whole")
-    folder = fresh_folder(root, {})
-    for name, data in containers.items():
-        write(os.path.join(folder, name), data)
+    # A sealed container made under short reads is decrypted under them too.
+    if not sealed:
+        folder = fresh_folder(root, containers)
     env["FAULT_ONLY"] = folder + "/"
     restored = cli.run(["decrypt", "--password-file", cli.password_file] +
                        [os.path.join(folder, n) for n in sorted(containers)], env)

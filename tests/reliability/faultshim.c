@@ -13,8 +13,9 @@
  *                begin with one of these prefixes (separated by ":") count;
  *                others pass untouched
  *
- * When the chosen call happened, the shim writes "hit" to FAULT_REPORT (a file
- * path) so the harness knows the fault was reached. */
+ * When the chosen call happened, the shim writes "hit" and, on the next line,
+ * the path the call acted on to FAULT_REPORT (a file path), so the harness
+ * knows the fault was reached and where. */
 #define _GNU_SOURCE
 #include <dlfcn.h>
 #include <errno.h>
@@ -66,13 +67,22 @@ static int fd_counts(int fd) {
   return fd >= 0 && fd < 1024 && watched_fd[fd];
 }
 
-static void report(void) {
+/* The call's path, or that of its descriptor when it has none. */
+static void report(const char* path, int fd) {
   const char* file = getenv("FAULT_REPORT");
   if (file == NULL)
     return;
+  char target[4096] = "";
+  if (path == NULL && fd >= 0) {
+    char link[64];
+    snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
+    const ssize_t n = readlink(link, target, sizeof target - 1);
+    target[n > 0 ? n : 0] = '\0';
+    path = target;
+  }
   FILE* out = fopen(file, "w");
   if (out != NULL) {
-    fputs("hit\n", out);
+    fprintf(out, "hit\n%s\n", path != NULL ? path : "");
     fclose(out);
   }
 }
@@ -88,15 +98,15 @@ static int fault_errno(void) {
   return EIO;
 }
 
-/* True when this call is the one that must fail. */
-static int should_fail(const char* call, int counts) {
+/* True when this call, on path or fd, is the one that must fail. */
+static int should_fail(const char* call, int counts, const char* path, int fd) {
   const char* chosen = call_name();
   if (chosen == NULL || strcmp(chosen, call) != 0 || !counts)
     return 0;
   const char* n = getenv("FAULT_N");
   if (++counter != (n ? atol(n) : 1))
     return 0;
-  report();
+  report(path, fd);
   if (getenv("FAULT_KILL") != NULL)
     raise(SIGKILL);
   return 1;
@@ -116,7 +126,7 @@ int open(const char* path, int flags, ...) {
     mode = va_arg(args, mode_t);
     va_end(args);
   }
-  if (should_fail("open", path_counts(path))) {
+  if (should_fail("open", path_counts(path), path, -1)) {
     errno = fault_errno();
     return -1;
   }
@@ -151,7 +161,7 @@ ssize_t read(int fd, void* buffer, size_t count) {
   const char* short_read = getenv("FAULT_SHORT_READ");
   if (short_read != NULL && fd_counts(fd) && count > (size_t)atol(short_read))
     count = (size_t)atol(short_read);
-  if (should_fail("read", fd_counts(fd))) {
+  if (should_fail("read", fd_counts(fd), NULL, fd)) {
     if (getenv("FAULT_CORRUPT") != NULL) {
       ssize_t n = real_read(fd, buffer, count);
       if (n > 0)
@@ -166,7 +176,7 @@ ssize_t read(int fd, void* buffer, size_t count) {
 
 ssize_t write(int fd, const void* buffer, size_t count) {
   REAL(write);
-  if (should_fail("write", fd_counts(fd))) {
+  if (should_fail("write", fd_counts(fd), NULL, fd)) {
     if (getenv("FAULT_CORRUPT") != NULL)
       return real_write(fd, corrupted_copy(buffer, count), count);
     errno = fault_errno();
@@ -177,7 +187,7 @@ ssize_t write(int fd, const void* buffer, size_t count) {
 
 ssize_t pwrite(int fd, const void* buffer, size_t count, off_t offset) {
   REAL(pwrite);
-  if (should_fail("write", fd_counts(fd))) {
+  if (should_fail("write", fd_counts(fd), NULL, fd)) {
     if (getenv("FAULT_CORRUPT") != NULL)
       return real_pwrite(fd, corrupted_copy(buffer, count), count, offset);
     errno = fault_errno();
@@ -191,7 +201,7 @@ ssize_t pwrite64(int fd, const void* buffer, size_t count, off_t offset)
 
 int fsync(int fd) {
   REAL(fsync);
-  if (should_fail("fsync", fd_counts(fd))) {
+  if (should_fail("fsync", fd_counts(fd), NULL, fd)) {
     errno = fault_errno();
     return -1;
   }
@@ -200,7 +210,7 @@ int fsync(int fd) {
 
 int rename(const char* from, const char* to) {
   REAL(rename);
-  if (should_fail("rename", path_counts(from))) {
+  if (should_fail("rename", path_counts(from), from, -1)) {
     errno = fault_errno();
     return -1;
   }
@@ -209,7 +219,7 @@ int rename(const char* from, const char* to) {
 
 int renameat2(int from_dir, const char* from, int to_dir, const char* to, unsigned flags) {
   REAL(renameat2);
-  if (should_fail("rename", path_counts(from))) {
+  if (should_fail("rename", path_counts(from), from, -1)) {
     errno = fault_errno();
     return -1;
   }
@@ -218,7 +228,7 @@ int renameat2(int from_dir, const char* from, int to_dir, const char* to, unsign
 
 int unlink(const char* path) {
   REAL(unlink);
-  if (should_fail("unlink", path_counts(path))) {
+  if (should_fail("unlink", path_counts(path), path, -1)) {
     errno = fault_errno();
     return -1;
   }

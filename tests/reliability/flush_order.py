@@ -1,8 +1,9 @@
 #!/usr/bin/env python3
-"""Traces the system calls of an encryption and a decryption and checks the
-order that makes a power loss harmless: the new file is flushed before it is
-renamed into place, the folder is flushed after the rename, and only then is
-the source overwritten or deleted. The wipe of the source takes its wipe name
+"""Traces the system calls of an encryption and a decryption, of a classic
+and of a sealed container, and checks the order that makes a power loss
+harmless: the new file is flushed before it is renamed into place, the folder
+is flushed after the rename, and only then is the source overwritten or
+deleted. The wipe of the source takes its wipe name
 (flushed) before the first overwrite, and flushes its last overwrite before
 the file is removed.
 
@@ -15,7 +16,7 @@ import subprocess
 import sys
 import tempfile
 
-from reliability_common import Cli, report
+from reliability_common import Cli, is_sealed, report
 
 CALL = re.compile(r'^(?:\[pid\s+\d+\]\s+)?(\d+\s+)?(\w+)\((.*)\)\s+=\s+(-?\d+)')
 RESUMED = re.compile(r'^<\.\.\. \w+ resumed>(.*)$')
@@ -81,6 +82,46 @@ def check(order, failures, label):
         failures.append(f"{label}: expected the order {' < '.join(names)}, got positions {positions}")
 
 
+def check_encrypt_order(calls, failures, label):
+    tmp_open, tmp_fd = opened_fd(calls, "letter.~tx", "O_EXCL")
+    tmp_sync = index_of(calls[tmp_open:], lambda n, a, r: n == "fsync" and a == str(tmp_fd),
+                        "fsync of the new container") + tmp_open
+    rename, dir_sync = renamed_and_flushed(calls, "letter.~tx", "letter.vld")
+    wipe_open, wipe_fd = opened_fd(calls, "letter.txt", "O_WRONLY")
+    overwrite = index_of(calls[wipe_open:], lambda n, a, r: n == "pwrite64" and a.startswith(f"{wipe_fd},"),
+                         "overwrite of the source") + wipe_open
+    unlink = index_of(calls, lambda n, a, r: n in ("unlink", "unlinkat") and ".~Z~" in a,
+                      "removal of the wiped source")
+    check([("container flushed", tmp_sync), ("renamed into place", rename),
+           ("folder flushed", dir_sync), ("source overwritten", overwrite),
+           ("source removed", unlink)], failures, label)
+    # The wipe itself, on the source's descriptor until it is closed.
+    wipe_close = index_of(calls[wipe_open:], lambda n, a, r: n == "close" and a == str(wipe_fd),
+                          "close of the wiped source") + wipe_open
+    to_wipe_name, wipe_name_flushed = renamed_and_flushed(calls, "letter.txt", ".~Z~")
+    last_overwrite = max(i for i in range(wipe_open, wipe_close)
+                         if calls[i][0] == "pwrite64" and calls[i][1].startswith(f"{wipe_fd},"))
+    overwrite_flushed = index_of(
+        calls[last_overwrite:wipe_close],
+        lambda n, a, r: n == "fsync" and a == str(wipe_fd),
+        "fsync of the overwrite before the close") + last_overwrite
+    check([("renamed to the wipe name", to_wipe_name), ("folder flushed", wipe_name_flushed),
+           ("first overwrite", overwrite), ("last overwrite", last_overwrite),
+           ("overwrite flushed", overwrite_flushed), ("wiped file removed", unlink)],
+          failures, label.replace("encrypt", "wipe"))
+
+
+def check_decrypt_order(calls, failures, label):
+    tx_open, tx_fd = opened_fd(calls, "letter.~tx", "O_CREAT")
+    tx_sync = index_of(calls[tx_open:], lambda n, a, r: n == "fsync" and a == str(tx_fd),
+                       "fsync of the decrypted file") + tx_open
+    rename, dir_sync = renamed_and_flushed(calls, "letter.~tx", "letter.txt")
+    unlink = index_of(calls, lambda n, a, r: n in ("unlink", "unlinkat") and "letter.vld" in a,
+                      "removal of the container")
+    check([("plain file flushed", tx_sync), ("renamed into place", rename),
+           ("folder flushed", dir_sync), ("container removed", unlink)], failures, label)
+
+
 def main():
     cli_path = sys.argv[1]
     failures = []
@@ -88,50 +129,24 @@ def main():
         cli = Cli(cli_path, root)
         folder = os.path.join(root, "files")
         os.makedirs(folder)
-        with open(os.path.join(folder, "letter.txt"), "wb") as out:
-            out.write(os.urandom(100_000))
+        # The same order for both kinds of container; a sealed one is
+        # written in messages, and its key derivation makes no file calls.
+        for kind, strong in (("", []), ("sealed ", ["--strong"])):
+            with open(os.path.join(folder, "letter.txt"), "wb") as out:
+                out.write(os.urandom(100_000))
+            calls = trace(cli, ["encrypt"] + strong + ["--password-file", cli.password_file,
+                                                      os.path.join(folder, "letter.txt")],
+                          os.path.join(root, kind + "enc.log"))
+            if is_sealed(os.path.join(folder, "letter.vld")) != bool(strong):
+                failures.append(f"{kind}encrypt wrote the other kind of container")
+            check_encrypt_order(calls, failures, kind + "encrypt")
+            calls = trace(cli, ["decrypt", "--password-file", cli.password_file,
+                                os.path.join(folder, "letter.vld")],
+                          os.path.join(root, kind + "dec.log"))
+            check_decrypt_order(calls, failures, kind + "decrypt")
 
-        calls = trace(cli, ["encrypt", "--password-file", cli.password_file,
-                            os.path.join(folder, "letter.txt")], os.path.join(root, "enc.log"))
-        tmp_open, tmp_fd = opened_fd(calls, "letter.~tx", "O_EXCL")
-        tmp_sync = index_of(calls[tmp_open:], lambda n, a, r: n == "fsync" and a == str(tmp_fd),
-                            "fsync of the new container") + tmp_open
-        rename, dir_sync = renamed_and_flushed(calls, "letter.~tx", "letter.vld")
-        wipe_open, wipe_fd = opened_fd(calls, "letter.txt", "O_WRONLY")
-        overwrite = index_of(calls[wipe_open:], lambda n, a, r: n == "pwrite64" and a.startswith(f"{wipe_fd},"),
-                             "overwrite of the source") + wipe_open
-        unlink = index_of(calls, lambda n, a, r: n in ("unlink", "unlinkat") and ".~Z~" in a,
-                          "removal of the wiped source")
-        check([("container flushed", tmp_sync), ("renamed into place", rename),
-               ("folder flushed", dir_sync), ("source overwritten", overwrite),
-               ("source removed", unlink)], failures, "encrypt")
-        # The wipe itself, on the source's descriptor until it is closed.
-        wipe_close = index_of(calls[wipe_open:], lambda n, a, r: n == "close" and a == str(wipe_fd),
-                              "close of the wiped source") + wipe_open
-        to_wipe_name, wipe_name_flushed = renamed_and_flushed(calls, "letter.txt", ".~Z~")
-        last_overwrite = max(i for i in range(wipe_open, wipe_close)
-                             if calls[i][0] == "pwrite64" and calls[i][1].startswith(f"{wipe_fd},"))
-        overwrite_flushed = index_of(
-            calls[last_overwrite:wipe_close],
-            lambda n, a, r: n == "fsync" and a == str(wipe_fd),
-            "fsync of the overwrite before the close") + last_overwrite
-        check([("renamed to the wipe name", to_wipe_name), ("folder flushed", wipe_name_flushed),
-               ("first overwrite", overwrite), ("last overwrite", last_overwrite),
-               ("overwrite flushed", overwrite_flushed), ("wiped file removed", unlink)],
-              failures, "wipe")
-
-        calls = trace(cli, ["decrypt", "--password-file", cli.password_file,
-                            os.path.join(folder, "letter.vld")], os.path.join(root, "dec.log"))
-        tx_open, tx_fd = opened_fd(calls, "letter.~tx", "O_CREAT")
-        tx_sync = index_of(calls[tx_open:], lambda n, a, r: n == "fsync" and a == str(tx_fd),
-                           "fsync of the decrypted file") + tx_open
-        rename, dir_sync = renamed_and_flushed(calls, "letter.~tx", "letter.txt")
-        unlink = index_of(calls, lambda n, a, r: n in ("unlink", "unlinkat") and "letter.vld" in a,
-                          "removal of the container")
-        check([("plain file flushed", tx_sync), ("renamed into place", rename),
-               ("folder flushed", dir_sync), ("container removed", unlink)], failures, "decrypt")
-
-    return report(failures, "flush order of encrypt, its wipe and decrypt traced")
+    return report(failures, "flush order of encrypt, its wipe and decrypt traced, "
+                            "for classic and sealed containers")
 
 
 if __name__ == "__main__":

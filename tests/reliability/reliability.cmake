@@ -15,7 +15,8 @@ if(NOT VLS_SANITIZE)
                    $<TARGET_FILE:veilstore-cli> $<TARGET_FILE:faultshim>)
   add_test(NAME reliability_crash_consistency
            COMMAND Python3::Interpreter ${CMAKE_CURRENT_LIST_DIR}/crash_consistency.py
-                   $<TARGET_FILE:veilstore-cli> --trials 36 --shim $<TARGET_FILE:faultshim>)
+                   $<TARGET_FILE:veilstore-cli> --trials 36 --sealed-trials 8
+                   --shim $<TARGET_FILE:faultshim>)
   add_test(NAME reliability_flush_order
            COMMAND Python3::Interpreter ${CMAKE_CURRENT_LIST_DIR}/flush_order.py
                    $<TARGET_FILE:veilstore-cli>)

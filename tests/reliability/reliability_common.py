@@ -1,6 +1,7 @@
 """Shared pieces of the reliability harnesses: sample files, running the
 command line, and the check that no data was lost."""
 
+import hashlib
 import os
 import shutil
 import struct
@@ -32,6 +33,7 @@ class Cli:
         self.password_file = os.path.join(work, "pw")
         with open(self.password_file, "w") as out:
             out.write(PASSWORD + "\n")
+        self.decrypted = {}  # SHA-256 of a container -> that of its plain bytes, or None
 
     def run(self, args, extra_env=None, timeout=60, cwd=None):
         env = dict(self.env, **(extra_env or {}))
@@ -43,23 +45,57 @@ class Cli:
         return subprocess.Popen([self.binary] + args, env=env, stdin=subprocess.DEVNULL,
                                 stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, cwd=cwd)
 
-    def decrypt_copy(self, container, scratch):
-        """The plain bytes of a container, decrypted from a copy, or None."""
+    def decrypt_copies(self, containers, scratch):
+        """The SHA-256 of the plain bytes each container holds, or None where
+        it does not decrypt. The copies are decrypted in one run (a run of
+        sealed containers from one encryption costs one key derivation), and
+        a container seen before is not decrypted again."""
+        digests = {}
+        todo = {}
+        for container in containers:
+            key = sha256(read(container))
+            if key in self.decrypted:
+                digests[container] = self.decrypted[key]
+            else:
+                todo.setdefault(key, []).append(container)
+        if not todo:
+            return digests
         shutil.rmtree(scratch, ignore_errors=True)
         os.makedirs(scratch)
-        copy = os.path.join(scratch, os.path.basename(container))
-        shutil.copyfile(container, copy)
+        copies = {}
+        for i, key in enumerate(todo):
+            first = todo[key][0]
+            folder = os.path.join(scratch, str(i))
+            os.makedirs(folder)
+            copies[key] = os.path.join(folder, os.path.basename(first))
+            shutil.copyfile(first, copies[key])
         # A data folder of its own: this run must not act as the next run of
         # the one under test and dispose of what that one left.
         own_data = {"XDG_DATA_HOME": os.path.join(scratch, "xdg")}
-        result = self.run(["decrypt", "--password-file", self.password_file, copy], own_data)
-        if result.returncode != 0:
-            return None
-        plain = [n for n in os.listdir(scratch) if n not in (os.path.basename(container), "xdg")]
-        if len(plain) != 1:
-            return None
-        with open(os.path.join(scratch, plain[0]), "rb") as f:
-            return f.read()
+        self.run(["decrypt", "--password-file", self.password_file] + list(copies.values()),
+                 own_data)
+        for key, copy in copies.items():
+            folder = os.path.dirname(copy)
+            plain = [n for n in os.listdir(folder) if n != os.path.basename(copy)]
+            digest = None
+            if len(plain) == 1:
+                digest = sha256(read(os.path.join(folder, plain[0])))
+            self.decrypted[key] = digest
+            for container in todo[key]:
+                digests[container] = digest
+        return digests
+
+
+SEALED_SIGNATURE = b"\x89VLS\r\n\x1a\n"
+
+
+def is_sealed(path):
+    with open(path, "rb") as f:
+        return f.read(len(SEALED_SIGNATURE)) == SEALED_SIGNATURE
+
+
+def sha256(data):
+    return hashlib.sha256(data).hexdigest()
 
 
 def read(path):
@@ -67,23 +103,31 @@ def read(path):
         return f.read()
 
 
-def check_encrypt(cli, folder, originals, scratch, after_crash=False):
+def check_encrypt(cli, folder, originals, scratch, after_crash=False, sealed=False):
     """After an encryption that may have failed or died: every file is intact
-    or has a complete container that decrypts to it, and every container left
-    is complete. A killed run may leave its temporary (.~tx) output behind,
-    never in place of data."""
+    or has a complete container of the kind asked for that decrypts to it,
+    and every container left is complete. A killed run may leave its
+    temporary (.~tx) output behind, never in place of data."""
     problems = []
     names = set(os.listdir(folder))
     expected = set()
+    containers = []
+    for name in originals:
+        expected.update((name, container_name(name)))
+        if container_name(name) in names:
+            containers.append(os.path.join(folder, container_name(name)))
+    decrypted = cli.decrypt_copies(containers, scratch)
     for name, data in originals.items():
         container = container_name(name)
-        expected.update((name, container))
         plain_ok = name in names and read(os.path.join(folder, name)) == data
         container_ok = False
         if container in names:
-            container_ok = cli.decrypt_copy(os.path.join(folder, container), scratch) == data
+            path = os.path.join(folder, container)
+            container_ok = decrypted[path] == sha256(data)
             if not container_ok:
                 problems.append(f"{container}: an incomplete container was left")
+            elif is_sealed(path) != sealed:
+                problems.append(f"{container}: written {'classic' if sealed else 'sealed'}")
         if not plain_ok and not container_ok:
             problems.append(f"{name}: lost")
     for name in names - expected:
