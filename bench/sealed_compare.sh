@@ -129,13 +129,13 @@ for _ in $(seq "$runs"); do
     bash -c "${prepare[$label]}"
     sync
     timed "$label" "$work/out" bash -c "${command[$label]}"
-    if [ "$label" = kdf-peer ]; then kdf_times+="$(cat "$work/out") "; fi
+    if [ "$label" = kdf-peer ]; then kdf_times+="$(cat "$work/out")"$'\n'; fi
   done
 done
 for folder in sealed-dec classic-dec age-dec; do cmp "$d/src/data.bin" "$d/$folder/data.bin"; done
 "$cli" info "$d/sealed/data.vld" "$d/many/f00000.vld" | grep -c sealed | grep -qx 2
 output[derive]="$passes passes over $memory_mib MiB"
-output[kdf-peer]=$(printf '%s\n' $kdf_times | median)
+output[kdf-peer]=$(printf '%s' "$kdf_times" | median)
 output[many-sealed]=$(find "$d/many" -name '*.vld' | wc -l)
 output[many-classic]=$(find "$d/many-classic" -name '*.vld' | wc -l)
 output[many-age]=$(find "$d/many-age" -name '*.age' | wc -l)
