@@ -157,7 +157,7 @@ fi
 derive=$(echo "${wall[derive]} - ${wall[tiny-classic]}" | bc -l)
 row() {  # label peer: the ratio with the derivation, and without it when ours is sealed
   local net=""
-  [[ $1 == sealed-* ]] && net=$(printf '%.2f' "$(echo "(${wall[$1]} - $derive) / ${wall[$2]}" | bc -l)")
+  [[ $1 == sealed-* || $1 == many-sealed ]] && net=$(printf '%.2f' "$(echo "(${wall[$1]} - $derive) / ${wall[$2]}" | bc -l)")
   printf '| %s | %.3f s | %.2f s | %d KiB | %s | %.3f s | %.2f | %s |\n' "$1" "${wall[$1]}" "${cpu[$1]}" \
     "${peak[$1]}" "$2" "${wall[$2]}" "$(echo "${wall[$1]} / ${wall[$2]}" | bc -l)" "$net"
 }
