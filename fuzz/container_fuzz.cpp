@@ -3,52 +3,28 @@
 // checks that nothing is ever written outside the container's folder and the
 // temporary folder.
 
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
 
+#include "FuzzBox.h"
 #include "cipher/Cipher.h"
 #include "protect/Container.h"
 #include "protect/ProtectState.h"
 
 namespace fs = std::filesystem;
 
-namespace {
-
-class NoVolumes : public vls::VolumeFacts {
- public:
-  std::string FileSystemOf(const std::string&) override { return "ext4"; }
-};
-
-const fs::path& Root() {
-  static const fs::path root = [] {
-    fs::path base = fs::exists("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
-    fs::path path = base / ("vls-container-fuzz-" + std::to_string(::getpid()));
-    fs::create_directories(path / "box");
-    return path;
-  }();
-  return root;
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const fs::path& root = Root();
+  const fs::path& root = vls::fuzz::FuzzRoot("container");
   vls::WindowsFolder = (root / "windows").string();
   vls::TempFolder = (root / "windows" / "TEMP").string();
   const std::string container = (root / "box" / "in.vld").string();
-  {
-    std::ofstream out(container, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-  }
+  vls::fuzz::WriteBytes(container, reinterpret_cast<const char*>(data), size);
   // The key is fixed, so inputs that pass the key check can be found.
   vls::KeyString.Set("fuzz key");
   vls::SilentFeedback feedback;
-  NoVolumes volumes;
+  vls::fuzz::NoVolumes volumes;
   const auto purpose = static_cast<vls::CryptPurpose>(size % 4);
   try {
     vls::CryptFile(container, vls::kModeDecrypt, size % 2 == 0, {feedback, volumes, purpose});

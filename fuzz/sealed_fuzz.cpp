@@ -5,14 +5,13 @@
 // crashing, a refused container must leave nothing behind but itself, and
 // nothing may be written outside the folders in use.
 
-#include <unistd.h>
-
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
 
+#include "FuzzBox.h"
 #include "cipher/Cipher.h"
 #include "protect/Container.h"
 #include "protect/ProtectState.h"
@@ -22,24 +21,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class NoVolumes : public vls::VolumeFacts {
- public:
-  std::string FileSystemOf(const std::string&) override { return "ext4"; }
-};
-
-const fs::path& Root() {
-  static const fs::path root = [] {
-    fs::path base = fs::exists("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
-    fs::path path = base / ("vls-sealed-fuzz-" + std::to_string(::getpid()));
-    fs::create_directories(path / "box");
-    return path;
-  }();
-  return root;
-}
-
 void Write(const fs::path& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  vls::fuzz::WriteBytes(path, bytes.data(), bytes.size());
 }
 
 std::string Read(const fs::path& path) {
@@ -55,8 +38,10 @@ bool Cheap(const std::string& container) {
   if (container.size() < 18)
     return true;
   const auto byte = [&](std::size_t i) { return static_cast<std::uint8_t>(container[i]); };
-  const std::uint32_t passes = byte(10) | byte(11) << 8 | byte(12) << 16 | std::uint32_t{byte(13)} << 24;
-  const std::uint32_t kib = byte(14) | byte(15) << 8 | byte(16) << 16 | std::uint32_t{byte(17)} << 24;
+  const std::uint32_t passes =
+      byte(10) | byte(11) << 8 | byte(12) << 16 | std::uint32_t{byte(13)} << 24;
+  const std::uint32_t kib =
+      byte(14) | byte(15) << 8 | byte(16) << 16 | std::uint32_t{byte(17)} << 24;
   return passes <= 2 && kib <= 64;
 }
 
@@ -65,13 +50,13 @@ bool Cheap(const std::string& container) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 1)
     return 0;
-  const fs::path& root = Root();
+  const fs::path& root = vls::fuzz::FuzzRoot("sealed");
   vls::WindowsFolder = (root / "windows").string();
   vls::TempFolder = (root / "windows" / "TEMP").string();
   vls::SetSealingCost(kCheap);
   vls::KeyString.Set("fuzz key");
   vls::SilentFeedback feedback;
-  NoVolumes volumes;
+  vls::fuzz::NoVolumes volumes;
   const fs::path container = root / "box" / "in.vld";
   const std::string input(reinterpret_cast<const char*>(data) + 1, size - 1);
 
@@ -91,10 +76,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       std::abort();  // a sealed container of any bytes must be made
     const std::size_t at = (data[0] * 131u + size) % (bytes.size() + 1);
     switch (data[0] % 8) {
-      case 1: bytes[at % bytes.size()] ^= static_cast<char>(1u << (data[0] % 7)); break;
-      case 3: bytes.resize(at); break;
-      case 5: bytes.push_back(static_cast<char>(data[0])); break;
-      default: break;  // unchanged: it must open
+      case 1:
+        bytes[at % bytes.size()] ^= static_cast<char>(1u << (data[0] % 7));
+        break;
+      case 3:
+        bytes.resize(at);
+        break;
+      case 5:
+        bytes.push_back(static_cast<char>(data[0]));
+        break;
+      default:
+        break;  // unchanged: it must open
     }
   }
   Write(container, bytes);

@@ -1,0 +1,38 @@
+#pragma once
+// What the container fuzz targets share: a private folder per process for
+// the containers they decrypt, and volume facts that need no disk.
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "protect/VolumeFacts.h"
+
+namespace vls::fuzz {
+
+class NoVolumes : public VolumeFacts {
+ public:
+  std::string FileSystemOf(const std::string&) override { return "ext4"; }
+};
+
+// The target's folder, with its "box" for the containers, made on first use;
+// in memory where the system has /dev/shm.
+inline const std::filesystem::path& FuzzRoot(const std::string& target) {
+  static const std::filesystem::path root = [&target] {
+    namespace fs = std::filesystem;
+    const fs::path base = fs::exists("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
+    fs::path path = base / ("vls-" + target + "-fuzz-" + std::to_string(::getpid()));
+    fs::create_directories(path / "box");
+    return path;
+  }();
+  return root;
+}
+
+inline void WriteBytes(const std::filesystem::path& path, const char* bytes, std::size_t size) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes, static_cast<std::streamsize>(size));
+}
+
+}  // namespace vls::fuzz
