@@ -14,6 +14,8 @@ std::atomic<int> critical_depth{0};
 std::atomic<int> notify_fd{-1};
 std::atomic<bool> exit_at_once{false};
 std::atomic<void (*)()> exit_hook{nullptr};
+std::atomic<bool> cancel_requested{false};
+void (*safe_point_hook)() = nullptr;  // set and called on the main thread only
 
 constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
@@ -59,8 +61,32 @@ int InterruptSignal() noexcept {
 }
 
 void ThrowIfInterrupted() {
+  KeepResponsive();
   if (const int signal = requested.load(); signal != 0)
     throw Interrupted(signal);
+  if (cancel_requested.load())
+    throw Interrupted(0);
+}
+
+void RequestCancel() noexcept {
+  cancel_requested = true;
+}
+
+bool CancelRequested() noexcept {
+  return cancel_requested.load();
+}
+
+void ClearCancelRequest() noexcept {
+  cancel_requested = false;
+}
+
+void SetSafePointHook(void (*hook)()) {
+  safe_point_hook = hook;
+}
+
+void KeepResponsive() {
+  if (safe_point_hook != nullptr)
+    safe_point_hook();
 }
 
 void ClearInterruptRequest() noexcept {

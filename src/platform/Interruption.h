@@ -9,11 +9,13 @@
 
 namespace vls {
 
-// Thrown at a safe point once a stop was requested; carries the signal.
+// Thrown at a safe point once a stop was requested; carries the signal, or
+// 0 when the user cancelled the work (the program goes on).
 class Interrupted : public std::runtime_error {
  public:
   explicit Interrupted(int signal) : std::runtime_error("Interrupted"), signal_(signal) {}
   int signal() const noexcept { return signal_; }
+  bool cancelled() const noexcept { return signal_ == 0; }
 
  private:
   int signal_;
@@ -36,10 +38,23 @@ void InstallInterruptHandlers(InterruptStyle style, int wake_fd = -1);
 void SetInterruptExitHook(void (*hook)());
 // The signal of the first stop request, or 0.
 int InterruptSignal() noexcept;
-// Throws Interrupted when a stop was requested.
+// A safe point: runs the hook that keeps the front end answering, then
+// throws Interrupted when a stop or a cancel was requested.
 void ThrowIfInterrupted();
 // Forgets a request (tests, and a program that has handled it).
 void ClearInterruptRequest() noexcept;
+
+// The user's request to stop the work in progress (Escape, "Cancel"): seen
+// at the next safe point, like a signal, but the program goes on.
+void RequestCancel() noexcept;
+bool CancelRequested() noexcept;
+void ClearCancelRequest() noexcept;
+
+// Called at every safe point and wherever long work may pause without being
+// stopped (a wipe once begun): a window processes its events there, so it
+// stays painted and sees Escape. nullptr: none.
+void SetSafePointHook(void (*hook)());
+void KeepResponsive();
 // Ends the process as the signal would have (default action, then raise).
 [[noreturn]] void ExitForSignal(int signal);
 

@@ -34,6 +34,7 @@ void BatchDrivers::StartRun(RunRecord& run) {
 }
 
 void BatchDrivers::EndRun() {
+  ClearCancelRequest();  // seen by this run; the next one starts afresh
   window_.SetStatusLine(std::string(), false);
   window_.RereadFolder();
   window_.SetBusy(false);
@@ -72,10 +73,20 @@ void BatchDrivers::CryptRows(int mode, RunRecord& run, BatchCounts& counts) {
       } else if (encrypting) {
         break;  // the first file that fails ends an encryption; it has said why
       }
-    } catch (const Interrupted&) {
-      counts.interrupted = true;  // the file has been cleaned up
+    } catch (const Interrupted& stop) {
+      // The file has been cleaned up: its source is as it was.
+      (stop.cancelled() ? counts.cancelled : counts.interrupted) = true;
       break;
     }
+  }
+}
+
+// What a cancelled run did, counted; the summary of a decryption follows.
+void BatchDrivers::SayCancelled(const char* verb, const BatchCounts& counts) {
+  window_.SetStatusLine("Cancelled", true);
+  if (verb != nullptr) {
+    feedback_.ShowInformation("Cancelled: " + std::to_string(counts.done) + " of " +
+                              std::to_string(counts.rows) + " files " + verb + ".");
   }
 }
 
@@ -91,8 +102,11 @@ BatchCounts BatchDrivers::EncryptAll() {
   window_.SetBusy(true);
   window_.DisableListButtons();
   RunRecord run;
+  ClearCancelRequest();
   CryptRows(kModeEncrypt, run, counts);
   EndRun();
+  if (counts.cancelled)
+    SayCancelled("encrypted", counts);
   return counts;
 }
 
@@ -109,11 +123,15 @@ BatchCounts BatchDrivers::DecryptAll() {
   window_.SetBusy(true);
   RunRecord run;
   WrongKeyCount = 0;
+  ClearCancelRequest();
   CryptRows(kModeDecrypt, run, counts);
   EndRun();
   if (counts.interrupted)
     return counts;
-  std::string summary = std::to_string(counts.done) + " files decrypted";
+  if (counts.cancelled)
+    SayCancelled(nullptr, counts);
+  std::string summary =
+      (counts.cancelled ? "Cancelled: " : "") + std::to_string(counts.done) + " files decrypted";
   if (WrongKeyCount != 0) {
     summary += ", " + std::to_string(WrongKeyCount) + " files with wrong key.";
   } else {
@@ -131,13 +149,15 @@ BatchCounts BatchDrivers::WipeAll() {
   window_.DisableListButtons();
   window_.SetBusy(true);
   RunRecord run;
+  ClearCancelRequest();
   StartRun(run);
   counts.rows = window_.RowCount();
   std::string failures;
   for (std::size_t i = 0; i < counts.rows; ++i) {
     // A stop request ends the run between files: a wipe once begun is finished.
-    if (InterruptSignal() != 0) {
-      counts.interrupted = true;
+    KeepResponsive();
+    if (InterruptSignal() != 0 || CancelRequested()) {
+      (InterruptSignal() != 0 ? counts.interrupted : counts.cancelled) = true;
       break;
     }
     const std::string path = window_.RowPath(i);
@@ -150,10 +170,14 @@ BatchCounts BatchDrivers::WipeAll() {
     window_.SetStatusLine(BatchStatusLine("Wiping", i + 1, counts.rows, path, false), false);
   }
   window_.SetStatusLine(std::string(), false);
+  ClearCancelRequest();
   // Only files that are really gone count as wiped; the others are named.
   if (!failures.empty())
     feedback_.ShowError("These files could not be wiped:" + failures);
-  feedback_.ShowInformation(std::to_string(counts.done) + " files wiped.");
+  if (counts.cancelled)
+    SayCancelled(nullptr, counts);
+  feedback_.ShowInformation((counts.cancelled ? "Cancelled: " : "") + std::to_string(counts.done) +
+                            " files wiped.");
   window_.ClearList();
   window_.RereadFolder();
   window_.SetBusy(false);

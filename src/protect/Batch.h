@@ -49,6 +49,7 @@ class BatchWindow {
 struct BatchCounts {
   bool started = false;      // the password or confirmation was given
   bool interrupted = false;  // a stop request ended the run early
+  bool cancelled = false;    // the user stopped the run; the program goes on
   std::size_t rows = 0;
   std::size_t done = 0;  // encrypted, decrypted or wiped
 };
@@ -72,6 +73,8 @@ class BatchDrivers {
   // stops at the first failure, either at a stop request.
   void CryptRows(int mode, RunRecord& run, BatchCounts& counts);
   void EndRun();
+  // The status line and, for an encryption (verb), a box with the count.
+  void SayCancelled(const char* verb, const BatchCounts& counts);
   std::string WithNotes(std::string summary, const RunRecord& run) const;
 
   BatchWindow& window_;

@@ -63,6 +63,7 @@ void Overwrite(const UniqueFd& fd, std::uint64_t size, Feedback& feedback) {
       throw;
     }
     offset += now;
+    KeepResponsive();  // a wipe once begun is finished, but the window answers
     for (std::size_t done = 0; done < now; done += kBlock) {
       sent += std::min(kBlock, now - done);
       if (sent > step) {

@@ -5,9 +5,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <filesystem>
 
 #include "cipher/Cipher.h"
+#include "platform/Interruption.h"
 #include "protect/ProtectState.h"
 #include "support/TestSupport.h"
 
@@ -176,6 +179,87 @@ TEST_F(BatchTest, WipeAsksAndCountsOnlyFilesReallyGone) {
             window.status.end());
   EXPECT_TRUE(window.rows.empty());
   EXPECT_FALSE(window.busy);
+}
+
+// The user's cancel is seen at the next safe point: inside a file (its
+// source kept whole, nothing of it left) or between files for the wipe,
+// which finishes the file it began. The run counts what it did.
+std::string cancel_trigger;  // the hook cancels once this path is there (or gone)
+bool cancel_when_there = true;
+void CancelOnTrigger() {
+  if (!cancel_trigger.empty() && Exists(cancel_trigger) == cancel_when_there)
+    RequestCancel();
+}
+
+std::vector<std::string> Names(const std::string& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder))
+    names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+TEST_F(BatchTest, ACancelStopsAtTheNextSafePointAndCountsWhatWasDone) {
+  const std::string big = test::SampleBytes(3 << 20);  // several transfer segments
+  struct Case {
+    const char* ext;  // of the rows
+    BatchCounts (BatchDrivers::*run)();
+    const char* trigger;  // the user cancels once it is there; a wipe: once it is gone
+    const char* told;
+    std::vector<std::string> left;
+  };
+  const Case cases[] = {
+      {".txt",
+       &BatchDrivers::EncryptAll,
+       "b.~tx",
+       "Cancelled: 1 of 3 files encrypted.",
+       {"a.vld", "b.txt", "c.txt"}},
+      {".vld",
+       &BatchDrivers::DecryptAll,
+       "b.~tx",
+       "Cancelled: 1 files decrypted.",
+       {"a.txt", "b.vld", "c.vld"}},
+      {".txt", &BatchDrivers::WipeAll, "a.txt", "Cancelled: 1 files wiped.", {"b.txt", "c.txt"}},
+  };
+  SetSafePointHook(CancelOnTrigger);
+  for (const Case& c : cases) {
+    const std::string folder = dir / c.told;
+    std::filesystem::create_directory(folder);
+    const auto rows = [&](const std::string& ext) {
+      window.rows = {folder + "/a" + ext, folder + "/b" + ext, folder + "/c" + ext};
+    };
+    WriteFile(folder + "/a.txt", "a");
+    WriteFile(folder + "/b.txt", big);
+    WriteFile(folder + "/c.txt", "c");
+    cancel_trigger.clear();
+    if (c.ext == std::string(".vld")) {
+      rows(".txt");
+      drivers.EncryptAll();
+    }
+    const std::string container_b = c.ext == std::string(".vld") ? ReadFile(folder + "/b.vld") : "";
+    rows(c.ext);
+    feedback.information.clear();
+    feedback.answers = {kAnswerYes};
+    cancel_trigger = folder + "/" + c.trigger;
+    cancel_when_there = c.run != &BatchDrivers::WipeAll;
+    const BatchCounts counts = (drivers.*c.run)();
+
+    EXPECT_TRUE(counts.cancelled) << c.told;
+    EXPECT_FALSE(counts.interrupted);
+    EXPECT_EQ(counts.done, 1u);
+    EXPECT_EQ(feedback.information, std::vector<std::string>{c.told});
+    EXPECT_EQ(window.status.back(), "Cancelled");
+    EXPECT_EQ(Names(folder), c.left) << c.told;
+    if (c.ext == std::string(".vld")) {
+      EXPECT_EQ(ReadFile(folder + "/b.vld"), container_b);
+    } else {
+      EXPECT_EQ(ReadFile(folder + "/b.txt"), big);
+    }
+    EXPECT_FALSE(CancelRequested());
+    EXPECT_TRUE(KeyString.empty());
+  }
+  cancel_trigger.clear();
+  SetSafePointHook(nullptr);
 }
 
 }  // namespace

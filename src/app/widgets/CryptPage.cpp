@@ -15,6 +15,8 @@
 #include "app/widgets/PreviewBox.h"
 #include "app/widgets/WorkListView.h"
 #include "app/widgets/WorkListWindow.h"
+#include "platform/AtExit.h"
+#include "platform/Interruption.h"
 #include "protect/Batch.h"
 #include "protect/PathNames.h"
 #include "protect/widgets/Ask.h"
@@ -190,28 +192,41 @@ void CryptPage::AddAll() {
     return;
   const WorkMode mode = CurrentMode();
   const std::string filter = host_.FilterDescription().toStdString();
+  bool cancelled = false;
   {
     TWorkList::Batch quiet(*rows_);
     // Painted before the walk, which paints nothing until it adds a file.
     host_.SetStatusLine("Browsing Directories...");
     host_.SetBusy(true);
+    host_.SetCancellable(true);
+    AtExit done([this] { host_.SetCancellable(false); });
     window()->repaint();
     TFileIterator walk;
     walk.SetOptions(fiPath | fiDetails | (answer == kAnswerYes ? fiRecurseFolders : 0u));
     walk.SetRootFolder(PathBytes(folder));
     walk.OnAddFileQuery = [&](TFileIterator&, const std::string& path, const TFileInfo&,
-                              bool& can_add) { can_add = AcceptForMode(mode, filter, path); };
+                              bool& can_add) {
+      ThrowIfInterrupted();  // the window answers, and Escape ends the walk here
+      can_add = AcceptForMode(mode, filter, path);
+    };
     walk.OnAddFile = [&](TFileIterator&, const std::string& path, const TFileInfo& info) {
       rows_->AddEntry(path, mode, &info);
     };
     try {
       walk.Execute();
+    } catch (const Interrupted& stop) {
+      // Cancelled: the files found so far stay listed. After a signal the
+      // window is closing anyway.
+      if (stop.cancelled())
+        cancelled = true;
     } catch (const std::exception& error) {
       feedback_.ShowError(error.what());
     }
     host_.SetBusy(false);
   }
   AfterListChange();
+  if (cancelled)
+    host_.SetStatusLine("Cancelled: " + rows_->Summary());
 }
 
 void CryptPage::RemoveSelected() {
@@ -236,6 +251,9 @@ void CryptPage::AddDropped(const QStringList& paths) {
 }
 
 void CryptPage::RunMode() {
+  if (CurrentMode() != WorkMode::SlideShow)
+    host_.SetCancellable(true);
+  AtExit done([this] { host_.SetCancellable(false); });
   switch (CurrentMode()) {
     case WorkMode::Encrypt:
       batch_->EncryptAll();

@@ -1,8 +1,10 @@
 #include "app/widgets/MainWindow.h"
+#include "app/widgets/LongWork.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QPushButton>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTimer>
@@ -258,6 +260,12 @@ void TFmainVLS::SetStatusLine(const QString& text, bool repaint_now) {
 
 void TFmainVLS::SetBusy(bool busy) {
   status_->SetBusy(busy);
+}
+
+void TFmainVLS::SetCancellable(bool on) {
+  long_work_.reset();
+  if (on)
+    long_work_ = std::make_unique<LongWork>(*this, status_->CancelButton());
 }
 
 void TFmainVLS::SetGauge(int position) {

@@ -27,6 +27,7 @@ class FilterBar;
 class FolderPane;
 class FullScreenShow;
 class LauncherPage;
+class LongWork;
 class StatusBar;
 class TFileDrag;
 class TFullSlide;
@@ -98,6 +99,7 @@ class TFmainVLS : public QWidget, private KeyWindow, private PageHost {
   // How the pages reach the window.
   void SetStatusLine(const QString& text, bool repaint_now) override;
   void SetBusy(bool busy) override;
+  void SetCancellable(bool on) override;
   void SetGauge(int position) override;
   void SetGaugeColor(const QColor& color) override;
   void ShowGauge(bool shown) override;
@@ -124,6 +126,7 @@ class TFmainVLS : public QWidget, private KeyWindow, private PageHost {
   KeyLifetime keys_{*this};
   FlowLock flow_lock_;
   std::unique_ptr<WindowFeedback> feedback_;
+  std::unique_ptr<LongWork> long_work_;
   std::unique_ptr<FullScreenShow> full_screen_;
   FilterBar* filter_bar_ = nullptr;
   FolderPane* folders_ = nullptr;

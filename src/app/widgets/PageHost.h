@@ -18,6 +18,9 @@ class PageHost {
   virtual void SetStatusLine(const QString& text, bool repaint_now = false) = 0;
   // Busy: the red lamp and the hourglass; ready: the green lamp, no hourglass.
   virtual void SetBusy(bool busy) = 0;
+  // Long work that can be cancelled begins (true) or ends (false): the
+  // window answers meanwhile, and takes only "Cancel" and Escape.
+  virtual void SetCancellable(bool on) = 0;
   // The status bar's gauge (Gauge1); a shown gauge is painted at once.
   virtual void SetGauge(int position) = 0;
   virtual void SetGaugeColor(const QColor& color) = 0;

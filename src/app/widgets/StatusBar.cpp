@@ -2,8 +2,10 @@
 
 #include <QApplication>
 #include <QHBoxLayout>
+#include <QPushButton>
 
 #include "app/widgets/StatusControls.h"
+#include "platform/Interruption.h"
 
 namespace vls {
 namespace {
@@ -14,6 +16,7 @@ const QColor kNavy(0, 0, 128);
 
 StatusBar::StatusBar(QWidget* parent)
     : QWidget(parent),
+      cancel_(new QPushButton("Cancel")),
       hint_(new StatusLine),
       gauge_(new BarGauge(100, Qt::yellow, palette().color(QPalette::Button))),
       ready_(new LedLamp(Qt::green)),
@@ -42,6 +45,13 @@ StatusBar::StatusBar(QWidget* parent)
   layout->addWidget(caption);
   layout->addWidget(hint_, 1);
   layout->addWidget(gauge_);
+  cancel_->setObjectName("BtnCancel");
+  cancel_->setToolTip("Stop the work at the next safe point (Esc)");
+  cancel_->setFixedHeight(21);
+  cancel_->setFocusPolicy(Qt::NoFocus);
+  cancel_->hide();
+  connect(cancel_, &QPushButton::clicked, this, [] { RequestCancel(); });
+  layout->addWidget(cancel_);
   layout->addWidget(ready_);
   layout->addWidget(busy_);
 }

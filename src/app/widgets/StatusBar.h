@@ -1,11 +1,13 @@
 #pragma once
 // The status bar along the bottom of the main window: "Status:", the status
-// line (HintLb), the gauge (Gauge1) and the ready and busy lamps (LedReady,
-// LedBusy).
+// line (HintLb), the gauge (Gauge1), "Cancel" (BtnCancel, shown while long
+// work runs) and the ready and busy lamps (LedReady, LedBusy).
 
 #include <QColor>
 #include <QString>
 #include <QWidget>
+
+class QPushButton;
 
 namespace vls {
 
@@ -33,7 +35,11 @@ class StatusBar : public QWidget {
   // green lamp and takes the hourglass off.
   void SetBusy(bool busy);
 
+  // Hidden but while long work runs; a click asks the work to stop.
+  QPushButton& CancelButton() { return *cancel_; }
+
  private:
+  QPushButton* cancel_;
   StatusLine* hint_;
   BarGauge* gauge_;
   LedLamp* ready_;

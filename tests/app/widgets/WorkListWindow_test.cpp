@@ -17,6 +17,7 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <QTreeView>
 #include <QUrl>
 #include <cstdio>
@@ -311,6 +312,37 @@ class WorkListWindowTest : public QObject {
       QCOMPARE(plain.readAll(), QByteArray(bytes));
     }
     QCOMPARE(DerivedKeyCount(), std::size_t{0});
+  }
+
+  // A long encryption keeps the window answering: a timer fires during the
+  // work, a click on another control does nothing, and Escape stops the work
+  // inside the file, the source whole and no partial container left.
+  void escapeCancelsALongEncryptionWhileTheWindowAnswers() {
+    QTemporaryDir dir;
+    const QByteArray big(48 << 20, 'x');
+    Touch(dir.filePath("big.txt"), big);
+    TFmainVLS window({});
+    window.show();
+    window.FileDrag1Drop({dir.filePath("big.txt")});
+    bool answered = false, cancel_shown = false;
+    QTimer::singleShot(0, &window, [&] {
+      answered = true;
+      cancel_shown = Find<QPushButton>(window, "BtnCancel")->isVisible();
+      QTest::mouseClick(Find<QRadioButton>(window, "RadioDecrypt"), Qt::LeftButton);
+      QTest::keyClick(&window, Qt::Key_Escape);
+    });
+    SetNextPasswordAnswer("long password");
+    QVERIFY(Click(window, "ButtOk"));
+    QVERIFY(answered);
+    QVERIFY(cancel_shown);
+    QVERIFY(!Find<QPushButton>(window, "BtnCancel")->isVisible());
+    QVERIFY(Find<QRadioButton>(window, "RadioEncrypt")->isChecked());
+    QCOMPARE(messages_.last(), QString("Cancelled: 0 of 1 files encrypted."));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"big.txt"});
+    QFile source(dir.filePath("big.txt"));
+    QVERIFY(source.open(QIODevice::ReadOnly));
+    QVERIFY(source.readAll() == big);
+    QVERIFY(KeyString.empty());
   }
 
   void aWipeBatchNamesTheFileItCouldNotWipe() {
