@@ -114,11 +114,14 @@ CryptResult EncryptFile(const std::string& source_path, const CryptContext& cont
     SetFileDosDateTime(output, time);
     flushed = std::async(std::launch::async, [&output] { SyncFile(output); });
     source.Close();
+    // The gauge runs again through the check, which reads both files.
     if (VerifyingContainers() && sealed) {
-      VerifySealedPlain(source_path, size, digest);
-      VerifySealed(output_pending.path(), digest);
+      ProgressGauge checked(feedback, 2 * size);
+      VerifySealedPlain(source_path, size, digest, &checked);
+      VerifySealed(output_pending.path(), digest, &checked);
     } else if (VerifyingContainers()) {
-      VerifyTransfer(source_path, output_pending.path(), true, size, digest);
+      ProgressGauge checked(feedback, 2 * size);
+      VerifyTransfer(source_path, output_pending.path(), true, size, digest, &checked);
     }
     // The container reaches the disk before it is renamed into place, and
     // so before the source may be wiped.
@@ -244,12 +247,15 @@ CryptResult DecryptFile(const std::string& source_path, bool keep_source,
     // the user opens a launched file.
     const bool check =
         VerifyingContainers() && (!keep_source || context.purpose == CryptPurpose::Launcher);
+    const std::uint64_t plain_size =
+        sealed ? sealed->facts().plain_size : size - std::min(size, kHeaderSize);
     if (check && sealed) {
-      VerifySealed(source_path, digest);
-      VerifySealedPlain(output_pending.path(), sealed->facts().plain_size, digest);
+      ProgressGauge checked(feedback, 2 * plain_size);
+      VerifySealed(source_path, digest, &checked);
+      VerifySealedPlain(output_pending.path(), plain_size, digest, &checked);
     } else if (check) {
-      VerifyTransfer(source_path, output_pending.path(), false, size - std::min(size, kHeaderSize),
-                     digest);
+      ProgressGauge checked(feedback, 2 * plain_size);
+      VerifyTransfer(source_path, output_pending.path(), false, plain_size, digest, &checked);
     }
     WaitForFlush(flushed);
     output.Close();

@@ -154,7 +154,8 @@ std::uint64_t TransferSegments(const UniqueFd& source, const UniqueFd& target, b
 // Throws FileError when the file does not hold plain_size bytes of our key.
 namespace {
 
-std::uint64_t PlainDigestOf(const std::string& path, bool container, std::uint64_t plain_size) {
+std::uint64_t PlainDigestOf(const std::string& path, bool container, std::uint64_t plain_size,
+                            ProgressGauge* gauge) {
   UniqueFd file = OpenForReading(path);
   auto mismatch = [&] {
     errno = EIO;
@@ -182,6 +183,8 @@ std::uint64_t PlainDigestOf(const std::string& path, bool container, std::uint64
       }
     }
     digest = Digest(digest, bytes);
+    if (gauge != nullptr)
+      gauge->SentInSegments(got);
   }
   return digest;
 }
@@ -192,10 +195,10 @@ std::uint64_t PlainDigestOf(const std::string& path, bool container, std::uint64
 // read back from the disk both hold the plain bytes that went through the
 // transfer, so neither a bad read nor a bad write can cost the data.
 void VerifyTransfer(const std::string& source, const std::string& output, bool encrypting,
-                    std::uint64_t plain_size, std::uint64_t plain_digest) {
+                    std::uint64_t plain_size, std::uint64_t plain_digest, ProgressGauge* gauge) {
   const bool source_is_container = !encrypting;
-  if (PlainDigestOf(source, source_is_container, plain_size) != plain_digest ||
-      PlainDigestOf(output, !source_is_container, plain_size) != plain_digest) {
+  if (PlainDigestOf(source, source_is_container, plain_size, gauge) != plain_digest ||
+      PlainDigestOf(output, !source_is_container, plain_size, gauge) != plain_digest) {
     errno = EIO;
     ThrowFileError(output, "Does not read back as written:");
   }

@@ -57,6 +57,13 @@ class ProgressGauge {
       sent_ = 0;
     }
   }
+  // Bytes read in one large piece, counted as a transfer counts its segments.
+  void SentInSegments(std::uint64_t n) {
+    constexpr std::uint64_t kSegmentSize = 4096;  // a transfer's segment
+    for (; n > kSegmentSize; n -= kSegmentSize)
+      Sent(kSegmentSize);
+    Sent(n);
+  }
 
  private:
   Feedback& feedback_;
@@ -77,9 +84,10 @@ std::uint64_t TransferSegments(const UniqueFd& source, const UniqueFd& target, b
 
 // Before a source is wiped or deleted: the source read again and the output
 // read back must both hold plain_size plain bytes of this digest. Throws
-// FileError when they do not.
+// FileError when they do not. The gauge, if any, moves as both are read.
 void VerifyTransfer(const std::string& source, const std::string& output, bool encrypting,
-                    std::uint64_t plain_size, std::uint64_t plain_digest);
+                    std::uint64_t plain_size, std::uint64_t plain_digest,
+                    ProgressGauge* gauge = nullptr);
 // Whether transfers are checked (on by default).
 bool VerifyingContainers();
 void SetVerifyContainers(bool on);

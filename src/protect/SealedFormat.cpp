@@ -162,7 +162,7 @@ std::uint64_t WriteSealed(const UniqueFd& source, const UniqueFd& target, const 
         &state, sealed.data(), &sealed_size, plain.data(), have, nullptr, 0,
         last ? crypto_secretstream_xchacha20poly1305_TAG_FINAL : 0);
     WriteAll(target, std::span(sealed.data(), static_cast<std::size_t>(sealed_size)));
-    gauge.Sent(have);
+    gauge.SentInSegments(have);
     if (last)
       break;
     std::copy_n(next.data(), following, plain.data());
@@ -246,7 +246,7 @@ std::uint64_t SealedReader::Transfer(const UniqueFd* target, ProgressGauge* gaug
     if (target != nullptr)
       WriteAll(*target, std::span(plain.data(), got));
     if (gauge != nullptr)
-      gauge->Sent(got);
+      gauge->SentInSegments(got);
     if (tag == crypto_secretstream_xchacha20poly1305_TAG_FINAL)
       break;
     if (n < sealed.size())
@@ -260,18 +260,18 @@ std::uint64_t SealedReader::Transfer(const UniqueFd* target, ProgressGauge* gaug
   return digest;
 }
 
-void VerifySealed(const std::string& container, std::uint64_t plain_digest) {
+void VerifySealed(const std::string& container, std::uint64_t plain_digest, ProgressGauge* gauge) {
   UniqueFd file = OpenForReading(container);
   SealedReader reader(file);
   std::string why;
-  if (reader.Open(why) != SealedOpen::Opened || reader.Transfer(nullptr, nullptr) != plain_digest) {
+  if (reader.Open(why) != SealedOpen::Opened || reader.Transfer(nullptr, gauge) != plain_digest) {
     errno = EIO;
     ThrowFileError(container, "Does not read back as written:");
   }
 }
 
 void VerifySealedPlain(const std::string& path, std::uint64_t plain_size,
-                       std::uint64_t plain_digest) {
+                       std::uint64_t plain_digest, ProgressGauge* gauge) {
   UniqueFd file = OpenForReading(path);
   SecretBuffer plain(kSealedChunk);
   std::uint64_t digest = kDigestSeed;
@@ -283,6 +283,8 @@ void VerifySealedPlain(const std::string& path, std::uint64_t plain_size,
       break;
     digest = Digest(digest, std::span<const std::uint8_t>(plain.data(), n));
     total += n;
+    if (gauge != nullptr)
+      gauge->SentInSegments(n);
   }
   if (total != plain_size || digest != plain_digest) {
     errno = EIO;

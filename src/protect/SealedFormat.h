@@ -117,12 +117,14 @@ class SealedReader {
 };
 
 // The read-back check of a sealed container: it opens with the key and its
-// contents have this digest. Throws FileError otherwise.
-void VerifySealed(const std::string& container, std::uint64_t plain_digest);
+// contents have this digest. Throws FileError otherwise. The gauge, if any,
+// moves as it is read (so does the plain side's below).
+void VerifySealed(const std::string& container, std::uint64_t plain_digest,
+                  ProgressGauge* gauge = nullptr);
 
 // The read-back check of the plain side of a sealed transfer (a source read
 // again, a restored file read back), in the chunks the sealed digest uses.
 void VerifySealedPlain(const std::string& path, std::uint64_t plain_size,
-                       std::uint64_t plain_digest);
+                       std::uint64_t plain_digest, ProgressGauge* gauge = nullptr);
 
 }  // namespace vls

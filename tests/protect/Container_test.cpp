@@ -18,6 +18,7 @@
 #include "protect/PendingFiles.h"
 #include "protect/ProtectState.h"
 #include "protect/RunRecord.h"
+#include "protect/SealedFormat.h"
 #include "support/TestSupport.h"
 
 namespace vls {
@@ -118,6 +119,31 @@ TEST_F(ContainerTest, StoresHeaderAndSegmentsExactlyAndRoundTrips) {
   }
   EXPECT_TRUE(feedback.errors.empty());
   EXPECT_EQ(feedback.gauge.back(), 0);
+}
+
+// A large file's gauge runs through the transfer and again through the
+// read-back check, for both kinds, so the window never looks stuck.
+TEST_F(ContainerTest, TheGaugeRunsAgainThroughTheReadBackCheck) {
+  for (const bool sealed : {false, true}) {
+    StrongEncryption = sealed;
+    SetSealingCost({1, 8 * 1024});
+    WriteFile(Docs("big.bin"), test::SampleBytes(1 << 20));
+    for (const bool encrypting : {true, false}) {
+      feedback.gauge.clear();
+      ASSERT_TRUE(encrypting ? Encrypt(Docs("big.bin")) : Decrypt(Docs("big.vld")));
+      int full_runs = 0;  // climbs from 0 to 90 and more
+      int top = 0;
+      for (const int position : feedback.gauge) {
+        full_runs += position == 0 && top >= 90;
+        top = position == 0 ? 0 : std::max(top, position);
+      }
+      // The transfer, the check, and for an encryption the source's wipe.
+      EXPECT_EQ(full_runs + (top >= 90), encrypting ? 3 : 2)
+          << "sealed " << sealed << ", encrypting " << encrypting;
+    }
+  }
+  StrongEncryption = false;
+  SetSealingCost({});
 }
 
 TEST_F(ContainerTest, ReadsContainersWrittenByHandWithAnyFiller) {
