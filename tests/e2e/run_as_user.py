@@ -94,12 +94,15 @@ class Run:
         return wait_for(f"the {role} of the main window", lambda: next(
             (node for node in find_all(self.app, role) if where(*extents(node)[:2])), None))
 
-    def status_line(self):
+    def status_label(self):
         label = find(self.app, "label", "Status:")
         _, row, _, _ = extents(label)
-        texts = [node for node in find_all(self.app, "label", visible=False)
-                 if node.get_name() != "Status:" and extents(node)[1] == row]
-        return texts[0].get_name() if texts else ""
+        return next((node for node in find_all(self.app, "label", visible=False)
+                     if node.get_name() != "Status:" and extents(node)[1] == row), None)
+
+    def status_line(self):
+        label = self.status_label()
+        return label.get_name() if label else ""
 
     def wait_status(self, what, test, timeout=30.0):
         return wait_for(f"{what} on the status line (it says \"{self.status_line()}\")",
@@ -151,6 +154,49 @@ class Run:
                  and not photo.exists())
         wait_for("the work list to empty", lambda: not find_all(self.app, "push button", "OK"))
         self.shot("encrypted", "both files are encrypted and their plain files gone")
+
+    def cancel_long_encryption(self):
+        """A 1 GiB encryption stopped with Escape: the window answers while it
+        works, the source stays whole and no partial container is left."""
+        big = self.files / "big.bin"
+        with open(big, "wb") as out:
+            for block in range(1024):
+                out.write(block.to_bytes(4, "little") * (1 << 18))
+        size = big.stat().st_size
+        time.sleep(1)  # for the file list to see the new file
+        names = [path.name for path in self.files.iterdir() if path.is_file()]
+        click_file(self.file_list(), names, big.name)
+        click(find(self.app, "push button", "Add"))
+        self.wait_status("big.bin in the work list", lambda text: text.startswith("1 File(s)"))
+        status = self.status_label()
+        click(find(self.app, "push button", "OK"))
+        self.enter_password(ENCRYPTION_TITLE, repeat=True)
+        key("Return")
+        wait_for("the encryption to write its container",
+                 lambda: (self.files / "big.~tx").exists(), 10)
+        # One question over the accessibility bus, answered by the window's
+        # event loop while the work runs.
+        start = time.monotonic()
+        extents(status)
+        answered = time.monotonic() - start
+        line = status.get_name()
+        if not line.startswith("Encrypting 1/1") or answered > 0.5:
+            raise StepFailed(f"during the work the status line said \"{line}\" "
+                             f"after {answered:.2f} s")
+        self.shot("long-work", f"during a 1 GiB encryption the window answered in "
+                               f"{answered * 1000:.0f} ms")
+        key("Escape")
+        told = find(self.app, None, "Information")
+        find(told, "label", "Cancelled: 0 of 1 files encrypted.")
+        left = sorted(path.name for path in self.files.iterdir() if path.name.startswith("big."))
+        with open(big, "rb") as source:
+            whole = all(source.read(1 << 20) == block.to_bytes(4, "little") * (1 << 18)
+                        for block in range(1024)) and big.stat().st_size == size
+        if left != ["big.bin"] or not whole:
+            raise StepFailed(f"after the cancel: {left}, the source whole: {whole}")
+        self.shot("cancelled", "Escape stopped it: big.bin whole, no container left")
+        click(find(told, "push button", "OK"))
+        big.unlink()
 
     def hostile_container(self):
         """A container made by someone else, named as a link to a file of the
@@ -285,6 +331,7 @@ def main():
     Atspi.get_desktop(0)  # starts the accessibility bus before the program looks for it
     try:
         run.encrypt_two_files(notes, photo)
+        run.cancel_long_encryption()
         run.hostile_container()
         run.view_picture(photo_digest, photo_size)
         run.launch_text_file(notes_digest)
