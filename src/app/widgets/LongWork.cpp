@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QKeyEvent>
+#include <QTimer>
 #include <QWidget>
 
 #include "platform/Interruption.h"
@@ -57,6 +58,8 @@ LongWork::~LongWork() {
   qApp->removeEventFilter(this);
   cancel_.hide();
   ClearCancelRequest();
+  if (close_after_)
+    QTimer::singleShot(0, &window_, [window = &window_] { window->close(); });
 }
 
 bool LongWork::eventFilter(QObject* watched, QEvent* event) {
@@ -75,6 +78,7 @@ bool LongWork::eventFilter(QObject* watched, QEvent* event) {
   }
   if (type == QEvent::Close && event->spontaneous()) {
     RequestCancel();
+    close_after_ = true;
     event->ignore();
     return true;
   }

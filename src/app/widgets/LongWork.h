@@ -3,7 +3,8 @@
 // window's own thread and processes the window's events at its safe points
 // (platform/Interruption.h), so the window stays painted and answering. While
 // it runs, the window's controls take no input but "Cancel"; Escape, "Cancel"
-// or the window's close box ask the work to stop at its next safe point.
+// or the window's close box ask the work to stop at its next safe point (the
+// close box then closes the window once the work has stopped).
 // Dialogs the work opens (questions, errors) work as always.
 
 #include <QObject>
@@ -27,6 +28,7 @@ class LongWork : public QObject {
  private:
   QWidget& window_;
   QAbstractButton& cancel_;
+  bool close_after_ = false;
 };
 
 }  // namespace vls
