@@ -5,7 +5,10 @@
 // the request at safe points instead, wipes what it wrote and ends. Outside
 // such stretches the program may stop at once.
 
+#include <chrono>
+#include <future>
 #include <stdexcept>
+#include <utility>
 
 namespace vls {
 
@@ -55,6 +58,16 @@ void ClearCancelRequest() noexcept;
 // stays painted and sees Escape. nullptr: none.
 void SetSafePointHook(void (*hook)());
 void KeepResponsive();
+
+// Runs a blocking call (a flush of a large file can take seconds) on a
+// thread of its own, KeepResponsive() running here meanwhile.
+template <typename Call>
+void RunKeepingResponsive(Call&& call) {
+  auto done = std::async(std::launch::async, std::forward<Call>(call));
+  while (done.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready)
+    KeepResponsive();
+  done.get();
+}
 // Ends the process as the signal would have (default action, then raise).
 [[noreturn]] void ExitForSignal(int signal);
 

@@ -124,7 +124,7 @@ void WipeFile(const std::string& path, Feedback& feedback) {
     // Overwrite in place: truncating first would free the old blocks and
     // write the noise elsewhere, leaving the contents on the disk.
     Overwrite(fd, size, feedback);
-    SyncFile(fd);
+    RunKeepingResponsive([&fd] { SyncFile(fd); });
     fd.Close();
     feedback.SetGaugePosition(100);
     feedback.SetGaugePosition(0);
