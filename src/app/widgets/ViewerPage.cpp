@@ -230,7 +230,7 @@ void ViewerPage::ShowMissing() {
   picture_->Clear();
 }
 
-void ViewerPage::ShowPlainCopy(const std::string& plain_copy) {
+ShowOutcome ViewerPage::ShowPlainCopy(const std::string& plain_copy) {
   SetViewBusy(true);
   host_.SetGauge(0);
   host_.SetGaugeColor(Qt::blue);
@@ -245,6 +245,8 @@ void ViewerPage::ShowPlainCopy(const std::string& plain_copy) {
   host_.SetBusy(false);
   host_.SetFileListEnabled(true);
   host_.FocusFileList();
+  // A failed decode has been told in the picture control's own boxes.
+  return {picture_->IsAnimated() || picture_->ShowsStill(), {}};
 }
 
 }  // namespace vls

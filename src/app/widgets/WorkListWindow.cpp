@@ -55,6 +55,10 @@ void WorkListWindow::SetStatusLine(const std::string& text, bool repaint_now) {
   host_.SetStatusLine(QString::fromStdString(text), repaint_now);
 }
 
+void WorkListWindow::SetStatusLine(const std::string& text) {
+  host_.SetStatusLine(QString::fromStdString(text));
+}
+
 void WorkListWindow::ClearList() {
   rows_.Clear();
 }

@@ -32,6 +32,7 @@ class WorkListWindow : public BatchWindow, public SlideShowWindow {
   void SetBusy(bool busy) override;
   void DisableListButtons() override;
   void SetStatusLine(const std::string& text, bool repaint_now) override;
+  void SetStatusLine(const std::string& text) override;
   void ClearList() override;
   void RereadFolder() override;
 
