@@ -15,6 +15,7 @@
 #include "app/widgets/PreviewBox.h"
 #include "app/widgets/WorkListView.h"
 #include "app/widgets/WorkListWindow.h"
+#include "platform/AtExit.h"
 #include "protect/Batch.h"
 #include "protect/PathNames.h"
 #include "protect/widgets/Ask.h"
@@ -236,6 +237,9 @@ void CryptPage::AddDropped(const QStringList& paths) {
 }
 
 void CryptPage::RunMode() {
+  // The rows in the order shown, as they are now.
+  runs_->TakeRows();
+  AtExit release([this] { runs_->ReleaseRows(); });
   switch (CurrentMode()) {
     case WorkMode::Encrypt:
       batch_->EncryptAll();

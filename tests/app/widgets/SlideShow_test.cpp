@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QHeaderView>
 #include <QImage>
 #include <QPushButton>
 #include <QRadioButton>
@@ -11,6 +12,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QTreeView>
 #include <QWindow>
 #include <functional>
 
@@ -124,6 +126,32 @@ class SlideShowTest : public QObject {
              qPrintable(StatusText(window)));
     QVERIFY(KeyString.empty());
     QCOMPARE(QDir(QString::fromStdString(TempFolder)).entryList(QDir::Files), QStringList());
+  }
+
+  // Sorted by a click on a header, the show takes the rows as shown, even
+  // when the list is cleared while it runs.
+  void theShowTakesTheRowsInTheOrderShown() {
+    QTemporaryDir dir;
+    const QString a = EncryptedPicture(dir.path(), "a", Qt::red);
+    const QString b = EncryptedPicture(dir.path(), "b", Qt::green);
+    const QString c = EncryptedPicture(dir.path(), "c", Qt::blue);
+    TFmainVLS window({});
+    TFullSlide form(&window);
+    window.SetFullSlide(&form);
+    window.SlideWaitMs = 5;
+    window.show();
+    QVERIFY(Click(window, "RadioSlide"));
+    window.FileDrag1Drop({b, a, c});
+    auto* header = Find<QTreeView>(window, "files")->header();
+    for (int click = 0; click < 2; ++click)  // by name, then the other way
+      QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                        QPoint(header->sectionViewportPosition(0) + 5, header->height() / 2));
+    QCOMPARE(RowNames(window), QStringList({"c.vlp", "b.vlp", "a.vlp"}));
+    SetNextPasswordAnswer("slide password");
+    QTimer::singleShot(20, &window, [&window] { Click(window, "Btn_Clear"); });
+    QVERIFY(Click(window, "ButtOk"));
+    QVERIFY(QString::fromStdString(PlainNamePath).endsWith("a.png"));  // the last one shown
+    QVERIFY(KeyString.empty());
   }
 
   void aKeyPressEndsTheShow() {

@@ -388,6 +388,30 @@ class ViewerWindowTest : public QObject {
     QVERIFY(preview->Picture().isNull());
   }
 
+  // A previewed picture wiped by its encryption, or deleted, leaves the preview.
+  void thePreviewGoesWithItsFile() {
+    QTemporaryDir folder;
+    WriteBytes(folder.filePath("photo.JPG"), Picture(64, 48, "JPG"));
+    WriteBytes(folder.filePath("other.JPG"), Picture(32, 24, "JPG"));
+    TFmainVLS window({});
+    OpenViewer(window, folder.path(), kPageCrypt);
+    QVERIFY(Click(window, "PreviewCheck"));
+    auto* preview = Find<TPMultiMedia>(window, "Preview");
+
+    QVERIFY(ClickFile(window, folder.filePath("photo.JPG")));
+    QCOMPARE(preview->PictureWidth(), 64);
+    window.FileDrag1Drop({folder.filePath("photo.JPG")});
+    SetNextPasswordAnswer(kKey);
+    QVERIFY(Click(window, "ButtOk"));
+    QVERIFY(QFile::exists(folder.filePath("photo.vlp")));
+    QTRY_VERIFY(preview->Picture().isNull());
+
+    QVERIFY(ClickFile(window, folder.filePath("other.JPG")));
+    QCOMPARE(preview->PictureWidth(), 32);
+    QVERIFY(QFile::remove(folder.filePath("other.JPG")));
+    QTRY_VERIFY(preview->Picture().isNull());
+  }
+
   void startUpWipesPlainCopiesOfAnEarlierRun() {
     InitFolders();
     QVERIFY(QDir().mkpath(TempFolderText()));
