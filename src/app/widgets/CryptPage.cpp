@@ -92,6 +92,11 @@ CryptPage::CryptPage(PageHost& host, Feedback& feedback, VolumeFacts& volumes, V
   connect(add, &QPushButton::clicked, this, [this] { AddSelected(); });
   connect(add_all, &QPushButton::clicked, this, [this] { AddAll(); });
   connect(remove_, &QPushButton::clicked, this, [this] { RemoveSelected(); });
+  // Delete in the list does what "&Remove" does, where "&Remove" could.
+  connect(list_, &WorkListView::RemoveRequested, this, [this] {
+    if (remove_->isEnabled())
+      RemoveSelected();
+  });
   connect(clear_, &QPushButton::clicked, this, [this] { ClearList(); });
   connect(ok_, &QPushButton::clicked, this, [this] { RunMode(); });
   connect(preview_check_, &QCheckBox::toggled, this, [this](bool checked) {

@@ -2,6 +2,7 @@
 
 #include <QEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QTimer>
 #include <memory>
 
@@ -59,6 +60,16 @@ bool WorkListView::eventFilter(QObject* watched, QEvent* event) {
       dragging_divider_ = false;
   }
   return QTreeView::eventFilter(watched, event);
+}
+
+void WorkListView::keyPressEvent(QKeyEvent* event) {
+  if (event->key() == Qt::Key_Delete &&
+      (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+    emit RemoveRequested();
+    event->accept();
+    return;
+  }
+  QTreeView::keyPressEvent(event);
 }
 
 void WorkListView::FitColumnsSoon() {
