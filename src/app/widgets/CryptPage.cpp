@@ -8,6 +8,7 @@
 
 #include "app/FileIterator.h"
 #include "app/FilterList.h"
+#include "app/widgets/ControlHints.h"
 #include "app/widgets/FullScreenShow.h"
 #include "app/widgets/HelpWindow.h"
 #include "app/widgets/PageHost.h"
@@ -106,6 +107,7 @@ CryptPage::CryptPage(PageHost& host, Feedback& feedback, VolumeFacts& volumes, V
       preview_box_->raise();
   });
   connect(preview_box_, &PreviewBox::DoubleClicked, this, &CryptPage::PreviewDoubleClicked);
+  DescribeControls(*this);
 }
 
 CryptPage::~CryptPage() = default;

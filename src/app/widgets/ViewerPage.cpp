@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "app/WorkList.h"
+#include "app/widgets/ControlHints.h"
 #include "app/widgets/FullScreenShow.h"
 #include "app/widgets/HelpWindow.h"
 #include "app/widgets/MessageBoxes.h"
@@ -82,6 +83,7 @@ ViewerPage::ViewerPage(PageHost& host, Feedback& feedback, VolumeFacts& volumes,
     else
       OpenWindowOnce();
   });
+  DescribeControls(*this);
 }
 
 ViewerPage::~ViewerPage() = default;
