@@ -117,6 +117,8 @@ std::size_t Utf8SequenceLength(const std::string& bytes, std::size_t at) {
   return length;
 }
 
+}  // namespace
+
 QString FileNameText(const std::string& path) {
   std::string_view name = path;
   while (name.size() > 1 && name.back() == kPathSeparator)
@@ -126,8 +128,6 @@ QString FileNameText(const std::string& path) {
     name.remove_prefix(slash + 1);
   return PathDisplayText(std::string(name));
 }
-
-}  // namespace
 
 bool AcceptForAdd(WorkMode mode, const std::string& path) {
   return mode != WorkMode::Encrypt || !IsEncryptedExtension(UpperExtension(path));
@@ -288,11 +288,15 @@ TWorkList::Added TWorkList::AddEntry(const std::string& path, WorkMode mode,
   if (!is_new)
     return Added::Duplicate;
   const TFileInfo info = facts != nullptr ? *facts : ReadFileInfo(path).value_or(TFileInfo{});
+  const Row row{&*slot, info.Size, info.Time, info.Attr, added_++};
+  // Outside a batch a row goes straight to its place in a sorted list; a
+  // batch appends, and its end sorts the list once.
   const bool notify = batch_depth_ == 0;
+  const int place = notify && sort_column_ >= 0 ? SortedPlace(row) : Count();
   if (notify)
-    beginInsertRows(QModelIndex(), Count(), Count());
+    beginInsertRows(QModelIndex(), place, place);
   try {
-    rows_.push_back({&*slot, info.Size, info.Time, info.Attr});
+    rows_.insert(rows_.begin() + place, row);
   } catch (...) {
     paths_.erase(slot);
     throw;
@@ -382,6 +386,8 @@ void TWorkList::Flush() {
   beginInsertRows(QModelIndex(), shown_, Count() - 1);
   shown_ = Count();
   endInsertRows();
+  if (sort_column_ >= 0)
+    SortRows();
 }
 
 std::vector<std::string> TWorkList::Paths() const {

@@ -55,6 +55,8 @@ QString PathText(const std::string& path);
 // reorder characters or break the line is made visible, and bytes that are
 // not UTF-8 show as "\xE9". Every column that shows a name uses it.
 QString PathDisplayText(const std::string& path);
+// The "File Name" column: the last part of the path, as PathDisplayText.
+QString FileNameText(const std::string& path);
 
 class TWorkList : public QAbstractTableModel {
  public:
@@ -87,6 +89,15 @@ class TWorkList : public QAbstractTableModel {
   void RemoveRows(std::vector<int> rows);
   // Removes every row; the total becomes 0.
   void Clear();
+
+  // A click on a column's header: the rows ordered by that column as the
+  // user reads it (names and paths in the locale's order, letter case aside
+  // and numbers by value; sizes and times as numbers, folders first), rows
+  // equal there by their paths; column -1 restores the order they were added
+  // in. The order is the list's own, so the batches and the slide show take
+  // the rows as they are shown. Rows added later take their places in it.
+  void sort(int column, Qt::SortOrder order = Qt::AscendingOrder) override;
+  int SortColumn() const { return sort_column_; }
 
   // Rows added while a Batch lives reach the view in one insertion when it
   // ends; Count(), the total and the texts count them at once. This is how
@@ -137,14 +148,25 @@ class TWorkList : public QAbstractTableModel {
     std::int64_t size;
     DosDateTime time;
     std::uint32_t attr;
+    std::uint64_t added;  // counts the rows added, for the order they came in
   };
+  struct SortKey;
   void Flush();
+  // The sort (WorkListSort.cpp): a row's value in the sorted column, the
+  // order of two rows, the place a new row takes, and the whole list sorted.
+  SortKey KeyOf(const Row& row) const;
+  bool Before(const SortKey& a_key, const Row& a, const SortKey& b_key, const Row& b) const;
+  int SortedPlace(const Row& row) const;
+  void SortRows();
 
   std::unordered_set<std::string> paths_;
   std::vector<Row> rows_;
   int shown_ = 0;  // rows the view has been told of
   int batch_depth_ = 0;
   std::int64_t total_bytes_ = 0;
+  std::uint64_t added_ = 0;
+  int sort_column_ = -1;  // -1: as added
+  Qt::SortOrder sort_order_ = Qt::AscendingOrder;
 };
 
 }  // namespace vls

@@ -1,7 +1,8 @@
 #pragma once
 // The slide show without its widgets: every row of the work list is viewed
 // on the full-screen form for about 5.1 seconds, until a key or a click
-// stops the show; the key is dropped at the end.
+// stops the show; the key is dropped at the end. A picture that cannot be
+// shown is skipped at once, and the status line says which and why.
 
 #include <string>
 
@@ -24,6 +25,8 @@ class SlideShowWindow {
   virtual bool WaitForStop(int rounds) = 0;
   // Hides the form and empties its pictures.
   virtual void PutAway() = 0;
+  // The main window's status line.
+  virtual void SetStatusLine(const std::string& text) = 0;
 };
 
 class SlideShowFlow {

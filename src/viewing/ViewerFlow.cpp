@@ -14,10 +14,6 @@
 namespace vls {
 namespace {
 
-const std::string kNoData = "File contains no data";
-// A plain copy this small holds no picture worth showing.
-constexpr std::int64_t kNoDataLimit = 800;
-
 std::int64_t SizeOf(const std::string& path) {
   struct stat st {};
   return ::stat(path.c_str(), &st) == 0 ? static_cast<std::int64_t>(st.st_size) : 0;
@@ -29,6 +25,7 @@ bool ViewerFlow::View(const std::string& path, PictureShow& show, bool on_viewer
   if (lock_.busy)
     return true;
   current_file_ = path;
+  unshown_.clear();
   PlainNamePath.clear();
   window_.PrepareView(on_viewer_page);
 
@@ -78,11 +75,15 @@ bool ViewerFlow::View(const std::string& path, PictureShow& show, bool on_viewer
   // A stored name of another type shows nothing.
   if (!IsPictureExtension(ExtensionOf(plain_copy.path())))
     return true;
+  // Only the decoder can tell whether a picture is in there, however small;
+  // an empty one holds none for certain and is not handed to it.
   const std::int64_t size = SizeOf(plain_copy.path());
-  if (size <= kNoDataLimit) {
-    feedback_.ShowInformation(kNoData);
-  } else {
-    show.ShowPlainCopy(plain_copy.path());
+  if (size == 0) {
+    unshown_ = kNoData;
+    if (on_viewer_page)
+      feedback_.ShowInformation(kNoData);
+  } else if (const ShowOutcome shown = show.ShowPlainCopy(plain_copy.path()); !shown.shown) {
+    unshown_ = shown.why.empty() ? std::string(kNoData) : shown.why;
   }
   // The stored name itself: the folder and name together may have been cut.
   window_.ShowPictureInfo(result.stored_name, size, result.sealed);

@@ -14,6 +14,14 @@
 
 namespace vls {
 
+// What a show made of a plain copy: the picture is on screen, or no picture
+// could be read from it, and why in the decoder's words (empty when it had
+// none).
+struct ShowOutcome {
+  bool shown = true;
+  std::string why;
+};
+
 // Where a view shows its picture: the viewer page or the full-screen form.
 class PictureShow {
  public:
@@ -21,7 +29,9 @@ class PictureShow {
   // The file is gone: an empty picture (the full-screen form shown empty).
   virtual void ShowMissing() = 0;
   // Loads the plain copy and shows it; the copy is wiped once this returns.
-  virtual void ShowPlainCopy(const std::string& plain_copy) = 0;
+  // The viewer page tells a failed decode in its own boxes; the full-screen
+  // form keeps quiet, so a slide show is never stopped by one.
+  virtual ShowOutcome ShowPlainCopy(const std::string& plain_copy) = 0;
 };
 
 // What a view needs of the window around it.
@@ -67,6 +77,10 @@ class ViewerFlow {
 
   // The path last handed to View.
   const std::string& CurrentFile() const { return current_file_; }
+  // Why the last view showed no picture from a container it decrypted: "File
+  // contains no data" for an empty picture, else the decoder's words. Empty
+  // when a picture was shown or the view ended before (missing, wrong key...).
+  const std::string& Unshown() const { return unshown_; }
 
  private:
   ViewerWindow& window_;
@@ -75,6 +89,7 @@ class ViewerFlow {
   KeyLifetime& keys_;
   FlowLock& lock_;
   std::string current_file_;
+  std::string unshown_;
 };
 
 // Wipes a plain copy that was shown or offered; a failure is told, and the
@@ -83,5 +98,7 @@ void WipePlainCopy(PendingFile& plain_copy, Feedback& feedback);
 
 // "FILE DELETED", the status line of a file gone from under the list.
 inline constexpr const char* kFileDeleted = "FILE DELETED";
+// Told when a picture holds nothing that could be shown.
+inline constexpr const char* kNoData = "File contains no data";
 
 }  // namespace vls

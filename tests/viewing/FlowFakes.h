@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -38,8 +39,9 @@ inline std::vector<std::string> Maybe(std::string text, const std::string& path 
 // programs, so one log tells the whole story in order. The password dialog
 // answers from a queue ("" or an empty queue cancels); the slide show's wait
 // sees a stop at wait number stop_at; a shown copy not holding the plain
-// bytes expected(copy) gives is logged with "(!)"; Open logs the bytes it
-// was given.
+// bytes expected(copy) gives is logged with "(!)", and one whose name (less
+// its extension) is in unreadable is refused with those words; Open logs the
+// bytes it was given.
 class FakeDesktop : public ViewerWindow,
                     public LauncherWindow,
                     public KeyWindow,
@@ -85,11 +87,14 @@ class FakeDesktop : public ViewerWindow,
   }
   void PutAway() override { log.push_back("away"); }
   void ShowMissing() override { log.push_back("missing"); }
-  void ShowPlainCopy(const std::string& copy) override {
+  ShowOutcome ShowPlainCopy(const std::string& copy) override {
     const bool right = Exists(copy) && ReadFile(copy) == expected(copy);
-    log.push_back("show " + std::filesystem::path(copy).stem().string() + (right ? "" : " (!)"));
+    const std::string stem = std::filesystem::path(copy).stem().string();
+    log.push_back("show " + stem + (right ? "" : " (!)"));
     if (on_show)
       on_show();
+    const auto refused = unreadable.find(stem);
+    return refused == unreadable.end() ? ShowOutcome{} : ShowOutcome{false, refused->second};
   }
   std::string ProgramFor(const std::string&) override {
     return throws ? throw std::runtime_error("desktop gone") : program;
@@ -104,6 +109,7 @@ class FakeDesktop : public ViewerWindow,
   bool indicators[2] = {false, false};  // viewer page, launcher page
   int prepared = 0, waits = 0, stop_at = 0;
   std::string info, program = "Recorder", failure;
+  std::map<std::string, std::string> unreadable;
   std::function<std::string(const std::string&)> expected;
   std::function<void()> on_info, on_show;
 };

@@ -17,21 +17,23 @@ struct ViewCase {
   const char* answer;  // to the password dialog; "" cancels
   bool returns;
   std::vector<std::string> log;
-  const char* told;  // in the information box
-  const char* info;  // the information line
-  bool armed;        // the key stays and the viewer page's indicators show
+  const char* told;     // in the information box
+  const char* info;     // the information line
+  bool armed;           // the key stays and the viewer page's indicators show
+  const char* unshown;  // why no picture was shown (for the slide show)
 };
 
 // clang-format off
 const ViewCase kViews[] = {
-    {"Good", "beach.jpg", "beach.vlp", 5000, kKey, true, {"asked", "show ar~te"}, "", "beach.jpg 5000", true},
-    {"Missing", "", "gone.vlp", 0, kKey, false, {"missing", "status FILE DELETED"}, "", "", false},
-    {"NotAPictureContainer", "letter.txt", "letter.vld", 5000, kKey, true, {}, "", "", false},
-    {"Cancelled", "beach.jpg", "beach.vlp", 5000, "", false, {"asked"}, "", "", false},
-    {"WrongKey", "beach.jpg", "beach.vlp", 5000, kWrongKey, true, {"asked", "forget"}, "BAD KEY! {path}", "", false},
-    {"StoredNameOfAnotherType", "notes.txt", "notes.vlp", 5000, kKey, true, {"asked"}, "", "", true},
-    {"Tiny", "small.png", "small.vlp", 800, kKey, true, {"asked"}, "File contains no data", "small.png 800", true},
-    {"JustLargeEnough", "shown.png", "shown.vlp", 801, kKey, true, {"asked", "show ar~te"}, "", "shown.png 801", true},
+    {"Good", "beach.jpg", "beach.vlp", 5000, kKey, true, {"asked", "show ar~te"}, "", "beach.jpg 5000", true, ""},
+    {"Missing", "", "gone.vlp", 0, kKey, false, {"missing", "status FILE DELETED"}, "", "", false, ""},
+    {"NotAPictureContainer", "letter.txt", "letter.vld", 5000, kKey, true, {}, "", "", false, ""},
+    {"Cancelled", "beach.jpg", "beach.vlp", 5000, "", false, {"asked"}, "", "", false, ""},
+    {"WrongKey", "beach.jpg", "beach.vlp", 5000, kWrongKey, true, {"asked", "forget"}, "BAD KEY! {path}", "", false, ""},
+    {"StoredNameOfAnotherType", "notes.txt", "notes.vlp", 5000, kKey, true, {"asked"}, "", "", true, ""},
+    // Only an empty picture is known to hold nothing without asking the decoder.
+    {"Empty", "empty.png", "empty.vlp", 0, kKey, true, {"asked"}, "File contains no data", "empty.png 0", true, "File contains no data"},
+    {"Small", "small.gif", "small.vlp", 374, kKey, true, {"asked", "show ar~te"}, "", "small.gif 374", true, ""},
 };
 // clang-format on
 
@@ -58,6 +60,7 @@ TEST_P(ViewerPathsTest, ShowsWhatItMayAndWipesTheCopyOnEveryPath) {
   EXPECT_EQ(std::string(KeyString.view()), c.armed ? kKey : "");
   // Nothing plain lands beside the container either.
   EXPECT_EQ(DocsList(), Maybe(*c.stored != '\0' ? c.viewed : ""));
+  EXPECT_EQ(viewer.Unshown(), c.unshown);
   ExpectCleanEnd();
 }
 
@@ -76,6 +79,21 @@ TEST_F(ViewerFlowTest, AShowOrALaterStepThatThrowsStillWipesTheCopy) {
   }
   EXPECT_EQ(fake.log, std::vector<std::string>({"show ar~te", "show ar~te"}));
   EXPECT_EQ(DocsList(), std::vector<std::string>{"beach.vlp"});
+}
+
+// A picture the decoder refuses: the show has told it (the viewer page in
+// its boxes) or keeps it for the slide show's line; the flow adds no box.
+TEST_F(ViewerFlowTest, APictureTheDecoderRefusesIsNotToldTwice) {
+  const std::string path = Make("broken.png", plain);
+  SetKey(kKey);
+  for (const std::string words : {"improper header", ""}) {
+    fake.unreadable["ar~te"] = words;
+    EXPECT_TRUE(viewer.View(path, fake, true));
+    EXPECT_EQ(viewer.Unshown(), words.empty() ? "File contains no data" : words);
+  }
+  EXPECT_TRUE(feedback.information.empty());
+  EXPECT_EQ(fake.info, "broken.png 5000");
+  ExpectCleanEnd();
 }
 
 TEST_F(ViewerFlowTest, NothingStartsWhileAViewRuns) {

@@ -8,6 +8,7 @@
 
 #include "app/FileIterator.h"
 #include "app/FilterList.h"
+#include "app/widgets/ControlHints.h"
 #include "app/widgets/FullScreenShow.h"
 #include "app/widgets/HelpWindow.h"
 #include "app/widgets/PageHost.h"
@@ -93,6 +94,11 @@ CryptPage::CryptPage(PageHost& host, Feedback& feedback, VolumeFacts& volumes, V
   connect(add, &QPushButton::clicked, this, [this] { AddSelected(); });
   connect(add_all, &QPushButton::clicked, this, [this] { AddAll(); });
   connect(remove_, &QPushButton::clicked, this, [this] { RemoveSelected(); });
+  // Delete in the list does what "&Remove" does, where "&Remove" could.
+  connect(list_, &WorkListView::RemoveRequested, this, [this] {
+    if (remove_->isEnabled())
+      RemoveSelected();
+  });
   connect(clear_, &QPushButton::clicked, this, [this] { ClearList(); });
   connect(ok_, &QPushButton::clicked, this, [this] { RunMode(); });
   connect(preview_check_, &QCheckBox::toggled, this, [this](bool checked) {
@@ -102,6 +108,7 @@ CryptPage::CryptPage(PageHost& host, Feedback& feedback, VolumeFacts& volumes, V
       preview_box_->raise();
   });
   connect(preview_box_, &PreviewBox::DoubleClicked, this, &CryptPage::PreviewDoubleClicked);
+  DescribeControls(*this);
 }
 
 CryptPage::~CryptPage() = default;
@@ -251,6 +258,9 @@ void CryptPage::AddDropped(const QStringList& paths) {
 }
 
 void CryptPage::RunMode() {
+  // The rows in the order shown, as they are now.
+  runs_->TakeRows();
+  AtExit release([this] { runs_->ReleaseRows(); });
   if (CurrentMode() != WorkMode::SlideShow)
     host_.SetCancellable(true);
   AtExit done([this] { host_.SetCancellable(false); });

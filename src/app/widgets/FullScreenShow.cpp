@@ -3,8 +3,10 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QThread>
+#include <utility>
 
 #include "app/WorkList.h"
+#include "imaging/widgets/PMultiMedia.h"
 #include "imaging/widgets/PictureView.h"
 #include "platform/Interruption.h"
 #include "viewing/widgets/FullSlide.h"
@@ -28,10 +30,40 @@ class StopWhenClosed : public QObject {
 
 }  // namespace
 
+// What the form's picture control would have put in boxes: a box over the
+// full-screen form would stop the slide show, so the decoder's first words
+// go to the show's status line instead.
+class HeldPictureMessages : public PictureMessages {
+ public:
+  void ShowError(const QString& text) override {
+    if (held_.isEmpty())
+      held_ = text;
+  }
+  void ShowInformation(const QString& /*text*/) override {}
+  QString Take() { return std::exchange(held_, QString()); }
+
+ private:
+  QString held_;
+};
+
+FullScreenShow::FullScreenShow(const int& slide_wait_ms, const int& full_wait_ms)
+    : held_(std::make_unique<HeldPictureMessages>()),
+      slide_wait_ms_(slide_wait_ms),
+      full_wait_ms_(full_wait_ms) {}
+
+FullScreenShow::~FullScreenShow() {
+  SetForm(nullptr);
+}
+
 void FullScreenShow::SetForm(TFullSlide* form) {
+  // A form that outlives the show must not report to it.
+  if (!form_.isNull())
+    form_->MultiMedia1->SetMessages(nullptr);
   form_ = form;
-  if (form != nullptr)
+  if (form != nullptr) {
     form->installEventFilter(new StopWhenClosed(form));
+    form->MultiMedia1->SetMessages(held_.get());
+  }
 }
 
 void FullScreenShow::ShowMissing() {
@@ -41,11 +73,18 @@ void FullScreenShow::ShowMissing() {
   form_->FormShow();
 }
 
-void FullScreenShow::ShowPlainCopy(const std::string& plain_copy) {
+ShowOutcome FullScreenShow::ShowPlainCopy(const std::string& plain_copy) {
   if (form_.isNull())
-    return;
+    return {};  // nowhere to show it, and so nothing to tell
+  held_->Take();
   form_->Picture->Load(PathText(plain_copy));
+  // The load takes events: the form may have gone meanwhile.
+  if (form_.isNull())
+    return {};
   form_->FormShow();
+  if (form_->Picture->IsAnimated() || form_->Picture->ShowsStill())
+    return {};
+  return {false, held_->Take().toStdString()};
 }
 
 void FullScreenShow::StepAside() {

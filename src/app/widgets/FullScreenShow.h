@@ -7,25 +7,28 @@
 
 #include <QImage>
 #include <QPointer>
+#include <memory>
 #include <string>
 
 #include "viewing/ViewerFlow.h"
 
 namespace vls {
 
+class HeldPictureMessages;
 class TFullSlide;
 
 class FullScreenShow : public PictureShow {
  public:
   // The length of one wait of the slide show and of "&Full", read at each
   // wait (tests shorten them).
-  FullScreenShow(const int& slide_wait_ms, const int& full_wait_ms)
-      : slide_wait_ms_(slide_wait_ms), full_wait_ms_(full_wait_ms) {}
+  FullScreenShow(const int& slide_wait_ms, const int& full_wait_ms);
+  ~FullScreenShow() override;
 
+  // The form's failed loads come back to the show instead of into boxes.
   void SetForm(TFullSlide* form);
 
   void ShowMissing() override;
-  void ShowPlainCopy(const std::string& plain_copy) override;
+  ShowOutcome ShowPlainCopy(const std::string& plain_copy) override;
 
   // The form steps aside while the key is asked: it stays on top and would
   // hide the dialog.
@@ -43,6 +46,7 @@ class FullScreenShow : public PictureShow {
   bool WaitForSlideStop(int rounds, int ms);
 
   QPointer<TFullSlide> form_;
+  std::unique_ptr<HeldPictureMessages> held_;
   const int& slide_wait_ms_;
   const int& full_wait_ms_;
 };

@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "app/WorkList.h"
+#include "app/widgets/ControlHints.h"
 #include "app/widgets/HelpWindow.h"
 #include "app/widgets/PageHost.h"
 #include "app/widgets/PageParts.h"
@@ -68,6 +69,7 @@ LauncherPage::LauncherPage(PageHost& host, Feedback& feedback, VolumeFacts& volu
 
   connect(help, &QPushButton::clicked, this, [this] { ShowHelp(window(), 1090); });
   connect(key_off_, &QToolButton::clicked, this, [&keys] { keys.ButKeyOffClick(); });
+  DescribeControls(*this);
 }
 
 LauncherPage::~LauncherPage() = default;

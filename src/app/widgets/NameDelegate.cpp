@@ -71,7 +71,14 @@ QString Elided(const QString& text, const QFontMetrics& metrics, int room) {
   const int tail_room = std::max(budget / 2, std::min(type, budget));
   const QString tail = text.right(FittingTail(text, metrics, tail_room));
   QString head = text.left(FittingHead(text, metrics, budget - metrics.horizontalAdvance(tail)));
-  while (!head.isEmpty() && metrics.horizontalAdvance(head + ellipsis + tail) > room)
+  // The style cuts again what it measures as too wide, and it measures a
+  // text with its ellipsis a pixel wider now and then: that cut would take
+  // the type, so the head gives way until the style keeps the text whole.
+  const auto fits = [&](const QString& cut) {
+    return metrics.horizontalAdvance(cut) <= room &&
+           metrics.elidedText(cut, Qt::ElideMiddle, room) == cut;
+  };
+  while (!head.isEmpty() && !fits(head + ellipsis + tail))
     head.chop(1);
   return head + ellipsis + tail;
 }

@@ -1,11 +1,14 @@
 #pragma once
 // The preview of plain pictures on the "En&crypt/Decrypt" page: the box
 // "Viewer" (Viewer1) floating over the lower right of the work list, holding
-// the picture control Preview.
+// the picture control Preview. A picture whose file goes (wiped after its
+// encryption, deleted, moved away) goes from the preview too.
 
 #include <QGroupBox>
 #include <QString>
 #include <memory>
+
+class QFileSystemWatcher;
 
 namespace vls {
 
@@ -30,9 +33,13 @@ class PreviewBox : public QGroupBox {
   void DoubleClicked();
 
  private:
+  // Watches the file shown, and no other (none for an empty path).
+  void Watch(const QString& path);
+
   PageHost& host_;
   std::unique_ptr<WindowPictureMessages> messages_;
   TPMultiMedia* picture_;
+  QFileSystemWatcher* watcher_;
 };
 
 }  // namespace vls

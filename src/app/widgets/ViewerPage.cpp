@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "app/WorkList.h"
+#include "app/widgets/ControlHints.h"
 #include "app/widgets/FullScreenShow.h"
 #include "app/widgets/HelpWindow.h"
 #include "app/widgets/MessageBoxes.h"
@@ -82,6 +83,7 @@ ViewerPage::ViewerPage(PageHost& host, Feedback& feedback, VolumeFacts& volumes,
     else
       OpenWindowOnce();
   });
+  DescribeControls(*this);
 }
 
 ViewerPage::~ViewerPage() = default;
@@ -230,7 +232,7 @@ void ViewerPage::ShowMissing() {
   picture_->Clear();
 }
 
-void ViewerPage::ShowPlainCopy(const std::string& plain_copy) {
+ShowOutcome ViewerPage::ShowPlainCopy(const std::string& plain_copy) {
   SetViewBusy(true);
   host_.SetGauge(0);
   host_.SetGaugeColor(Qt::blue);
@@ -245,6 +247,8 @@ void ViewerPage::ShowPlainCopy(const std::string& plain_copy) {
   host_.SetBusy(false);
   host_.SetFileListEnabled(true);
   host_.FocusFileList();
+  // A failed decode has been told in the picture control's own boxes.
+  return {picture_->IsAnimated() || picture_->ShowsStill(), {}};
 }
 
 }  // namespace vls

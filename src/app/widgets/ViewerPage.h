@@ -78,7 +78,7 @@ class ViewerPage : public QWidget, private ViewerWindow, private PictureShow {
   void ShowPictureInfo(const std::string& stored_name, std::int64_t plain_copy_size,
                        bool sealed) override;
   void ShowMissing() override;
-  void ShowPlainCopy(const std::string& plain_copy) override;
+  ShowOutcome ShowPlainCopy(const std::string& plain_copy) override;
 
   // "&Window": a copy of the still picture in a resizable window.
   void OpenWindow();

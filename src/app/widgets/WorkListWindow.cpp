@@ -18,12 +18,20 @@ WorkListWindow::WorkListWindow(QWidget& page, PageHost& host, TWorkList& rows,
       full_screen_(full_screen),
       disable_list_buttons_(std::move(disable_list_buttons)) {}
 
+void WorkListWindow::TakeRows() {
+  taken_ = rows_.Paths();
+}
+
+void WorkListWindow::ReleaseRows() {
+  taken_.reset();
+}
+
 std::size_t WorkListWindow::RowCount() const {
-  return static_cast<std::size_t>(rows_.Count());
+  return taken_ ? taken_->size() : static_cast<std::size_t>(rows_.Count());
 }
 
 std::string WorkListWindow::RowPath(std::size_t i) const {
-  return rows_.PathAt(static_cast<int>(i));
+  return taken_ ? taken_->at(i) : rows_.PathAt(static_cast<int>(i));
 }
 
 void WorkListWindow::RequestEncryptionKey() {
@@ -53,6 +61,10 @@ void WorkListWindow::DisableListButtons() {
 
 void WorkListWindow::SetStatusLine(const std::string& text, bool repaint_now) {
   host_.SetStatusLine(QString::fromStdString(text), repaint_now);
+}
+
+void WorkListWindow::SetStatusLine(const std::string& text) {
+  host_.SetStatusLine(QString::fromStdString(text));
 }
 
 void WorkListWindow::ClearList() {

@@ -5,6 +5,9 @@
 // form. Both read the rows of the same list.
 
 #include <functional>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "protect/Batch.h"
 #include "viewing/SlideShowFlow.h"
@@ -23,6 +26,11 @@ class WorkListWindow : public BatchWindow, public SlideShowWindow {
   WorkListWindow(QWidget& page, PageHost& host, TWorkList& rows, FullScreenShow& full_screen,
                  std::function<void()> disable_list_buttons);
 
+  // A run reads the rows as they were shown when it began: a sort, a
+  // removal or "&Clear" while it takes events cannot make it skip or repeat
+  // a row. Without a run taken, the list as it is now.
+  void TakeRows();
+  void ReleaseRows();
   std::size_t RowCount() const override;
   std::string RowPath(std::size_t i) const override;
 
@@ -32,6 +40,7 @@ class WorkListWindow : public BatchWindow, public SlideShowWindow {
   void SetBusy(bool busy) override;
   void DisableListButtons() override;
   void SetStatusLine(const std::string& text, bool repaint_now) override;
+  void SetStatusLine(const std::string& text) override;
   void ClearList() override;
   void RereadFolder() override;
 
@@ -45,6 +54,7 @@ class WorkListWindow : public BatchWindow, public SlideShowWindow {
   TWorkList& rows_;
   FullScreenShow& full_screen_;
   std::function<void()> disable_list_buttons_;
+  std::optional<std::vector<std::string>> taken_;
 };
 
 }  // namespace vls

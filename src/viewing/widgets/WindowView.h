@@ -6,6 +6,8 @@
 #include <QImage>
 #include <QWidget>
 
+#include "viewing/PictureWindowSize.h"
+
 namespace vls {
 
 class PictureView;
@@ -21,8 +23,9 @@ class TWindowView : public QWidget {
   explicit TWindowView(QWidget* parent = nullptr);
 
   // Copies the picture, sizes the window for it and shows it at its designed
-  // position; returns false (and shows nothing) for a picture without width
-  // or height.
+  // position, moved and shrunk as needed to lie inside the screen's usable
+  // area; returns false (and shows nothing) for a picture without width or
+  // height.
   bool SizePictureWindow(const QImage& picture);
 
   // The copy's view and its still control.
@@ -34,6 +37,11 @@ class TWindowView : public QWidget {
   void resizeEvent(QResizeEvent* event) override;
 
  private:
+  // The screen's area that windows may use (panels and docks left out).
+  QRect AvailableArea() const;
+  // Sizes and moves the window for a picture of that size inside that area,
+  // framed so; false for a picture without width or height.
+  bool Place(const QSize& picture, const FrameMargins& frame);
   int ScreenHeight() const;
   bool resizing_ = false;
 };

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QHeaderView>
 #include <QImage>
 #include <QPushButton>
 #include <QRadioButton>
@@ -11,6 +12,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QTreeView>
 #include <QWindow>
 #include <functional>
 
@@ -40,7 +42,7 @@ class SlideShowTest : public QObject {
 
   // Encrypts a small picture into NAME.vlp with the password, leaving only the container.
   static QString EncryptedPicture(const QString& folder, const QString& name, QColor color) {
-    // Noisy enough to stay above the 800 bytes that count as no data.
+    // Noisy, so each picture has bytes of its own.
     QImage image(64, 48, QImage::Format_RGB32);
     for (int y = 0; y < image.height(); ++y) {
       for (int x = 0; x < image.width(); ++x) {
@@ -103,6 +105,53 @@ class SlideShowTest : public QObject {
     // No plain copy outlives the show.
     QCOMPARE(QDir(QString::fromStdString(TempFolder)).entryList(QDir::Files), QStringList());
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList({"a.vlp", "b.vlp", "c.vlp"}));
+  }
+
+  void picturesThatCannotBeShownAreSkippedWithoutABox() {
+    QTemporaryDir dir;
+    const QString a = EncryptedPicture(dir.path(), "a", Qt::red);
+    const QString empty = MakeContainer(dir.path(), "empty.png", {}, "slide password");
+    const QString broken = MakeContainer(dir.path(), "broken.gif", "GIF89a", "slide password");
+    TFmainVLS window({});
+    TFullSlide form(&window);
+    window.SetFullSlide(&form);
+    window.SlideWaitMs = 1;
+    QVERIFY(Click(window, "RadioSlide"));
+    window.FileDrag1Drop({empty, a, broken});
+    SetNextPasswordAnswer("slide password");
+    QVERIFY(Click(window, "ButtOk"));
+    QVERIFY(messages_.isEmpty());
+    QVERIFY(QString::fromStdString(PlainNamePath).endsWith("broken.gif"));  // the show went on
+    QVERIFY2(StatusText(window).startsWith("Skipped 2 pictures, the last 3/3 " + broken + ": "),
+             qPrintable(StatusText(window)));
+    QVERIFY(KeyString.empty());
+    QCOMPARE(QDir(QString::fromStdString(TempFolder)).entryList(QDir::Files), QStringList());
+  }
+
+  // Sorted by a click on a header, the show takes the rows as shown, even
+  // when the list is cleared while it runs.
+  void theShowTakesTheRowsInTheOrderShown() {
+    QTemporaryDir dir;
+    const QString a = EncryptedPicture(dir.path(), "a", Qt::red);
+    const QString b = EncryptedPicture(dir.path(), "b", Qt::green);
+    const QString c = EncryptedPicture(dir.path(), "c", Qt::blue);
+    TFmainVLS window({});
+    TFullSlide form(&window);
+    window.SetFullSlide(&form);
+    window.SlideWaitMs = 5;
+    window.show();
+    QVERIFY(Click(window, "RadioSlide"));
+    window.FileDrag1Drop({b, a, c});
+    auto* header = Find<QTreeView>(window, "files")->header();
+    for (int click = 0; click < 2; ++click)  // by name, then the other way
+      QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
+                        QPoint(header->sectionViewportPosition(0) + 5, header->height() / 2));
+    QCOMPARE(RowNames(window), QStringList({"c.vlp", "b.vlp", "a.vlp"}));
+    SetNextPasswordAnswer("slide password");
+    QTimer::singleShot(20, &window, [&window] { Click(window, "Btn_Clear"); });
+    QVERIFY(Click(window, "ButtOk"));
+    QVERIFY(QString::fromStdString(PlainNamePath).endsWith("a.png"));  // the last one shown
+    QVERIFY(KeyString.empty());
   }
 
   void aKeyPressEndsTheShow() {

@@ -213,32 +213,35 @@ class ViewerWindowTest : public QObject {
     QVERIFY(Find<LedLamp>(window, "LedReady")->isOn());
   }
 
-  void plainCopiesOf800BytesOrFewerHoldNoData() {
+  // However small, a picture the decoder reads is shown; only an empty one
+  // holds no data, and a broken one is told in the decoder's words.
+  void smallPicturesShowAndOnlyAnEmptyOneHoldsNoData() {
     QTemporaryDir folder;
-    // A PNG with trailing bytes after its end: 801 bytes that still decode.
-    QByteArray png = Picture(8, 8, "PNG");
-    QVERIFY(png.size() < 800);
-    const QString small =
-        MakeContainer(folder.path(), "small.png", png.leftJustified(800, '\0'), kKey);
-    const QString shown =
-        MakeContainer(folder.path(), "shown.png", png.leftJustified(801, '\0'), kKey);
+    const QString tiny =
+        MakeContainer(folder.path(), "tiny.gif", TestData("pictures/own/plain.gif"), kKey);
+    const QString empty = MakeContainer(folder.path(), "empty.png", QByteArray(), kKey);
+    const QString broken = MakeContainer(folder.path(), "broken.png", QByteArray(300, 'x'), kKey);
     TFmainVLS window({});
     OpenViewer(window, folder.path());
 
     SetNextPasswordAnswer(kKey);
-    QVERIFY(window.ViewEncryptedPicture(small));
+    QVERIFY(window.ViewEncryptedPicture(tiny));
+    QVERIFY(messages_.isEmpty());
+    QCOMPARE(StatusText(window), QString("tiny.gif 24x16 175 bytes"));
+    QVERIFY(ButtonsEnabled(window, true, true, true));
+
+    QVERIFY(window.ViewEncryptedPicture(empty));
     QCOMPARE(messages_, QStringList("File contains no data"));
     QVERIFY(PaneEmpty(window));
     QVERIFY(ButtonsEnabled(window, false, false, false));
-    QCOMPARE(StatusText(window), QString("small.png 0x0 800 bytes"));
-    QCOMPARE(Entries(TempFolderText()), QStringList());
+    QCOMPARE(StatusText(window), QString("empty.png 0x0 0 bytes"));
     QVERIFY(!KeyString.empty());  // the key is right, so it stays armed
 
     messages_.clear();
-    QVERIFY(window.ViewEncryptedPicture(shown));
-    QVERIFY(messages_.isEmpty());
-    QCOMPARE(StatusText(window), QString("shown.png 8x8 801 bytes"));
-    QVERIFY(ButtonsEnabled(window, true, true, true));
+    QVERIFY(window.ViewEncryptedPicture(broken));
+    QCOMPARE(messages_.size(), 2);  // the decoder's words, then "Reading png file failed"
+    QCOMPARE(messages_.last(), QString("Reading png file failed"));
+    QVERIFY(PaneEmpty(window));
     QCOMPARE(Entries(TempFolderText()), QStringList());
   }
 
@@ -383,6 +386,30 @@ class ViewerWindowTest : public QObject {
     QVERIFY(Click(window, "PreviewCheck"));
     QVERIFY(Find<QWidget>(window, "Viewer1")->isHidden());
     QVERIFY(preview->Picture().isNull());
+  }
+
+  // A previewed picture wiped by its encryption, or deleted, leaves the preview.
+  void thePreviewGoesWithItsFile() {
+    QTemporaryDir folder;
+    WriteBytes(folder.filePath("photo.JPG"), Picture(64, 48, "JPG"));
+    WriteBytes(folder.filePath("other.JPG"), Picture(32, 24, "JPG"));
+    TFmainVLS window({});
+    OpenViewer(window, folder.path(), kPageCrypt);
+    QVERIFY(Click(window, "PreviewCheck"));
+    auto* preview = Find<TPMultiMedia>(window, "Preview");
+
+    QVERIFY(ClickFile(window, folder.filePath("photo.JPG")));
+    QCOMPARE(preview->PictureWidth(), 64);
+    window.FileDrag1Drop({folder.filePath("photo.JPG")});
+    SetNextPasswordAnswer(kKey);
+    QVERIFY(Click(window, "ButtOk"));
+    QVERIFY(QFile::exists(folder.filePath("photo.vlp")));
+    QTRY_VERIFY(preview->Picture().isNull());
+
+    QVERIFY(ClickFile(window, folder.filePath("other.JPG")));
+    QCOMPARE(preview->PictureWidth(), 32);
+    QVERIFY(QFile::remove(folder.filePath("other.JPG")));
+    QTRY_VERIFY(preview->Picture().isNull());
   }
 
   void startUpWipesPlainCopiesOfAnEarlierRun() {

@@ -133,6 +133,26 @@ class WorkListWindowTest : public QObject {
     QVERIFY(!Find<QPushButton>(window, "Btn_Clear")->isEnabled());
   }
 
+  void theDeleteKeyRemovesTheSelectedRows() {
+    QTemporaryDir dir;
+    for (const char* name : {"a.txt", "b.txt", "c.txt"})
+      Touch(dir.filePath(name));
+    TFmainVLS window({});
+    window.FileDrag1Drop({dir.filePath("a.txt"), dir.filePath("b.txt"), dir.filePath("c.txt")});
+    auto* list = Find<QTreeView>(window, "files");
+    list->selectionModel()->select(list->model()->index(1, 0),
+                                   QItemSelectionModel::Select | QItemSelectionModel::Rows);
+    QTest::keyClick(list, Qt::Key_Delete);
+    QCOMPARE(RowNames(window), QStringList({"a.txt", "c.txt"}));
+    QCOMPARE(StatusText(window), QString("2 File(s) 8 Byte(s)"));
+
+    QTest::keyClick(list, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(list, Qt::Key_Delete);
+    QCOMPARE(WorkListOf(window).Count(), 0);
+    QVERIFY(Find<QPushButton>(window, "ButtOk")->isHidden());
+    QVERIFY(!Find<QPushButton>(window, "Btn_Remove")->isEnabled());
+  }
+
   void selectAllAddsOneRowPerFileNotPerCell() {
     QTemporaryDir dir;
     Touch(dir.filePath("a.txt"), "1");

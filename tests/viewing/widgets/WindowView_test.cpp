@@ -3,6 +3,7 @@
 // main window's "&Window" and double-click rules.
 
 #include <QBuffer>
+#include <QGuiApplication>
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
@@ -49,12 +50,28 @@ class WindowViewTest : public QObject {
     QVERIFY(!(window->windowFlags() & Qt::WindowMaximizeButtonHint));
     window->resize(600, 10);  // the user drags it wider: the height follows
     QCOMPARE(window->size(), QSize(600, 450));
-    const int screen_height = window->screen()->geometry().height();
-    window->resize(screen_height * 2, 10);  // taller than the screen: screen less 50
+    // Taller than the screen: the screen (its usable part, less the frame) less 50.
+    const int screen_height = window->screen()->availableGeometry().height() -
+                              (window->frameGeometry().height() - window->height());
+    window->resize(screen_height * 2, 10);
     QCOMPARE(window->height(), screen_height - 50);
     QPointer<TWindowView> watch(window);
     window->close();
     QTRY_VERIFY(watch.isNull());
+  }
+
+  // A picture as large as the screen's usable area still opens inside it,
+  // frame and all, with its proportions: at the designed corner it would
+  // run off the edges.
+  void aScreenSizedPictureOpensInsideTheUsableArea() {
+    const QRect usable = QGuiApplication::primaryScreen()->availableGeometry();
+    const QSize picture(usable.width(), usable.height() * 15 / 16);
+    TWindowView window;
+    QVERIFY(window.SizePictureWindow(Picture(picture.width(), picture.height())));
+    QVERIFY(usable.contains(window.frameGeometry()));
+    QVERIFY(window.width() > picture.width() * 9 / 10);
+    QVERIFY(qAbs(window.width() * picture.height() - window.height() * picture.width()) <=
+            picture.width());
   }
 
   void aPictureWithoutSizeOpensNoWindow() {
