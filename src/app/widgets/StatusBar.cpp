@@ -47,6 +47,7 @@ StatusBar::StatusBar(QWidget* parent)
   layout->addWidget(gauge_);
   cancel_->setObjectName("BtnCancel");
   cancel_->setToolTip("Stop the work at the next safe point (Esc)");
+  cancel_->setAccessibleName("Cancel");
   cancel_->setFixedHeight(21);
   cancel_->setFocusPolicy(Qt::NoFocus);
   cancel_->hide();
