@@ -1,7 +1,10 @@
 #include "app/widgets/FolderPane.h"
 
+#include <QEvent>
 #include <QFileSystemModel>
 #include <QListView>
+#include <QScrollBar>
+#include <QTimer>
 #include <QTreeView>
 #include <algorithm>
 #include <vector>
@@ -72,6 +75,11 @@ FolderPane::FolderPane(QWidget* parent)
     if (const int unlisted = CountNamesNotUtf8(folder); unlisted > 0)
       emit UnlistedNames(unlisted);
   });
+  // The tree's rows move while the folders above the shown one load.
+  connect(folders_, &QFileSystemModel::directoryLoaded, this, [this] { RevealTreeFolder(); });
+  for (QObject* part : {static_cast<QObject*>(tree_), static_cast<QObject*>(tree_->viewport()),
+                        static_cast<QObject*>(tree_->verticalScrollBar())})
+    part->installEventFilter(this);
   connect(tree_->selectionModel(), &QItemSelectionModel::currentChanged, this,
           [this](const QModelIndex& current) {
             if (current.isValid())
@@ -95,6 +103,7 @@ void FolderPane::SetFolder(const QString& folder) {
     return;
   folder_ = folder;
   list_->setRootIndex(files_->setRootPath(folder));
+  emit FolderShown(folder);
 }
 
 void FolderPane::ShowFolder(const QString& folder) {
@@ -103,7 +112,30 @@ void FolderPane::ShowFolder(const QString& folder) {
     return;
   tree_->setCurrentIndex(index);
   SetFolder(folder);
-  tree_->scrollTo(index);
+  reveal_ = true;
+  RevealTreeFolder();
+}
+
+void FolderPane::RevealTreeFolder() {
+  // After the model has sorted and the tree laid out the rows just loaded.
+  QTimer::singleShot(0, this, [this] {
+    if (reveal_ && tree_->currentIndex().isValid())
+      tree_->scrollTo(tree_->currentIndex(), QAbstractItemView::PositionAtCenter);
+  });
+}
+
+void FolderPane::showEvent(QShowEvent* event) {
+  QSplitter::showEvent(event);
+  RevealTreeFolder();
+}
+
+bool FolderPane::eventFilter(QObject* watched, QEvent* event) {
+  const QEvent::Type type = event->type();
+  if (watched != list_ &&
+      (type == QEvent::MouseButtonPress || type == QEvent::Wheel || type == QEvent::KeyPress)) {
+    reveal_ = false;
+  }
+  return QSplitter::eventFilter(watched, event);
 }
 
 void FolderPane::Reread() {

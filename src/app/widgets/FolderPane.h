@@ -41,17 +41,28 @@ class FolderPane : public QSplitter {
 
  signals:
   void FileClicked();
+  // The list shows another folder.
+  void FolderShown(const QString& folder);
   // The shown folder holds files the list leaves out: Qt's listing skips
   // names that are not UTF-8.
   void UnlistedNames(int count);
 
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+
  private:
+  // Scrolls the tree to its folder, as its parents load, until the user
+  // takes the tree in hand.
+  void RevealTreeFolder();
+
   QFileSystemModel* folders_;
   QFileSystemModel* files_;
   QTreeView* tree_;
   QListView* list_;
   QString mask_ = "*.*";
   QString folder_;
+  bool reveal_ = false;
 };
 
 }  // namespace vls

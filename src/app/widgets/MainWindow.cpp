@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QSplitter>
 #include <QTabWidget>
@@ -9,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "app/StartUpChores.h"
+#include "app/WindowPosition.h"
 #include "app/widgets/Banner.h"
 #include "app/widgets/CryptPage.h"
 #include "app/widgets/FileDrag.h"
@@ -76,6 +78,7 @@ TFmainVLS::TFmainVLS(QStringList arguments, QWidget* parent)
   connect(crypt_, &CryptPage::PreviewDoubleClicked, viewer_, &ViewerPage::OpenWindowOnce);
   connect(filter_bar_, &FilterBar::MaskChosen, folders_, &FolderPane::SetMask);
   connect(filter_bar_, &FilterBar::UpOneLevelClicked, folders_, &FolderPane::GoUpOneLevel);
+  connect(folders_, &FolderPane::FolderShown, filter_bar_, &FilterBar::ShowFolder);
   connect(folders_, &FolderPane::FileClicked, this, [this] { FileList1Click(); });
   connect(folders_, &FolderPane::UnlistedNames, this, [this](int unlisted) {
     status_->SetText(QString("Not listed here: %1 file(s) whose names are not UTF-8 "
@@ -88,6 +91,8 @@ TFmainVLS::TFmainVLS(QStringList arguments, QWidget* parent)
 
   resize(600, 426);
   placement_ = new WindowPlacement(*this, "FmainVLS");
+  placement_->RememberSplitter(*sides);
+  placement_->RememberSplitter(*folders_);
   placement_->Restore();
   FormCreate();
 }
@@ -117,7 +122,8 @@ void TFmainVLS::FormCreate() {
   };
   SetFilterText(DefaultFilterText);
   file_drag_->SetEnableDrop(true);
-  folders_->ShowFolder(QCoreApplication::applicationDirPath());
+  // Where the user left off, or home at the first start.
+  folders_->ShowFolder(StartFolder(ProgramSettings(), "FmainVLS", QDir::homePath()));
 }
 
 bool TFmainVLS::event(QEvent* event) {
@@ -159,6 +165,7 @@ void TFmainVLS::FormClose() {
   // No picture load may call into a window that is going away.
   closing_ = true;
   ProgressHook = nullptr;
+  SaveLastFolder(ProgramSettings(), "FmainVLS", folders_->Folder());
   placement_->Save();
 }
 
