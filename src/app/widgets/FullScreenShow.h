@@ -9,6 +9,7 @@
 #include <QPointer>
 #include <string>
 
+#include "viewing/SlideShowFlow.h"
 #include "viewing/ViewerFlow.h"
 
 namespace vls {
@@ -30,9 +31,11 @@ class FullScreenShow : public PictureShow {
   // The form steps aside while the key is asked: it stays on top and would
   // hide the dialog.
   void StepAside();
-  // Waits rounds of the slide show's wait, taking events, until a stop:
-  // true then, and the stop is taken.
-  bool WaitForStop(int rounds);
+  // Waits rounds of the slide show's wait (kSlidePaused: without end),
+  // taking events, until a key or a stop: what it was, taken; Elapsed when
+  // the rounds ran out.
+  SlideKey WaitForKey(int rounds);
+  void ShowPaused(bool paused);
   // Hides the form and empties its picture: no picture outlives its show.
   void PutAway();
   // "&Full": the picture on the form until a stop, or until the form is gone
