@@ -80,6 +80,10 @@ TFmainVLS::TFmainVLS(QStringList arguments, QWidget* parent)
   connect(filter_bar_, &FilterBar::UpOneLevelClicked, folders_, &FolderPane::GoUpOneLevel);
   connect(folders_, &FolderPane::FolderShown, filter_bar_, &FilterBar::ShowFolder);
   connect(folders_, &FolderPane::FileClicked, this, [this] { FileList1Click(); });
+  // The list's highlight follows the viewer's picture, and its keys step
+  // through the pictures on the viewer's page.
+  connect(viewer_, &ViewerPage::Showing, folders_, &FolderPane::HighlightFile);
+  folders_->PictureStepsWanted = [this] { return CurrentPage() == kPageViewer; };
   connect(folders_, &FolderPane::UnlistedNames, this, [this](int unlisted) {
     status_->SetText(QString("Not listed here: %1 file(s) whose names are not UTF-8 "
                              "(Add All and drops take them)")
@@ -145,6 +149,9 @@ void TFmainVLS::FormActivate() {
     return;
   const QString path = arguments_.first();
   const QString extension = QFileInfo(path).suffix().toUpper();
+  // The list shows the file's folder, where its row is highlighted.
+  if (extension == "VLP" || extension == "VLD")
+    folders_->ShowFolder(QFileInfo(path).absolutePath());
   if (extension == "VLP") {
     const QSignalBlocker blocker(tabs_);
     tabs_->setCurrentIndex(kPageViewer);
