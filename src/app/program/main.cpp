@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <memory>
 
 #include <QApplication>
@@ -10,6 +11,7 @@
 #include <QSocketNotifier>
 
 #include "app/program/FirstPaintProbe.h"
+#include "app/program/ProgramOptions.h"
 #include "app/widgets/MainWindow.h"
 #include "platform/Interruption.h"
 #include "protect/widgets/Ask.h"
@@ -19,6 +21,14 @@
 int main(int argc, char** argv) {
   QElapsedTimer clock;
   clock.start();
+  // Answered before the window toolkit starts: no display is needed.
+  QStringList given;
+  for (int i = 0; i < argc; ++i)
+    given << QString::fromLocal8Bit(argv[i]);
+  if (const auto answer = vls::EarlyAnswer(given)) {
+    std::fputs(answer->c_str(), stdout);
+    return 0;
+  }
   QApplication application(argc, argv);
   Q_INIT_RESOURCE(help);  // the help pages built into the program
   QApplication::setApplicationName("veilstore");
@@ -26,7 +36,7 @@ int main(int argc, char** argv) {
 
   // The forms, in the order the program has always created them; they live
   // until the program ends.
-  vls::TFmainVLS FmainVLS(application.arguments().mid(1));
+  vls::TFmainVLS FmainVLS(vls::NamedFiles(application.arguments()));
   vls::TFPass2 FPass2(&FmainVLS);
   vls::TAsk FAsk(&FmainVLS);
   vls::TFullSlide FullSlide(&FmainVLS);
