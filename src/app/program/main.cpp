@@ -10,6 +10,7 @@
 #include <QElapsedTimer>
 #include <QSocketNotifier>
 
+#include "app/program/FileHandOver.h"
 #include "app/program/FirstPaintProbe.h"
 #include "app/program/ProgramOptions.h"
 #include "app/widgets/MainWindow.h"
@@ -34,14 +35,22 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName("veilstore");
   QApplication::setOrganizationName("Morvane");
 
+  // A file for a window that already runs goes to it, and this start ends.
+  const QStringList files = vls::NamedFiles(application.arguments());
+  vls::FileHandOver hand_over;
+  if (hand_over.HandOrServe(files.value(0)))
+    return 0;
+
   // The forms, in the order the program has always created them; they live
   // until the program ends.
-  vls::TFmainVLS FmainVLS(vls::NamedFiles(application.arguments()));
+  vls::TFmainVLS FmainVLS(files);
   vls::TFPass2 FPass2(&FmainVLS);
   vls::TAsk FAsk(&FmainVLS);
   vls::TFullSlide FullSlide(&FmainVLS);
   vls::TFPass FPass(&FmainVLS);
   FmainVLS.SetFullSlide(&FullSlide);
+  QObject::connect(&hand_over, &vls::FileHandOver::FileHanded, &FmainVLS,
+                   &vls::TFmainVLS::OpenHandedFile);
 
   // With VEILSTORE_STARTUP_PROBE set, the program times its first paint and quits.
   vls::FirstPaintProbe probe(clock);

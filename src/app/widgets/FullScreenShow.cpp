@@ -37,6 +37,10 @@ void FullScreenShow::SetForm(TFullSlide* form) {
     form->installEventFilter(new StopWhenClosed(form));
 }
 
+bool FullScreenShow::Shown() const {
+  return !form_.isNull() && form_->isVisible();
+}
+
 void FullScreenShow::ShowMissing() {
   if (form_.isNull())
     return;

@@ -24,6 +24,8 @@ class FullScreenShow : public PictureShow {
       : slide_wait_ms_(slide_wait_ms), full_wait_ms_(full_wait_ms) {}
 
   void SetForm(TFullSlide* form);
+  // The form is on the screen: a show or "&Full" is under way.
+  bool Shown() const;
 
   void ShowMissing() override;
   void ShowPlainCopy(const std::string& plain_copy) override;

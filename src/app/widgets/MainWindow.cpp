@@ -3,7 +3,6 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
-#include <QFileInfo>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTimer>
@@ -20,6 +19,7 @@
 #include "app/widgets/HelpWindow.h"
 #include "app/widgets/LauncherPage.h"
 #include "app/widgets/MessageBoxes.h"
+#include "app/widgets/StartFile.h"
 #include "app/widgets/StatusBar.h"
 #include "app/widgets/WindowFeedback.h"
 #include "app/widgets/WindowPlacement.h"
@@ -84,6 +84,9 @@ TFmainVLS::TFmainVLS(QStringList arguments, QWidget* parent)
   // through the pictures on the viewer's page.
   connect(viewer_, &ViewerPage::Showing, folders_, &FolderPane::HighlightFile);
   folders_->PictureStepsWanted = [this] { return CurrentPage() == kPageViewer; };
+  start_file_ = new StartFile(*tabs_, *folders_, *viewer_, *launcher_, [this] {
+    return flow_lock_.busy || status_->IsBusy() || full_screen_->Shown();
+  });
   connect(folders_, &FolderPane::UnlistedNames, this, [this](int unlisted) {
     status_->SetText(QString("Not listed here: %1 file(s) whose names are not UTF-8 "
                              "(Add All and drops take them)")
@@ -147,20 +150,11 @@ void TFmainVLS::FormActivate() {
   first_activation_ = true;
   if (arguments_.isEmpty())
     return;
-  const QString path = arguments_.first();
-  const QString extension = QFileInfo(path).suffix().toUpper();
-  // The list shows the file's folder, where its row is highlighted.
-  if (extension == "VLP" || extension == "VLD")
-    folders_->ShowFolder(QFileInfo(path).absolutePath());
-  if (extension == "VLP") {
-    const QSignalBlocker blocker(tabs_);
-    tabs_->setCurrentIndex(kPageViewer);
-    viewer_->OpenNamed(path);
-  } else if (extension == "VLD") {
-    const QSignalBlocker blocker(tabs_);
-    tabs_->setCurrentIndex(kPageLauncher);
-    launcher_->OpenNamed(path);
-  }
+  start_file_->OpenAtStart(arguments_.first());
+}
+
+void TFmainVLS::OpenHandedFile(const QString& path) {
+  start_file_->OpenHanded(path);
 }
 
 void TFmainVLS::closeEvent(QCloseEvent* event) {

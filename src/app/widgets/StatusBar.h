@@ -32,6 +32,7 @@ class StatusBar : public QWidget {
   // Busy lights the red lamp and shows the hourglass; ready lights the
   // green lamp and takes the hourglass off.
   void SetBusy(bool busy);
+  bool IsBusy() const { return hourglass_; }
 
  private:
   StatusLine* hint_;

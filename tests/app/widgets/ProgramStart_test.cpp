@@ -1,16 +1,33 @@
 // The desktop program as started from a shell or a file manager: --help and
-// --version answer without a display and end.
+// --version answer without a display and end; a second start with a file
+// hands it to the running window and ends.
 
+#include <QBuffer>
+#include <QDir>
+#include <QEventLoop>
+#include <QImage>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QTest>
 
-#include "support/TestSupport.h"
+#include "app/program/FileHandOver.h"
+#include "app/widgets/MainWindow.h"
+#include "app/widgets/MessageBoxes.h"
+#include "support/WindowTestSupport.h"
+#include "viewing/widgets/PasswordDialogs.h"
+
+using namespace vls;
+using namespace vls::test;
 
 class ProgramStartTest : public QObject {
   Q_OBJECT
 
  private:
+  QTemporaryDir home_;
+  QStringList messages_;
+
   struct Run {
     int exit_code = -1;
     QString out, err;
@@ -36,6 +53,17 @@ class ProgramStartTest : public QObject {
   }
 
  private slots:
+  void initTestCase() {
+    qputenv("HOME", home_.path().toUtf8());
+    qputenv("XDG_CONFIG_HOME", (home_.path() + "/config").toUtf8());
+    qputenv("XDG_DATA_HOME", (home_.path() + "/data").toUtf8());
+    qputenv("XDG_RUNTIME_DIR", (home_.path() + "/run").toUtf8());
+    QDir().mkpath(home_.path() + "/run");
+    QFile::setPermissions(home_.path() + "/run",
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    SetMessageSink([this](MessageKind, const QString& text) { messages_ << text; });
+  }
+
   void helpAndVersionPrintAndEndWithoutAWindow() {
     const QString version = Start("veilstore-cli", {"--version"}).out.section(' ', 1);
     QVERIFY(!version.trimmed().isEmpty());
@@ -58,6 +86,44 @@ class ProgramStartTest : public QObject {
     }
     // Without them the program does start its window, which has no display here.
     QVERIFY(Start("veilstore", {"-reverse"}).exit_code != 0);
+  }
+
+  void aSecondStartHandsItsFileToTheRunningWindow() {
+    QTemporaryDir folder;
+    QImage image(40, 30, QImage::Format_RGB32);
+    image.fill(Qt::darkCyan);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "BMP");
+    const QString container = MakeContainer(folder.path(), "sea.bmp", bytes, "open sesame");
+
+    TFmainVLS window({});
+    window.show();
+    FileHandOver serving;
+    QVERIFY(!serving.HandOrServe(QString()));
+    QVERIFY(serving.Serving());
+    connect(&serving, &FileHandOver::FileHanded, &window, &TFmainVLS::OpenHandedFile);
+    SetNextPasswordAnswer("open sesame");
+
+    // Named relative to where the second start runs.
+    QProcess second;
+    second.setWorkingDirectory(folder.path());
+    second.start(VLS_BIN_DIR "/veilstore", {"-platform", "offscreen", "sea.vlp"});
+    QSignalSpy finished(&second, &QProcess::finished);
+
+    QTRY_VERIFY_WITH_TIMEOUT(finished.count() == 1, 20000);
+    QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(second.exitCode(), 0);
+    // The window opens it once its event loop waits for the user.
+    QEventLoop waiting;
+    QTimer::singleShot(500, &waiting, &QEventLoop::quit);
+    waiting.exec();
+    QCOMPARE(window.CurrentViewerFile(), container);
+    QCOMPARE(window.CurrentPage(), kPageViewer);
+    QCOMPARE(window.FileListFolder(), folder.path());
+    QVERIFY2(StatusText(window).startsWith("sea.bmp 40x30"), qPrintable(StatusText(window)));
+    QVERIFY(messages_.isEmpty());
   }
 };
 
