@@ -93,6 +93,7 @@ TFmainVLS::TFmainVLS(QStringList arguments, QWidget* parent)
                          .arg(unlisted));
   });
   connect(banner, &Banner::HelpClicked, this, [this] { ShowHelp(this, 1000); });
+  AddHelpKey(*this, [this] { return PageHelpTopic(CurrentPage()); });
   file_drag_ = new TFileDrag(this);
   file_drag_->OnDrop = [this](TFileDrag& drag) { FileDrag1Drop(drag.NameWithPath()); };
 
