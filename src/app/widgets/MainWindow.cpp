@@ -19,6 +19,7 @@
 #include "app/widgets/HelpWindow.h"
 #include "app/widgets/LauncherPage.h"
 #include "app/widgets/MessageBoxes.h"
+#include "app/widgets/ShellHints.h"
 #include "app/widgets/StartFile.h"
 #include "app/widgets/StatusBar.h"
 #include "app/widgets/WindowFeedback.h"
@@ -68,6 +69,7 @@ TFmainVLS::TFmainVLS(QStringList arguments, QWidget* parent)
   sides->setStretchFactor(1, 1);
   root->addWidget(sides, 1);
   root->addWidget(status_);
+  HintShellControls(*this);
 
   timer_->setObjectName("Timer1");
   timer_->setInterval(kKeyTimerIntervalMs);
@@ -80,8 +82,7 @@ TFmainVLS::TFmainVLS(QStringList arguments, QWidget* parent)
   connect(filter_bar_, &FilterBar::UpOneLevelClicked, folders_, &FolderPane::GoUpOneLevel);
   connect(folders_, &FolderPane::FolderShown, filter_bar_, &FilterBar::ShowFolder);
   connect(folders_, &FolderPane::FileClicked, this, [this] { FileList1Click(); });
-  // The list's highlight follows the viewer's picture, and its keys step
-  // through the pictures on the viewer's page.
+  // The list's highlight follows the viewer's picture; its keys step through them there.
   connect(viewer_, &ViewerPage::Showing, folders_, &FolderPane::HighlightFile);
   folders_->PictureStepsWanted = [this] { return CurrentPage() == kPageViewer; };
   start_file_ = new StartFile(*tabs_, *folders_, *viewer_, *launcher_, [this] {

@@ -1,7 +1,10 @@
 // What a desktop user expects of the main window: F1 opens the help of the
-// page shown.
+// page shown; every control of the shell has a tooltip and a name a screen
+// reader reads.
 
+#include <QAccessible>
 #include <QApplication>
+#include <QTabWidget>
 #include <QTest>
 #include <QTextBrowser>
 
@@ -31,6 +34,23 @@ class ShellConventionsTest : public QObject {
     qputenv("HOME", home_.path().toUtf8());
     qputenv("XDG_CONFIG_HOME", (home_.path() + "/config").toUtf8());
     qputenv("XDG_DATA_HOME", (home_.path() + "/data").toUtf8());
+  }
+
+  void everyShellControlSaysWhatItIs() {
+    TFmainVLS window({});
+    for (const char* name :
+         {"PTGroup1", "FilterComboBox1", "UpOneLevelBtn", "FolderPathLb", "PTShellTree1",
+          "FileListBox1", "TabNotebook1", "Panel2", "TransparentButton1", "TransparentButton2"}) {
+      QWidget* control = Find<QWidget>(window, name);
+      QVERIFY2(!control->toolTip().isEmpty(), name);
+      QAccessibleInterface* reader = QAccessible::queryAccessibleInterface(control);
+      QVERIFY2(reader != nullptr && !reader->text(QAccessible::Name).isEmpty(), name);
+    }
+    // The "?" says more than its glyph.
+    QCOMPARE(Find<QWidget>(window, "TransparentButton1")->accessibleName(), QString("Help"));
+    auto* tabs = Find<QTabWidget>(window, "TabNotebook1");
+    for (int i = 0; i < tabs->count(); ++i)
+      QVERIFY(!tabs->tabToolTip(i).isEmpty());
   }
 
   void f1OpensTheHelpOfThePageShown() {
