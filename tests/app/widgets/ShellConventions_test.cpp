@@ -1,12 +1,16 @@
 // What a desktop user expects of the main window: F1 opens the help of the
 // page shown; every control of the shell has a tooltip and a name a screen
-// reader reads.
+// reader reads; the help shows captions as the window does, without their
+// "&".
 
 #include <QAccessible>
 #include <QApplication>
+#include <QDir>
+#include <QRegularExpression>
 #include <QTabWidget>
 #include <QTest>
 #include <QTextBrowser>
+#include <QTextDocument>
 
 #include "app/widgets/HelpWindow.h"
 #include "app/widgets/MainWindow.h"
@@ -51,6 +55,22 @@ class ShellConventionsTest : public QObject {
     auto* tabs = Find<QTabWidget>(window, "TabNotebook1");
     for (int i = 0; i < tabs->count(); ++i)
       QVERIFY(!tabs->tabToolTip(i).isEmpty());
+  }
+
+  void helpPagesShowCaptionsWithoutTheirAmpersand() {
+    const QDir help(HelpFolder());
+    const QStringList pages = help.entryList({"*.html"});
+    QVERIFY(pages.contains("index.html"));
+    const QRegularExpression accelerator("&\\w");
+    for (const QString& name : pages) {
+      QFile file(help.filePath(name));
+      QVERIFY(file.open(QIODevice::ReadOnly));
+      QTextDocument page;
+      page.setHtml(QString::fromUtf8(file.readAll()));
+      const QRegularExpressionMatch found = accelerator.match(page.toPlainText());
+      QVERIFY2(!found.hasMatch(),
+               qPrintable(name + ": " + page.toPlainText().mid(found.capturedStart() - 20, 40)));
+    }
   }
 
   void f1OpensTheHelpOfThePageShown() {
