@@ -1,11 +1,12 @@
 // What a desktop user expects of the main window: F1 opens the help of the
 // page shown; every control of the shell has a tooltip and a name a screen
 // reader reads; the help shows captions as the window does, without their
-// "&".
+// "&"; the banner's link leads to the help.
 
 #include <QAccessible>
 #include <QApplication>
 #include <QDir>
+#include <QLabel>
 #include <QRegularExpression>
 #include <QTabWidget>
 #include <QTest>
@@ -42,9 +43,9 @@ class ShellConventionsTest : public QObject {
 
   void everyShellControlSaysWhatItIs() {
     TFmainVLS window({});
-    for (const char* name :
-         {"PTGroup1", "FilterComboBox1", "UpOneLevelBtn", "FolderPathLb", "PTShellTree1",
-          "FileListBox1", "TabNotebook1", "Panel2", "TransparentButton1", "TransparentButton2"}) {
+    for (const char* name : {"PTGroup1", "FilterComboBox1", "UpOneLevelBtn", "FolderPathLb",
+                             "PTShellTree1", "FileListBox1", "TabNotebook1", "Panel2",
+                             "TransparentButton1", "TransparentButton2", "UrlLabel1"}) {
       QWidget* control = Find<QWidget>(window, name);
       QVERIFY2(!control->toolTip().isEmpty(), name);
       QAccessibleInterface* reader = QAccessible::queryAccessibleInterface(control);
@@ -71,6 +72,19 @@ class ShellConventionsTest : public QObject {
       QVERIFY2(!found.hasMatch(),
                qPrintable(name + ": " + page.toPlainText().mid(found.capturedStart() - 20, 40)));
     }
+  }
+
+  void theBannerLinkOpensTheHelp() {
+    TFmainVLS window({});
+    auto* link = Find<QLabel>(window, "UrlLabel1");
+    const QString target = QRegularExpression("href=\"([^\"]*)\"").match(link->text()).captured(1);
+    QVERIFY2(!target.isEmpty() && !target.contains(".invalid"), qPrintable(target));
+    QVERIFY(!link->openExternalLinks());
+    emit link->linkActivated(target);
+    QTextBrowser* help = ShownHelp();
+    QVERIFY(help != nullptr);
+    QCOMPARE(help->source().fileName(), QString("index.html"));
+    help->window()->close();
   }
 
   void f1OpensTheHelpOfThePageShown() {
