@@ -79,8 +79,10 @@ FolderPane::FolderPane(QWidget* parent)
     if (const int unlisted = CountNamesNotUtf8(folder); unlisted > 0)
       emit UnlistedNames(unlisted);
   });
-  // The tree's rows move while the folders above the shown one load.
+  // The tree's rows move while the folders above the shown one load and sort.
   connect(folders_, &QFileSystemModel::directoryLoaded, this, [this] { RevealTreeFolder(); });
+  connect(folders_, &QFileSystemModel::rowsInserted, this, [this] { RevealTreeFolder(); });
+  connect(folders_, &QFileSystemModel::layoutChanged, this, [this] { RevealTreeFolder(); });
   for (QObject* part : {static_cast<QObject*>(tree_), static_cast<QObject*>(tree_->viewport()),
                         static_cast<QObject*>(tree_->verticalScrollBar())})
     part->installEventFilter(this);
@@ -123,8 +125,12 @@ void FolderPane::ShowFolder(const QString& folder) {
 }
 
 void FolderPane::RevealTreeFolder() {
+  if (!reveal_ || reveal_posted_)
+    return;
   // After the model has sorted and the tree laid out the rows just loaded.
+  reveal_posted_ = true;
   QTimer::singleShot(0, this, [this] {
+    reveal_posted_ = false;
     if (reveal_ && tree_->currentIndex().isValid())
       tree_->scrollTo(tree_->currentIndex(), QAbstractItemView::PositionAtCenter);
   });
@@ -142,10 +148,13 @@ bool FolderPane::eventFilter(QObject* watched, QEvent* event) {
     if ((press->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier && ListKey(press->key()))
       return true;
   }
-  if (watched != list_ &&
-      (type == QEvent::MouseButtonPress || type == QEvent::Wheel || type == QEvent::KeyPress)) {
+  // The user moves in the tree: a click, the wheel, a key that is not a
+  // shortcut of the window (Alt+V switches pages).
+  const bool moving_key =
+      type == QEvent::KeyPress &&
+      !(static_cast<QKeyEvent*>(event)->modifiers() & (Qt::AltModifier | Qt::ControlModifier));
+  if (watched != list_ && (type == QEvent::MouseButtonPress || type == QEvent::Wheel || moving_key))
     reveal_ = false;
-  }
   return QSplitter::eventFilter(watched, event);
 }
 

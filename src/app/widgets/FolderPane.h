@@ -77,6 +77,7 @@ class FolderPane : public QSplitter {
   QString mask_ = "*.*";
   QString folder_;
   bool reveal_ = false;
+  bool reveal_posted_ = false;
   // The file to highlight once the list has read its folder.
   QString pending_highlight_;
 };
