@@ -65,13 +65,7 @@ class HandOverTest : public QObject {
 
  private slots:
   void initTestCase() {
-    qputenv("HOME", home_.path().toUtf8());
-    qputenv("XDG_CONFIG_HOME", (home_.path() + "/config").toUtf8());
-    qputenv("XDG_DATA_HOME", (home_.path() + "/data").toUtf8());
-    qputenv("XDG_RUNTIME_DIR", (home_.path() + "/run").toUtf8());
-    QDir().mkpath(home_.path() + "/run");
-    QFile::setPermissions(home_.path() + "/run",
-                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    UsePrivateHome(home_.path());
     SetMessageSink([this](MessageKind, const QString& text) { messages_ << text; });
   }
 

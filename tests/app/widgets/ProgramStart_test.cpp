@@ -2,10 +2,8 @@
 // --version answer without a display and end; a second start with a file
 // hands it to the running window and ends.
 
-#include <QBuffer>
 #include <QDir>
 #include <QEventLoop>
-#include <QImage>
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QSignalSpy>
@@ -54,13 +52,7 @@ class ProgramStartTest : public QObject {
 
  private slots:
   void initTestCase() {
-    qputenv("HOME", home_.path().toUtf8());
-    qputenv("XDG_CONFIG_HOME", (home_.path() + "/config").toUtf8());
-    qputenv("XDG_DATA_HOME", (home_.path() + "/data").toUtf8());
-    qputenv("XDG_RUNTIME_DIR", (home_.path() + "/run").toUtf8());
-    QDir().mkpath(home_.path() + "/run");
-    QFile::setPermissions(home_.path() + "/run",
-                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    UsePrivateHome(home_.path());
     SetMessageSink([this](MessageKind, const QString& text) { messages_ << text; });
   }
 
@@ -90,13 +82,8 @@ class ProgramStartTest : public QObject {
 
   void aSecondStartHandsItsFileToTheRunningWindow() {
     QTemporaryDir folder;
-    QImage image(40, 30, QImage::Format_RGB32);
-    image.fill(Qt::darkCyan);
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "BMP");
-    const QString container = MakeContainer(folder.path(), "sea.bmp", bytes, "open sesame");
+    const QString container =
+        MakeContainer(folder.path(), "sea.bmp", PictureBytes(), "open sesame");
 
     TFmainVLS window({});
     window.show();

@@ -28,11 +28,7 @@ class WindowLayoutTest : public QObject {
   }
 
  private slots:
-  void initTestCase() {
-    qputenv("HOME", home_.path().toUtf8());
-    qputenv("XDG_CONFIG_HOME", (home_.path() + "/config").toUtf8());
-    qputenv("XDG_DATA_HOME", (home_.path() + "/data").toUtf8());
-  }
+  void initTestCase() { UsePrivateHome(home_.path()); }
 
   void init() { ProgramSettings().clear(); }
 
