@@ -69,9 +69,11 @@ void SaveWindowSize(QSettings& settings, const QString& group, QSize size, bool 
 QList<int> LoadPaneSizes(QSettings& settings, const QString& group, const QString& splitter) {
   const QString text = settings.value(group + "/" + splitter).toString();
   QList<int> sizes;
+  // Larger than any screen: a splitter adds its panes up in int.
+  constexpr int kMaxPane = 1 << 20;
   for (const QString& part : text.split(',')) {
     const auto size = ParseCoordinate(part);
-    if (!size || *size < 0)
+    if (!size || *size < 0 || *size > kMaxPane)
       return {};
     sizes << *size;
   }

@@ -34,7 +34,7 @@ bool LoadWindowMaximized(QSettings& settings, const QString& group);
 void SaveWindowSize(QSettings& settings, const QString& group, QSize size, bool maximized);
 
 // The sizes of a splitter's panes; empty unless every one is readable and
-// none is negative.
+// none is negative or larger than any screen.
 QList<int> LoadPaneSizes(QSettings& settings, const QString& group, const QString& splitter);
 void SavePaneSizes(QSettings& settings, const QString& group, const QString& splitter,
                    const QList<int>& sizes);

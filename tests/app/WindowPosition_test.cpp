@@ -26,8 +26,10 @@ TEST_F(WindowLayoutTest, PaneSizesAndWindowSizeReadBackOnlyWhenSound) {
     const char* stored;
     QList<int> sizes;
   } panes[] = {
-      {"174,426", {174, 426}}, {"0,300", {0, 300}}, {"0x10, 20", {16, 20}}, {"", {}},
-      {"174,wide", {}},        {"-5,300", {}},      {"99999999999,1", {}},
+      {"174,426", {174, 426}}, {"0,300", {0, 300}},
+      {"0x10, 20", {16, 20}},  {"", {}},
+      {"174,wide", {}},        {"-5,300", {}},
+      {"99999999999,1", {}},   {"2147483647,2147483647", {}},
   };
   for (const auto& c : panes) {
     settings.setValue("FmainVLS/SplitterWnd1", c.stored);
