@@ -12,26 +12,38 @@ void SlideShowFlow::Run() {
     window_.PutAway();
     DropKey();
   });
-  const std::size_t rows = window_.RowCount();
+  // Rows are taken in the direction the user last went; the row count is
+  // read again at each step.
+  bool backwards = false;
+  std::size_t row = 0;
   std::size_t skipped = 0;
   std::string last_skip;  // "2/5 /path/b.vlp: why", as the batches count rows
-  for (std::size_t row = 0; row < rows; ++row) {
+  while (row < window_.RowCount()) {
     if (KeyString.empty())
       window_.StepAside();
     const std::string path = window_.RowPath(row);
-    // A missing file or a cancelled password moves on at once.
-    if (!viewer_.View(path, form_, false))
-      continue;
-    // So does a picture that could not be shown: there is nothing to look at.
-    if (const std::string& why = viewer_.Unshown(); !why.empty()) {
-      ++skipped;
-      last_skip = std::to_string(row + 1) + "/" + std::to_string(rows) + " " + DisplayText(path) +
-                  ": " + DisplayText(why);
-      window_.SetStatusLine("Skipped " + last_skip);
-      continue;
+    // A missing file, a cancelled password or a picture that could not be
+    // shown moves on at once, the way the show goes; going back, the first
+    // row turns it forward again.
+    SlideKey key = backwards && row > 0 ? SlideKey::Previous : SlideKey::Next;
+    if (viewer_.View(path, form_, false)) {
+      if (const std::string& why = viewer_.Unshown(); !why.empty()) {
+        ++skipped;
+        last_skip = std::to_string(row + 1) + "/" + std::to_string(window_.RowCount()) + " " +
+                    DisplayText(path) + ": " + DisplayText(why);
+        window_.SetStatusLine("Skipped " + last_skip);
+      } else {
+        key = WaitOnPicture();
+      }
     }
-    if (window_.WaitForStop(kSlideRounds))
+    if (key == SlideKey::Stop)
       break;
+    // Previous on the first row shows it again.
+    backwards = key == SlideKey::Previous && row > 0;
+    if (backwards)
+      --row;
+    else if (key != SlideKey::Previous)
+      ++row;
   }
   // The pictures shown after a skip wrote their own lines over it.
   if (skipped == 1)
@@ -39,6 +51,21 @@ void SlideShowFlow::Run() {
   else if (skipped > 1)
     window_.SetStatusLine("Skipped " + std::to_string(skipped) + " pictures, the last " +
                           last_skip);
+}
+
+SlideKey SlideShowFlow::WaitOnPicture() {
+  bool paused = false;
+  for (;;) {
+    const SlideKey key = window_.WaitForKey(paused ? kSlidePaused : kSlideRounds);
+    if (key != SlideKey::Pause) {
+      if (paused)
+        window_.ShowPaused(false);
+      return key;
+    }
+    // Going on after a pause gives the picture its whole time again.
+    paused = !paused;
+    window_.ShowPaused(paused);
+  }
 }
 
 }  // namespace vls

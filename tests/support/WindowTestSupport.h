@@ -6,10 +6,12 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QFileSystemModel>
+#include <QImage>
 #include <QLabel>
 #include <QListView>
 #include <QTabWidget>
@@ -189,6 +191,32 @@ inline QString MakeContainer(const QString& folder, const QString& name, const Q
     qFatal("could not encrypt %s", qPrintable(plain));
   const bool picture = IsPictureExtension("." + QFileInfo(name).suffix().toStdString());
   return QDir(folder).filePath(QFileInfo(name).completeBaseName() + (picture ? ".vlp" : ".vld"));
+}
+
+// Points HOME and the per-user folders (settings, data, the private runtime
+// folder) into dir, so a test never touches the user's own.
+inline void UsePrivateHome(const QString& dir) {
+  qputenv("HOME", dir.toUtf8());
+  qputenv("XDG_CONFIG_HOME", (dir + "/config").toUtf8());
+  qputenv("XDG_DATA_HOME", (dir + "/data").toUtf8());
+  qputenv("XDG_RUNTIME_DIR", (dir + "/run").toUtf8());
+  QDir().mkpath(dir + "/run");
+  QFile::setPermissions(dir + "/run", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+// The bytes of a 40 by 30 picture file with enough detail to stay above the
+// 800 bytes that count as no data.
+inline QByteArray PictureBytes(const char* format = "BMP") {
+  QImage image(40, 30, QImage::Format_RGB32);
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x)
+      image.setPixel(x, y, qRgb(x * 7 % 256, y * 13 % 256, (x ^ y) % 256));
+  }
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  image.save(&buffer, format);
+  return bytes;
 }
 
 }  // namespace vls::test

@@ -37,11 +37,11 @@ inline std::vector<std::string> Maybe(std::string text, const std::string& path 
 // Everything around the flows in one recording fake: the main window (as
 // the flows and the key lifetime see it), the picture show and the desktop's
 // programs, so one log tells the whole story in order. The password dialog
-// answers from a queue ("" or an empty queue cancels); the slide show's wait
-// sees a stop at wait number stop_at; a shown copy not holding the plain
-// bytes expected(copy) gives is logged with "(!)", and one whose name (less
-// its extension) is in unreadable is refused with those words; Open logs the
-// bytes it was given.
+// answers from a queue ("" or an empty queue cancels); the slide show's waits
+// end on the keys of a queue, and run out their time once it is empty; a
+// shown copy not holding the plain bytes expected(copy) gives is logged with
+// "(!)", and one whose name (less its extension) is in unreadable is refused
+// with those words; Open logs the bytes it was given.
 class FakeDesktop : public ViewerWindow,
                     public LauncherWindow,
                     public KeyWindow,
@@ -81,10 +81,17 @@ class FakeDesktop : public ViewerWindow,
   std::size_t RowCount() const override { return rows.size(); }
   std::string RowPath(std::size_t i) const override { return rows.at(i); }
   void StepAside() override { log.push_back("aside"); }
-  bool WaitForStop(int rounds) override {
-    log.push_back(rounds == kSlideRounds ? "wait" : "wait " + std::to_string(rounds));
-    return ++waits == stop_at;
+  SlideKey WaitForKey(int rounds) override {
+    log.push_back(rounds == kSlideRounds   ? "wait"
+                  : rounds == kSlidePaused ? "wait paused"
+                                           : "wait " + std::to_string(rounds));
+    if (keys.empty())
+      return SlideKey::Elapsed;
+    const SlideKey key = keys.front();
+    keys.erase(keys.begin());
+    return key;
   }
+  void ShowPaused(bool paused) override { log.push_back(paused ? "paused" : "going on"); }
   void PutAway() override { log.push_back("away"); }
   void ShowMissing() override { log.push_back("missing"); }
   ShowOutcome ShowPlainCopy(const std::string& copy) override {
@@ -107,7 +114,8 @@ class FakeDesktop : public ViewerWindow,
   std::vector<std::string> log, answers, rows;
   bool busy = false, timer = false, throws = false;
   bool indicators[2] = {false, false};  // viewer page, launcher page
-  int prepared = 0, waits = 0, stop_at = 0;
+  std::vector<SlideKey> keys;
+  int prepared = 0;
   std::string info, program = "Recorder", failure;
   std::map<std::string, std::string> unreadable;
   std::function<std::string(const std::string&)> expected;

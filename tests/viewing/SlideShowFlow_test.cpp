@@ -1,5 +1,6 @@
 // The slide show flow over real containers: the rows in order on the form,
-// a stop, a cancelled password, and the show ending without key or copy.
+// a stop, a cancelled password, pause, next and previous, and the show
+// ending without key or copy.
 
 #include "viewing/SlideShowFlow.h"
 
@@ -19,23 +20,41 @@ struct SlideCase {
   std::vector<std::string> rows;
   bool key_given;  // before the show
   std::vector<std::string> answers;
-  int stop_at;
+  std::vector<SlideKey> keys;  // ending the waits in turn; the rest run out
   std::vector<std::string> log;
 };
 
+constexpr SlideKey kStop = SlideKey::Stop, kPause = SlideKey::Pause, kNext = SlideKey::Next,
+                   kBack = SlideKey::Previous, kTimeUp = SlideKey::Elapsed;
+
 // clang-format off
 const SlideCase kShows[] = {
-    {"EveryRowOnce", {"a", "gone", "b", "c"}, false, {kKey}, 0,
+    {"EveryRowOnce", {"a", "gone", "b", "c"}, false, {kKey}, {},
      {"aside", "asked", "show a", "wait", "missing", "status FILE DELETED", "show b", "wait", "show c", "wait", "away"}},
-    {"AStopAfterTheFirstRow", {"a", "b"}, false, {kKey}, 1, {"aside", "asked", "show a", "wait", "away"}},
-    {"ACancelledPasswordSkipsTheRow", {"a", "b"}, false, {"", kKey}, 0,
+    {"AStopAfterTheFirstRow", {"a", "b"}, false, {kKey}, {kStop}, {"aside", "asked", "show a", "wait", "away"}},
+    {"ACancelledPasswordSkipsTheRow", {"a", "b"}, false, {"", kKey}, {},
      {"aside", "asked", "aside", "asked", "show b", "wait", "away"}},
-    {"AKeyGivenBefore", {"a"}, true, {}, 0, {"show a", "wait", "away"}},
+    {"AKeyGivenBefore", {"a"}, true, {}, {}, {"show a", "wait", "away"}},
+    {"APauseHoldsThePictureUntilItGoesOn", {"a", "b"}, true, {}, {kPause, kPause},
+     {"show a", "wait", "paused", "wait paused", "going on", "wait", "show b", "wait", "away"}},
+    {"AStopWhilePaused", {"a", "b"}, true, {}, {kPause, kStop},
+     {"show a", "wait", "paused", "wait paused", "going on", "away"}},
+    {"NextGoesOnAtOnceAndEndsAfterTheLast", {"a", "b"}, true, {}, {kNext, kNext},
+     {"show a", "wait", "show b", "wait", "away"}},
+    {"PreviousGoesBackAndStaysAtTheFirst", {"a", "b"}, true, {}, {kNext, kBack, kBack},
+     {"show a", "wait", "show b", "wait", "show a", "wait", "show a", "wait", "show b", "wait", "away"}},
+    {"PreviousPassesMissingRowsBackwards", {"a", "gone", "b"}, true, {}, {kTimeUp, kBack},
+     {"show a", "wait", "missing", "status FILE DELETED", "show b", "wait", "missing",
+      "status FILE DELETED", "show a", "wait", "missing", "status FILE DELETED", "show b", "wait",
+      "away"}},
+    {"AMissingFirstRowTurnsTheShowForward", {"gone", "a"}, true, {}, {kBack},
+     {"missing", "status FILE DELETED", "show a", "wait", "missing", "status FILE DELETED",
+      "show a", "wait", "away"}},
     // No box and no wait: the show goes on, and its last line says what was skipped.
-    {"AnEmptyPictureIsSkippedWithAStatusLine", {"empty", "a"}, false, {kKey}, 0,
+    {"AnEmptyPictureIsSkippedWithAStatusLine", {"empty", "a"}, false, {kKey}, {},
      {"aside", "asked", "status Skipped 1/2 empty.vlp: File contains no data", "show a", "wait",
       "status Skipped 1/2 empty.vlp: File contains no data", "away"}},
-    {"UnshowablePicturesAreSkipped", {"a", "empty", "x", "b"}, false, {kKey}, 0,
+    {"UnshowablePicturesAreSkipped", {"a", "empty", "x", "b"}, false, {kKey}, {},
      {"aside", "asked", "show a", "wait", "status Skipped 2/4 empty.vlp: File contains no data",
       "show x", "status Skipped 3/4 x.vlp: bad header", "show b", "wait",
       "status Skipped 2 pictures, the last 3/4 x.vlp: bad header", "away"}},
@@ -58,7 +77,7 @@ TEST_P(SlideShowFlowTest, ShowsTheRowsInOrderAndEndsWithoutKeyOrCopy) {
   if (c.key_given)
     SetKey(kKey);
   fake.answers = c.answers;
-  fake.stop_at = c.stop_at;
+  fake.keys = c.keys;
   fake.unreadable["x"] = "bad header";
 
   SlideShowFlow(fake, viewer, fake).Run();

@@ -3,13 +3,16 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <memory>
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QSocketNotifier>
 
+#include "app/program/FileHandOver.h"
 #include "app/program/FirstPaintProbe.h"
+#include "app/program/ProgramOptions.h"
 #include "app/widgets/MainWindow.h"
 #include "platform/Interruption.h"
 #include "protect/widgets/Ask.h"
@@ -19,19 +22,35 @@
 int main(int argc, char** argv) {
   QElapsedTimer clock;
   clock.start();
+  // Answered before the window toolkit starts: no display is needed.
+  QStringList given;
+  for (int i = 0; i < argc; ++i)
+    given << QString::fromLocal8Bit(argv[i]);
+  if (const auto answer = vls::EarlyAnswer(given)) {
+    std::fputs(answer->c_str(), stdout);
+    return 0;
+  }
   QApplication application(argc, argv);
   Q_INIT_RESOURCE(help);  // the help pages built into the program
   QApplication::setApplicationName("veilstore");
   QApplication::setOrganizationName("Morvane");
 
+  // A file for a window that already runs goes to it, and this start ends.
+  const QStringList files = vls::NamedFiles(application.arguments());
+  vls::FileHandOver hand_over;
+  if (hand_over.HandOrServe(files.value(0)))
+    return 0;
+
   // The forms, in the order the program has always created them; they live
   // until the program ends.
-  vls::TFmainVLS FmainVLS(application.arguments().mid(1));
+  vls::TFmainVLS FmainVLS(files);
   vls::TFPass2 FPass2(&FmainVLS);
   vls::TAsk FAsk(&FmainVLS);
   vls::TFullSlide FullSlide(&FmainVLS);
   vls::TFPass FPass(&FmainVLS);
   FmainVLS.SetFullSlide(&FullSlide);
+  QObject::connect(&hand_over, &vls::FileHandOver::FileHanded, &FmainVLS,
+                   &vls::TFmainVLS::OpenHandedFile);
 
   // With VEILSTORE_STARTUP_PROBE set, the program times its first paint and quits.
   vls::FirstPaintProbe probe(clock);

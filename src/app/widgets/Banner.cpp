@@ -19,10 +19,13 @@ Banner::Banner(QWidget* parent) : QWidget(parent) {
   auto* logo = new QLabel("<b><i>MORVANE</i></b> Veilstore");
   logo->setObjectName("TransparentButton2");
   logo->setStyleSheet("color: #d0d8ff; font-size: 16pt;");
-  auto* address = new QLabel(
-      "<a style=\"color:#7fb2ff\" href=\"https://veilstore.invalid/\">veilstore.invalid</a>");
+  // The program's own help, which every installation has (it is built in).
+  auto* address = new QLabel("<a style=\"color:#7fb2ff\" href=\"help:index.html\">Help</a>");
   address->setObjectName("UrlLabel1");
-  address->setOpenExternalLinks(true);
+  address->setToolTip("Open the Veilstore help");
+  address->setAccessibleName("Veilstore help");
+  address->setTextInteractionFlags(Qt::LinksAccessibleByMouse | Qt::LinksAccessibleByKeyboard);
+  connect(address, &QLabel::linkActivated, this, &Banner::HelpClicked);
   auto* help = new QPushButton("?");
   help->setObjectName("TransparentButton1");
   help->setFlat(true);

@@ -1,6 +1,7 @@
 #pragma once
-// The black banner over the pages (Panel2): the program's name, its web
-// address (UrlLabel1) and "?" (TransparentButton1), which opens the help.
+// The black banner over the pages (Panel2): the program's name, a link to
+// its help (UrlLabel1) and "?" (TransparentButton1), which both open the
+// help's contents.
 
 #include <QWidget>
 

@@ -1,13 +1,51 @@
 #include "app/widgets/FilterBar.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QStyle>
 #include <QToolButton>
 
-namespace vls {
+#include "app/WorkList.h"
+#include "platform/DisplayText.h"
 
-FilterBar::FilterBar(QWidget* parent) : QWidget(parent), combo_(new QComboBox) {
+namespace vls {
+namespace {
+
+// A label that draws its whole text when it fits and leaves out the middle
+// otherwise; the whole text stays its tooltip and what a screen reader reads.
+class PathLabel : public QLabel {
+ public:
+  PathLabel() {
+    setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    setTextInteractionFlags(Qt::TextSelectableByMouse);
+    setTextFormat(Qt::PlainText);
+  }
+  void SetPath(const QString& path) {
+    path_ = path;
+    setToolTip(path);
+    setAccessibleName("Folder shown: " + path);
+    Elide();
+  }
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override {
+    QLabel::resizeEvent(event);
+    Elide();
+  }
+
+ private:
+  void Elide() {
+    setText(fontMetrics().elidedText(path_, Qt::ElideMiddle, contentsRect().width()));
+  }
+  QString path_;
+};
+
+}  // namespace
+
+FilterBar::FilterBar(QWidget* parent)
+    : QWidget(parent), combo_(new QComboBox), path_(new PathLabel) {
   setObjectName("PTGroup1");
   setFixedHeight(33);
   auto* layout = new QHBoxLayout(this);
@@ -18,9 +56,10 @@ FilterBar::FilterBar(QWidget* parent) : QWidget(parent), combo_(new QComboBox) {
   up->setObjectName("UpOneLevelBtn");
   up->setIcon(style()->standardIcon(QStyle::SP_FileDialogToParent));
   up->setAutoRaise(true);
+  path_->setObjectName("FolderPathLb");
   layout->addWidget(combo_);
   layout->addWidget(up);
-  layout->addStretch(1);
+  layout->addWidget(path_, 1);
   connect(combo_, qOverload<int>(&QComboBox::activated), this, [this](int index) {
     filter_.Select(index);
     AnnounceMask();
@@ -40,6 +79,12 @@ void FilterBar::SetFilterText(const QString& text) {
 
 QString FilterBar::Description() const {
   return combo_->currentText();
+}
+
+void FilterBar::ShowFolder(const QString& folder) {
+  // A folder's name may hold line breaks and characters that reorder text.
+  static_cast<PathLabel*>(path_)->SetPath(
+      QString::fromStdString(DisplayText(PathBytes(QDir::toNativeSeparators(folder)))));
 }
 
 void FilterBar::AnnounceMask() {

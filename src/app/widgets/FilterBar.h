@@ -1,7 +1,8 @@
 #pragma once
 // The bar over the folder tree (PTGroup1): the list of file types
 // (FilterComboBox1), whose chosen entry decides which files the file list
-// shows, and "up one level" (UpOneLevelBtn).
+// shows, "up one level" (UpOneLevelBtn) and the folder the list shows
+// (FolderPathLb).
 
 #include <QString>
 #include <QWidget>
@@ -9,6 +10,7 @@
 #include "app/FilterList.h"
 
 class QComboBox;
+class QLabel;
 
 namespace vls {
 
@@ -24,6 +26,8 @@ class FilterBar : public QWidget {
   void SetFilterText(const QString& text);
   // The entry shown, as the user reads it ("All Files (*.*)").
   QString Description() const;
+  // The path line: the folder, without its middle when it is too long.
+  void ShowFolder(const QString& folder);
 
  signals:
   void MaskChosen(const QString& mask);
@@ -33,6 +37,7 @@ class FilterBar : public QWidget {
   void AnnounceMask();
 
   QComboBox* combo_;
+  QLabel* path_;
   FilterList filter_;
 };
 

@@ -1,7 +1,12 @@
 #include "app/widgets/FolderPane.h"
 
+#include <QEvent>
+#include <QFileInfo>
 #include <QFileSystemModel>
+#include <QKeyEvent>
 #include <QListView>
+#include <QScrollBar>
+#include <QTimer>
 #include <QTreeView>
 #include <algorithm>
 #include <vector>
@@ -69,15 +74,25 @@ FolderPane::FolderPane(QWidget* parent)
   connect(files_, &QFileSystemModel::directoryLoaded, this, [this](const QString& folder) {
     if (QDir::cleanPath(folder) != QDir::cleanPath(folder_))
       return;
+    if (const QString pending = pending_highlight_; !pending.isEmpty())
+      HighlightFile(pending);
     if (const int unlisted = CountNamesNotUtf8(folder); unlisted > 0)
       emit UnlistedNames(unlisted);
   });
+  // The tree's rows move while the folders above the shown one load and sort.
+  connect(folders_, &QFileSystemModel::directoryLoaded, this, [this] { RevealTreeFolder(); });
+  connect(folders_, &QFileSystemModel::rowsInserted, this, [this] { RevealTreeFolder(); });
+  connect(folders_, &QFileSystemModel::layoutChanged, this, [this] { RevealTreeFolder(); });
+  for (QObject* part : {static_cast<QObject*>(tree_), static_cast<QObject*>(tree_->viewport()),
+                        static_cast<QObject*>(tree_->verticalScrollBar())})
+    part->installEventFilter(this);
   connect(tree_->selectionModel(), &QItemSelectionModel::currentChanged, this,
           [this](const QModelIndex& current) {
             if (current.isValid())
               SetFolder(folders_->filePath(current));
           });
   connect(list_, &QListView::clicked, this, &FolderPane::FileClicked);
+  list_->installEventFilter(this);
 }
 
 void FolderPane::SetMask(const QString& mask) {
@@ -94,7 +109,9 @@ void FolderPane::SetFolder(const QString& folder) {
   if (folder.isEmpty() || folder.compare(folder_, Qt::CaseInsensitive) == 0)
     return;
   folder_ = folder;
+  pending_highlight_.clear();
   list_->setRootIndex(files_->setRootPath(folder));
+  emit FolderShown(folder);
 }
 
 void FolderPane::ShowFolder(const QString& folder) {
@@ -103,7 +120,42 @@ void FolderPane::ShowFolder(const QString& folder) {
     return;
   tree_->setCurrentIndex(index);
   SetFolder(folder);
-  tree_->scrollTo(index);
+  reveal_ = true;
+  RevealTreeFolder();
+}
+
+void FolderPane::RevealTreeFolder() {
+  if (!reveal_ || reveal_posted_)
+    return;
+  // After the model has sorted and the tree laid out the rows just loaded.
+  reveal_posted_ = true;
+  QTimer::singleShot(0, this, [this] {
+    reveal_posted_ = false;
+    if (reveal_ && tree_->currentIndex().isValid())
+      tree_->scrollTo(tree_->currentIndex(), QAbstractItemView::PositionAtCenter);
+  });
+}
+
+void FolderPane::showEvent(QShowEvent* event) {
+  QSplitter::showEvent(event);
+  RevealTreeFolder();
+}
+
+bool FolderPane::eventFilter(QObject* watched, QEvent* event) {
+  const QEvent::Type type = event->type();
+  if (watched == list_ && type == QEvent::KeyPress) {
+    const auto* press = static_cast<QKeyEvent*>(event);
+    if ((press->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier && ListKey(press->key()))
+      return true;
+  }
+  // The user moves in the tree: a click, the wheel, a key that is not a
+  // shortcut of the window (Alt+V switches pages).
+  const bool moving_key =
+      type == QEvent::KeyPress &&
+      !(static_cast<QKeyEvent*>(event)->modifiers() & (Qt::AltModifier | Qt::ControlModifier));
+  if (watched != list_ && (type == QEvent::MouseButtonPress || type == QEvent::Wheel || moving_key))
+    reveal_ = false;
+  return QSplitter::eventFilter(watched, event);
 }
 
 void FolderPane::Reread() {
@@ -150,6 +202,60 @@ void FolderPane::SetListEnabled(bool enabled) {
 
 void FolderPane::FocusList() {
   list_->setFocus();
+}
+
+bool FolderPane::ListKey(int key) {
+  if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+    if (list_->currentIndex().isValid())
+      emit FileClicked();
+    return true;
+  }
+  if (!PictureStepsWanted || !PictureStepsWanted())
+    return false;
+  if (key == Qt::Key_PageDown || key == Qt::Key_Space)
+    StepPicture(+1);
+  else if (key == Qt::Key_PageUp || key == Qt::Key_Backspace)
+    StepPicture(-1);
+  else
+    return false;
+  return true;
+}
+
+void FolderPane::StepPicture(int direction) {
+  const QModelIndex root = list_->rootIndex();
+  const QModelIndex current = list_->currentIndex();
+  const int rows = files_->rowCount(root);
+  int row = current.isValid() && current.parent() == root ? current.row()
+            : direction > 0                               ? -1
+                                                          : rows;
+  for (row += direction; row >= 0 && row < rows; row += direction) {
+    const QModelIndex index = files_->index(row, 0, root);
+    if (!list_->isRowHidden(row) &&
+        files_->fileInfo(index).suffix().compare("vlp", Qt::CaseInsensitive) == 0) {
+      list_->setCurrentIndex(index);
+      list_->scrollTo(index);
+      emit FileClicked();
+      return;
+    }
+  }
+}
+
+void FolderPane::HighlightFile(const QString& path) {
+  QItemSelectionModel* selection = list_->selectionModel();
+  pending_highlight_.clear();
+  if (QDir::cleanPath(QFileInfo(path).absolutePath()) != QDir::cleanPath(folder_)) {
+    selection->clear();
+    return;
+  }
+  const QModelIndex index = files_->index(path);
+  if (!index.isValid() || index.parent() != list_->rootIndex()) {
+    // Not read yet (or gone): tried again once the folder is read.
+    selection->clear();
+    pending_highlight_ = path;
+    return;
+  }
+  selection->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+  list_->scrollTo(index);
 }
 
 }  // namespace vls

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QThread>
+#include <climits>
 #include <utility>
 
 #include "app/WorkList.h"
@@ -22,8 +23,10 @@ class StopWhenClosed : public QObject {
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override {
-    if (event->type() == QEvent::Close)
+    if (event->type() == QEvent::Close) {
+      SlideStopKey = SlideKey::Stop;
       SlideStop = true;
+    }
     return QObject::eventFilter(watched, event);
   }
 };
@@ -66,6 +69,10 @@ void FullScreenShow::SetForm(TFullSlide* form) {
   }
 }
 
+bool FullScreenShow::Shown() const {
+  return !form_.isNull() && form_->isVisible();
+}
+
 void FullScreenShow::ShowMissing() {
   if (form_.isNull())
     return;
@@ -101,17 +108,25 @@ bool FullScreenShow::WaitForSlideStop(int rounds, int ms) {
   return SlideStop || InterruptSignal() != 0;
 }
 
-bool FullScreenShow::WaitForStop(int rounds) {
-  const bool stopped = WaitForSlideStop(rounds, slide_wait_ms_);
-  if (stopped)
-    SlideStop = false;
-  return stopped;
+SlideKey FullScreenShow::WaitForKey(int rounds) {
+  if (!WaitForSlideStop(rounds == kSlidePaused ? INT_MAX : rounds, slide_wait_ms_))
+    return SlideKey::Elapsed;
+  const SlideKey key = InterruptSignal() != 0 ? SlideKey::Stop : SlideStopKey;
+  SlideStop = false;
+  SlideStopKey = SlideKey::Stop;
+  return key;
+}
+
+void FullScreenShow::ShowPaused(bool paused) {
+  if (!form_.isNull())
+    form_->SetPaused(paused);
 }
 
 void FullScreenShow::PutAway() {
   if (form_.isNull())
     return;
   form_->hide();
+  form_->SetPaused(false);
   form_->Picture->Clear();
 }
 

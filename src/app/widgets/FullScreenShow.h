@@ -10,6 +10,7 @@
 #include <memory>
 #include <string>
 
+#include "viewing/SlideShowFlow.h"
 #include "viewing/ViewerFlow.h"
 
 namespace vls {
@@ -26,6 +27,8 @@ class FullScreenShow : public PictureShow {
 
   // The form's failed loads come back to the show instead of into boxes.
   void SetForm(TFullSlide* form);
+  // The form is on the screen: a show or "&Full" is under way.
+  bool Shown() const;
 
   void ShowMissing() override;
   ShowOutcome ShowPlainCopy(const std::string& plain_copy) override;
@@ -33,9 +36,11 @@ class FullScreenShow : public PictureShow {
   // The form steps aside while the key is asked: it stays on top and would
   // hide the dialog.
   void StepAside();
-  // Waits rounds of the slide show's wait, taking events, until a stop:
-  // true then, and the stop is taken.
-  bool WaitForStop(int rounds);
+  // Waits rounds of the slide show's wait (kSlidePaused: without end),
+  // taking events, until a key or a stop: what it was, taken; Elapsed when
+  // the rounds ran out.
+  SlideKey WaitForKey(int rounds);
+  void ShowPaused(bool paused);
   // Hides the form and empties its picture: no picture outlives its show.
   void PutAway();
   // "&Full": the picture on the form until a stop, or until the form is gone

@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QPointer>
+#include <QShortcut>
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
@@ -23,6 +24,17 @@ QString HelpTopicOf(int context) {
   }
 }
 
+QString PageHelpTopic(int page) {
+  switch (page) {
+    case 1:
+      return HelpTopicOf(1080);
+    case 2:
+      return HelpTopicOf(1090);
+    default:
+      return HelpTopicOf(1000) + "#crypt";
+  }
+}
+
 QString HelpFolder() {
   const QString program = QCoreApplication::applicationDirPath();
   const QStringList candidates = {program + "/../share/veilstore/help",
@@ -35,11 +47,22 @@ QString HelpFolder() {
 }
 
 void ShowHelp(QWidget* parent, int context) {
+  ShowHelpTopic(parent, HelpTopicOf(context));
+}
+
+void AddHelpKey(QWidget& window, std::function<QString()> topic) {
+  auto* key = new QShortcut(QKeySequence::HelpContents, &window);
+  QObject::connect(key, &QShortcut::activated, &window,
+                   [&window, topic = std::move(topic)] { ShowHelpTopic(&window, topic()); });
+}
+
+void ShowHelpTopic(QWidget* parent, const QString& topic) {
+  const QString file = topic.section('#', 0, 0);
+  const QString anchor = topic.section('#', 1);
   const QString folder = HelpFolder();
-  const QString page = folder + "/" + HelpTopicOf(context);
+  const QString page = folder + "/" + file;
   if (folder.isEmpty() || !QFileInfo::exists(page)) {
-    ShowMessage(parent, MessageKind::Error,
-                "The help file " + HelpTopicOf(context) + " was not found.");
+    ShowMessage(parent, MessageKind::Error, "The help file " + file + " was not found.");
     return;
   }
   static QPointer<QDialog> window;
@@ -58,7 +81,10 @@ void ShowHelp(QWidget* parent, int context) {
   }
   auto* browser = window->findChild<QTextBrowser*>("HelpBrowser");
   browser->setSearchPaths({folder});
-  browser->setSource(page.startsWith(":") ? QUrl("qrc" + page) : QUrl::fromLocalFile(page));
+  QUrl source = page.startsWith(":") ? QUrl("qrc" + page) : QUrl::fromLocalFile(page);
+  if (!anchor.isEmpty())
+    source.setFragment(anchor);
+  browser->setSource(source);
   window->show();
   window->raise();
   window->activateWindow();

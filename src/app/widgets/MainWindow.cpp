@@ -3,6 +3,7 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QPushButton>
 #include <QSplitter>
@@ -11,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "app/StartUpChores.h"
+#include "app/WindowPosition.h"
 #include "app/widgets/Banner.h"
 #include "app/widgets/CryptPage.h"
 #include "app/widgets/FileDrag.h"
@@ -20,6 +22,8 @@
 #include "app/widgets/HelpWindow.h"
 #include "app/widgets/LauncherPage.h"
 #include "app/widgets/MessageBoxes.h"
+#include "app/widgets/ShellHints.h"
+#include "app/widgets/StartFile.h"
 #include "app/widgets/StatusBar.h"
 #include "app/widgets/WindowFeedback.h"
 #include "app/widgets/WindowPlacement.h"
@@ -68,6 +72,7 @@ TFmainVLS::TFmainVLS(QStringList arguments, QWidget* parent)
   sides->setStretchFactor(1, 1);
   root->addWidget(sides, 1);
   root->addWidget(status_);
+  HintShellControls(*this);
 
   timer_->setObjectName("Timer1");
   timer_->setInterval(kKeyTimerIntervalMs);
@@ -78,18 +83,28 @@ TFmainVLS::TFmainVLS(QStringList arguments, QWidget* parent)
   connect(crypt_, &CryptPage::PreviewDoubleClicked, viewer_, &ViewerPage::OpenWindowOnce);
   connect(filter_bar_, &FilterBar::MaskChosen, folders_, &FolderPane::SetMask);
   connect(filter_bar_, &FilterBar::UpOneLevelClicked, folders_, &FolderPane::GoUpOneLevel);
+  connect(folders_, &FolderPane::FolderShown, filter_bar_, &FilterBar::ShowFolder);
   connect(folders_, &FolderPane::FileClicked, this, [this] { FileList1Click(); });
+  // The list's highlight follows the viewer's picture; its keys step through them there.
+  connect(viewer_, &ViewerPage::Showing, folders_, &FolderPane::HighlightFile);
+  folders_->PictureStepsWanted = [this] { return CurrentPage() == kPageViewer; };
+  start_file_ = new StartFile(*tabs_, *folders_, *viewer_, *launcher_, [this] {
+    return flow_lock_.busy || status_->IsBusy() || full_screen_->Shown();
+  });
   connect(folders_, &FolderPane::UnlistedNames, this, [this](int unlisted) {
     status_->SetText(QString("Not listed here: %1 file(s) whose names are not UTF-8 "
                              "(Add All and drops take them)")
                          .arg(unlisted));
   });
   connect(banner, &Banner::HelpClicked, this, [this] { ShowHelp(this, 1000); });
+  AddHelpKey(*this, [this] { return PageHelpTopic(CurrentPage()); });
   file_drag_ = new TFileDrag(this);
   file_drag_->OnDrop = [this](TFileDrag& drag) { FileDrag1Drop(drag.NameWithPath()); };
 
   resize(600, 426);
   placement_ = new WindowPlacement(*this, "FmainVLS");
+  placement_->RememberSplitter(*sides);
+  placement_->RememberSplitter(*folders_);
   placement_->Restore();
   FormCreate();
 }
@@ -119,7 +134,8 @@ void TFmainVLS::FormCreate() {
   };
   SetFilterText(DefaultFilterText);
   file_drag_->SetEnableDrop(true);
-  folders_->ShowFolder(QCoreApplication::applicationDirPath());
+  // Where the user left off, or home at the first start.
+  folders_->ShowFolder(StartFolder(ProgramSettings(), "FmainVLS", QDir::homePath()));
 }
 
 bool TFmainVLS::event(QEvent* event) {
@@ -139,17 +155,11 @@ void TFmainVLS::FormActivate() {
   first_activation_ = true;
   if (arguments_.isEmpty())
     return;
-  const QString path = arguments_.first();
-  const QString extension = QFileInfo(path).suffix().toUpper();
-  if (extension == "VLP") {
-    const QSignalBlocker blocker(tabs_);
-    tabs_->setCurrentIndex(kPageViewer);
-    viewer_->OpenNamed(path);
-  } else if (extension == "VLD") {
-    const QSignalBlocker blocker(tabs_);
-    tabs_->setCurrentIndex(kPageLauncher);
-    launcher_->OpenNamed(path);
-  }
+  start_file_->OpenAtStart(arguments_.first());
+}
+
+void TFmainVLS::OpenHandedFile(const QString& path) {
+  start_file_->OpenHanded(path);
 }
 
 void TFmainVLS::closeEvent(QCloseEvent* event) {
@@ -161,6 +171,7 @@ void TFmainVLS::FormClose() {
   // No picture load may call into a window that is going away.
   closing_ = true;
   ProgressHook = nullptr;
+  SaveLastFolder(ProgramSettings(), "FmainVLS", folders_->Folder());
   placement_->Save();
 }
 

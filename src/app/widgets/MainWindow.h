@@ -28,6 +28,7 @@ class FolderPane;
 class FullScreenShow;
 class LauncherPage;
 class LongWork;
+class StartFile;
 class StatusBar;
 class TFileDrag;
 class TFullSlide;
@@ -55,6 +56,9 @@ class TFmainVLS : public QWidget, private KeyWindow, private PageHost {
   // Every activation; the first one opens a container named on the command
   // line on its page.
   void FormActivate();
+  // A file a second start handed over: opened as at start, once the window
+  // waits for its user.
+  void OpenHandedFile(const QString& path);
   // Decrypts the container into a plain copy in TempFolder, shows it and
   // wipes the copy. False when the file is missing or the password dialog was
   // cancelled, true in every other case.
@@ -138,6 +142,7 @@ class TFmainVLS : public QWidget, private KeyWindow, private PageHost {
   QTimer* timer_ = nullptr;
   TFileDrag* file_drag_ = nullptr;
   WindowPlacement* placement_ = nullptr;
+  StartFile* start_file_ = nullptr;
   bool first_activation_ = false;
   bool closing_ = false;
 };

@@ -34,6 +34,7 @@ class StatusBar : public QWidget {
   // Busy lights the red lamp and shows the hourglass; ready lights the
   // green lamp and takes the hourglass off.
   void SetBusy(bool busy);
+  bool IsBusy() const { return hourglass_; }
 
   // Hidden but while long work runs; a click asks the work to stop.
   QPushButton& CancelButton() { return *cancel_; }

@@ -102,6 +102,8 @@ void ViewerPage::Reset() {
 
 bool ViewerPage::View(const QString& path, ViewTarget target) {
   const bool on_page = target == ViewTarget::Viewer;
+  if (on_page)
+    emit Showing(path);
   return flow_.View(PathBytes(path), on_page ? static_cast<PictureShow&>(*this) : full_screen_,
                     on_page);
 }

@@ -69,6 +69,10 @@ class ViewerPage : public QWidget, private ViewerWindow, private PictureShow {
   // No picture: the animation's frames go with the still.
   void ClearPicture();
 
+ signals:
+  // A view on this page starts: the file list highlights the file.
+  void Showing(const QString& path);
+
  private:
   void RequestDecryptionKey() override;
   void SetViewBusy(bool busy) override;

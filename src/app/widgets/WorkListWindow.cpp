@@ -79,8 +79,12 @@ void WorkListWindow::StepAside() {
   full_screen_.StepAside();
 }
 
-bool WorkListWindow::WaitForStop(int rounds) {
-  return full_screen_.WaitForStop(rounds);
+SlideKey WorkListWindow::WaitForKey(int rounds) {
+  return full_screen_.WaitForKey(rounds);
+}
+
+void WorkListWindow::ShowPaused(bool paused) {
+  full_screen_.ShowPaused(paused);
 }
 
 void WorkListWindow::PutAway() {

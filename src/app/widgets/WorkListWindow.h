@@ -45,7 +45,8 @@ class WorkListWindow : public BatchWindow, public SlideShowWindow {
   void RereadFolder() override;
 
   void StepAside() override;
-  bool WaitForStop(int rounds) override;
+  SlideKey WaitForKey(int rounds) override;
+  void ShowPaused(bool paused) override;
   void PutAway() override;
 
  private:

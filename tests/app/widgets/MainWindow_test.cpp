@@ -265,7 +265,7 @@ class MainWindowTest : public QObject {
   void aMaximisedWindowComesBackWhereItWas() {
     ProgramSettings().setValue("FmainVLS/Left", "100");
     ProgramSettings().setValue("FmainVLS/Top", "120");
-    for (int start = 0; start < 2; ++start) {
+    {
       TFmainVLS window({});
       window.show();
       QVERIFY(QTest::qWaitForWindowExposed(&window));
@@ -274,6 +274,17 @@ class MainWindowTest : public QObject {
       QTRY_VERIFY(window.isMaximized());
       window.close();
     }
+    QCOMPARE(ProgramSettings().value("FmainVLS/Left").toString(), QString("100"));
+    QCOMPARE(ProgramSettings().value("FmainVLS/Top").toString(), QString("120"));
+    // It comes back maximised; its normal placement is where it was.
+    TFmainVLS window({});
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QVERIFY(window.isMaximized());
+    window.showNormal();
+    QTRY_COMPARE(window.frameGeometry().topLeft(), QPoint(100, 120));
+    window.close();
+    ProgramSettings().remove("FmainVLS/Maximized");
   }
 
   void helpOpensTheTopicOfEachContext() {

@@ -4,8 +4,10 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QImage>
+#include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
@@ -169,6 +171,36 @@ class SlideShowTest : public QObject {
     QVERIFY(Click(window, "ButtOk"));
     QVERIFY(QString::fromStdString(PlainNamePath).endsWith("a.png"));
     QVERIFY(!SlideStop);
+    QVERIFY(KeyString.empty());
+  }
+
+  void keysOnTheFormPauseAndStepThroughTheShow() {
+    QTemporaryDir dir;
+    const QString a = EncryptedPicture(dir.path(), "a", Qt::red);
+    const QString b = EncryptedPicture(dir.path(), "b", Qt::green);
+    TFmainVLS window({});
+    TFullSlide form(&window);
+    window.SetFullSlide(&form);
+    window.SlideWaitMs = 20;  // a picture stays about one second
+    QVERIFY(Click(window, "RadioSlide"));
+    window.FileDrag1Drop({a, b});
+    SetNextPasswordAnswer("slide password");
+    QStringList seen;  // the picture shown at each step, "paused" while it says so
+    const auto note = [&seen, &form] {
+      seen << QFileInfo(QString::fromStdString(PlainNamePath)).baseName() +
+                  (form.PausedLb->isVisible() ? " paused" : "");
+    };
+    const auto press = [&form](Qt::Key key) { QTest::keyClick(&form, key); };
+    QTimer::singleShot(100, &form, [&] { note(), press(Qt::Key_Right); });
+    QTimer::singleShot(250, &form, [&] { note(), press(Qt::Key_P); });
+    QTimer::singleShot(400, &form, [&] { note(); });
+    // Well past the time b would have stayed without the pause.
+    QTimer::singleShot(1600, &form, [&] { note(), press(Qt::Key_Space), press(Qt::Key_PageUp); });
+    QTimer::singleShot(1800, &form, [&] { note(), press(Qt::Key_Escape); });
+    QVERIFY(Click(window, "ButtOk"));
+    QCOMPARE(seen, QStringList({"a", "b", "b paused", "b paused", "a"}));
+    QVERIFY(!form.isVisible());
+    QVERIFY(!form.PausedLb->isVisible());
     QVERIFY(KeyString.empty());
   }
 

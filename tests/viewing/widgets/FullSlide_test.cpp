@@ -1,5 +1,6 @@
 // The full-screen form: it covers the primary screen with its picture
-// controls, and any key or click on it sets the slide stop flag.
+// controls, and any key or click on it sets the slide stop flag, with what
+// the key means to the slide show.
 
 #include <QScreen>
 #include <QTest>
@@ -29,12 +30,26 @@ class FullSlideTest : public QObject {
   void anyKeyOrClickStopsTheShow() {
     TFullSlide form;
     form.FormShow();
-    SlideStop = false;
-    QTest::keyClick(&form, Qt::Key_Space);
-    QVERIFY(SlideStop);
+    const struct {
+      Qt::Key key;
+      SlideKey meaning;
+    } keys[] = {
+        {Qt::Key_Escape, SlideKey::Stop},     {Qt::Key_Return, SlideKey::Stop},
+        {Qt::Key_Q, SlideKey::Stop},          {Qt::Key_Space, SlideKey::Pause},
+        {Qt::Key_P, SlideKey::Pause},         {Qt::Key_Right, SlideKey::Next},
+        {Qt::Key_PageDown, SlideKey::Next},   {Qt::Key_Left, SlideKey::Previous},
+        {Qt::Key_PageUp, SlideKey::Previous},
+    };
+    for (const auto& k : keys) {
+      SlideStop = false;
+      QTest::keyClick(&form, k.key);
+      QVERIFY(SlideStop);
+      QCOMPARE(SlideStopKey, k.meaning);
+    }
     SlideStop = false;
     QTest::mouseClick(form.MultiMedia1, Qt::LeftButton);
     QVERIFY(SlideStop);
+    QCOMPARE(SlideStopKey, SlideKey::Stop);
     SlideStop = false;
     form.MultiMedia1->hide();
     form.GIFImage1->show();
