@@ -1,5 +1,6 @@
 #include "app/widgets/MainWindow.h"
 #include "app/widgets/LongWork.h"
+#include "app/widgets/ShellLayout.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -9,7 +10,6 @@
 #include <QSplitter>
 #include <QTabWidget>
 #include <QTimer>
-#include <QVBoxLayout>
 
 #include "app/StartUpChores.h"
 #include "app/WindowPosition.h"
@@ -49,29 +49,8 @@ TFmainVLS::TFmainVLS(QStringList arguments, QWidget* parent)
   launcher_ = new LauncherPage(*this, *feedback_, disk_caps_, keys_, flow_lock_);
   auto* banner = new Banner;
 
-  auto* root = new QVBoxLayout(this);
-  root->setContentsMargins(0, 0, 0, 0);
-  root->setSpacing(0);
-  root->addWidget(filter_bar_);
-  auto* sides = new QSplitter(Qt::Horizontal);
-  sides->setObjectName("SplitterWnd1");
-  sides->setHandleWidth(3);
-  sides->addWidget(folders_);
-  auto* right = new QWidget;
-  auto* right_layout = new QVBoxLayout(right);
-  right_layout->setContentsMargins(0, 0, 0, 0);
-  right_layout->setSpacing(0);
-  right_layout->addWidget(banner);
-  tabs_->setObjectName("TabNotebook1");
-  tabs_->addTab(crypt_, "En&crypt/Decrypt");
-  tabs_->addTab(viewer_, "&Viewer");
-  tabs_->addTab(launcher_, "&Launcher");
-  right_layout->addWidget(tabs_, 1);
-  sides->addWidget(right);
-  sides->setSizes({174, 426});
-  sides->setStretchFactor(1, 1);
-  root->addWidget(sides, 1);
-  root->addWidget(status_);
+  QSplitter* sides = LayOutShell(
+      *this, {filter_bar_, folders_, banner, tabs_, crypt_, viewer_, launcher_, status_});
   HintShellControls(*this);
 
   timer_->setObjectName("Timer1");
