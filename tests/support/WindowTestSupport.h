@@ -204,10 +204,9 @@ inline void UsePrivateHome(const QString& dir) {
   QFile::setPermissions(dir + "/run", QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 }
 
-// The bytes of a 40 by 30 picture file with enough detail to stay above the
-// 800 bytes that count as no data.
-inline QByteArray PictureBytes(const char* format = "BMP") {
-  QImage image(40, 30, QImage::Format_RGB32);
+// The bytes of a picture file with some detail in it (40 by 30 unless said).
+inline QByteArray PictureBytes(const char* format = "BMP", int width = 40, int height = 30) {
+  QImage image(width, height, QImage::Format_RGB32);
   for (int y = 0; y < image.height(); ++y) {
     for (int x = 0; x < image.width(); ++x)
       image.setPixel(x, y, qRgb(x * 7 % 256, y * 13 % 256, (x ^ y) % 256));

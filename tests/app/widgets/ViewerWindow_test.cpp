@@ -4,7 +4,6 @@
 // drops, the preview of plain pictures and the start-up clean-up.
 
 #include <QApplication>
-#include <QBuffer>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
@@ -44,20 +43,6 @@ const QString kKey = "open sesame";
 QByteArray ReadAll(const QString& path) {
   QFile file(path);
   return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-// A picture with enough detail that it does not compress to almost nothing.
-QByteArray Picture(int width, int height, const char* format) {
-  QImage image(width, height, QImage::Format_RGB32);
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x)
-      image.setPixel(x, y, qRgb(x * 7 % 256, y * 13 % 256, (x ^ y) % 256));
-  }
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::WriteOnly);
-  image.save(&buffer, format);
-  return bytes;
 }
 
 QByteArray TestData(const QString& relative) {
@@ -129,7 +114,7 @@ class ViewerWindowTest : public QObject {
 
   void aViewShowsThePictureAndLeavesNoPlainCopy() {
     QTemporaryDir folder;
-    const QByteArray jpeg = Picture(640, 480, "JPG");
+    const QByteArray jpeg = PictureBytes("JPG", 640, 480);
     const QString beach = MakeContainer(folder.path(), "beach.jpg", jpeg, kKey);
     const QString bricks =
         MakeContainer(folder.path(), "bricks.bmp", TestData("pictures/bmpsuite/pal8.bmp"), kKey);
@@ -361,7 +346,7 @@ class ViewerWindowTest : public QObject {
 
   void theFirstPagePreviewsPlainPictures() {
     QTemporaryDir folder;
-    WriteBytes(folder.filePath("photo.JPG"), Picture(64, 48, "JPG"));
+    WriteBytes(folder.filePath("photo.JPG"), PictureBytes("JPG", 64, 48));
     WriteBytes(folder.filePath("notes.txt"), "text");
     WriteBytes(folder.filePath("empty.png"), "");
     TFmainVLS window({});
@@ -391,8 +376,8 @@ class ViewerWindowTest : public QObject {
   // A previewed picture wiped by its encryption, or deleted, leaves the preview.
   void thePreviewGoesWithItsFile() {
     QTemporaryDir folder;
-    WriteBytes(folder.filePath("photo.JPG"), Picture(64, 48, "JPG"));
-    WriteBytes(folder.filePath("other.JPG"), Picture(32, 24, "JPG"));
+    WriteBytes(folder.filePath("photo.JPG"), PictureBytes("JPG", 64, 48));
+    WriteBytes(folder.filePath("other.JPG"), PictureBytes("JPG", 32, 24));
     TFmainVLS window({});
     OpenViewer(window, folder.path(), kPageCrypt);
     QVERIFY(Click(window, "PreviewCheck"));
