@@ -10,6 +10,8 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <string>
+#include <vector>
 
 #include "protect/ProtectState.h"
 #include "support/TestSupport.h"
@@ -20,6 +22,31 @@ namespace {
 using test::Exists;
 using test::ReadFile;
 using test::WriteFile;
+
+// Removes path and writes bytes under its name, into the very inode it had
+// when the file system gives that inode to one of the next few hundred new
+// files (ext4 does), else into another.
+void ReplaceOnFreedInode(const std::string& path, const std::string& bytes) {
+  struct stat old {};
+  ASSERT_EQ(::stat(path.c_str(), &old), 0);
+  ::unlink(path.c_str());
+  std::vector<std::string> tried;
+  for (int i = 0; i < 500; ++i) {
+    const std::string candidate = path + ".new" + std::to_string(i);
+    WriteFile(candidate, bytes);
+    struct stat now {};
+    ASSERT_EQ(::stat(candidate.c_str(), &now), 0);
+    if (now.st_ino == old.st_ino) {
+      ASSERT_EQ(::rename(candidate.c_str(), path.c_str()), 0);
+      break;
+    }
+    tried.push_back(candidate);
+  }
+  for (const std::string& candidate : tried)
+    ::unlink(candidate.c_str());
+  if (!Exists(path))
+    WriteFile(path, bytes);
+}
 
 class PendingFilesTest : public ::testing::Test {
  protected:
@@ -47,8 +74,9 @@ TEST_F(PendingFilesTest, WhatAnEndedRunLeftIsWipedAndNothingElse) {
   plain.Abandon();
   half.Abandon();
   moved.Abandon();
-  ::unlink((dir / "moved.~tx").c_str());
-  WriteFile(dir / "moved.~tx", "the user's own");  // same name, another file
+  // Same name, another file; on the freed inode where the file system hands
+  // it out again, so only the identity beyond the inode tells them apart.
+  ReplaceOnFreedInode(dir / "moved.~tx", "the user's own");
 
   EXPECT_TRUE(DisposeOfStaleLeftovers(feedback).empty());
   EXPECT_EQ(dir.List(), (std::vector<std::string>{"live.~tx", "moved.~tx"}));
