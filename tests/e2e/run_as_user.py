@@ -271,6 +271,51 @@ class Run:
         self.shot("viewer", f"the picture is shown, the status line says \"{expected}\", "
                   "and no plain copy is left")
 
+    def keyboard_viewing(self):
+        """Three more pictures, viewed by keyboard alone on the Viewer page
+        (End, Enter, then Page Up twice), and a fourth start of veilstore
+        with a file, which hands it to the running window and ends."""
+        home = Path(os.environ["HOME"])
+        password_file = home / "password"
+        password_file.write_text(PASSWORD + "\n")
+        sizes = {}
+        for number, colour in ((1, "red"), (2, "green"), (3, "blue")):
+            plain = self.files / f"zeta{number}.png"
+            subprocess.run(["convert", "-size", f"{60 + number}x40", f"xc:{colour}", str(plain)],
+                           check=True)
+            sizes[number] = plain.stat().st_size
+            subprocess.run(["veilstore-cli", "encrypt", "--password-file", str(password_file),
+                            str(plain)], check=True, stdout=subprocess.DEVNULL)
+        password_file.unlink()
+        time.sleep(1)  # for the file list to see the new files
+
+        def shown(number):
+            return f"zeta{number}.png {60 + number}x40 {sizes[number]} bytes"
+
+        key("End")
+        key("Return")
+        # The key of the viewer may have lapsed; then it is asked again.
+        asked = wait_for("the picture or the key's question", lambda: (
+            find_all(self.app, "dialog", DECRYPTION_TITLE) or self.status_line() == shown(3)))
+        if asked is not True:  # the dialogs found
+            self.enter_password(DECRYPTION_TITLE, repeat=False)
+            key("Return")
+        self.wait_status("the last picture, opened by End and Enter", lambda t: t == shown(3))
+        for number in (2, 1):
+            key("Prior")
+            self.wait_status(f"picture {number}, after Page Up", lambda t, n=number: t == shown(n))
+        self.shot("keyboard-viewer", "End, Enter and Page Up twice showed three pictures in turn")
+
+        windows = len(applications("veilstore"))
+        handed = subprocess.run(["veilstore", str(self.files / "zeta2.vlp")], timeout=30,
+                                capture_output=True)
+        if handed.returncode != 0:
+            raise StepFailed(f"the second start ended with {handed.returncode}: {handed.stderr!r}")
+        self.wait_status("the handed-over picture in the running window", lambda t: t == shown(2))
+        if len(applications("veilstore")) != windows:
+            raise StepFailed("the second start left a window of its own")
+        self.shot("handed-over", "a second start handed zeta2.vlp to the running window and ended")
+
     def launch_text_file(self, notes_digest):
         click(find(self.app, "page tab", "Launcher"))
         click_file(self.file_list(), self.shown_files(".vlp", ".vld"), "notes.vld")
@@ -334,6 +379,7 @@ def main():
         run.cancel_long_encryption()
         run.hostile_container()
         run.view_picture(photo_digest, photo_size)
+        run.keyboard_viewing()
         run.launch_text_file(notes_digest)
         run.open_from_file_manager(photo_digest)
     except StepFailed as failure:
