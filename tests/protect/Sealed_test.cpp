@@ -193,7 +193,6 @@ TEST_F(SealedTest, ABatchReadsBothKindsAndCountsWrongKeysAlike) {
   EXPECT_EQ(DerivedKeyCount(), 0u) << "the run dropped the key";
 }
 
-
 // A container kept from the day the format was made (and read once with
 // libsodium alone by tests/data/containers/check-sealed.py): any change of
 // the format fails here.
