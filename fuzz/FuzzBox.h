@@ -4,6 +4,7 @@
 
 #include <unistd.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -28,6 +29,20 @@ inline const std::filesystem::path& FuzzRoot(const std::string& target) {
     return path;
   }();
   return root;
+}
+
+// After a run: aborts if anything was written outside "box" and "windows"
+// (the temporary folder), then empties both for the next run.
+inline void CheckAndEmpty(const std::filesystem::path& root) {
+  for (const auto& entry : std::filesystem::directory_iterator(root)) {
+    const auto name = entry.path().filename().string();
+    if (name != "box" && name != "windows")
+      std::abort();  // escaped the folder
+  }
+  std::error_code ignored;
+  for (const auto& entry : std::filesystem::directory_iterator(root / "box"))
+    std::filesystem::remove_all(entry, ignored);
+  std::filesystem::remove_all(root / "windows", ignored);
 }
 
 inline void WriteBytes(const std::filesystem::path& path, const char* bytes, std::size_t size) {

@@ -59,14 +59,19 @@ void ClearCancelRequest() noexcept;
 void SetSafePointHook(void (*hook)());
 void KeepResponsive();
 
-// Runs a blocking call (a flush of a large file can take seconds) on a
-// thread of its own, KeepResponsive() running here meanwhile.
-template <typename Call>
-void RunKeepingResponsive(Call&& call) {
-  auto done = std::async(std::launch::async, std::forward<Call>(call));
+// Waits for work on another thread (a flush of a large file can take
+// seconds), KeepResponsive() running here meanwhile; rethrows its error.
+inline void WaitKeepingResponsive(std::future<void>& done) {
   while (done.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready)
     KeepResponsive();
   done.get();
+}
+
+// Runs a blocking call on a thread of its own and waits for it so.
+template <typename Call>
+void RunKeepingResponsive(Call&& call) {
+  auto done = std::async(std::launch::async, std::forward<Call>(call));
+  WaitKeepingResponsive(done);
 }
 // Ends the process as the signal would have (default action, then raise).
 [[noreturn]] void ExitForSignal(int signal);

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <cstring>
 #include <future>
 #include <optional>
@@ -25,15 +24,6 @@
 
 namespace vls {
 namespace {
-
-// Waits for the flush thread, the front end answering meanwhile: a flush of
-// a large file can take seconds. A cancel is seen at the next file, as the
-// file is complete and checked by then.
-void WaitForFlush(std::future<void>& flushed) {
-  while (flushed.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready)
-    KeepResponsive();
-  flushed.get();
-}
 
 const std::string kEncryptErrorPrefix = "Error during encryption of ";
 const std::string kDecryptErrorPrefix = "Error during decryption of ";
@@ -125,7 +115,9 @@ CryptResult EncryptFile(const std::string& source_path, const CryptContext& cont
     }
     // The container reaches the disk before it is renamed into place, and
     // so before the source may be wiped.
-    WaitForFlush(flushed);
+    // A cancel meanwhile is seen at the next file: this one is complete and
+    // checked by then.
+    WaitKeepingResponsive(flushed);
     output.Close();
     container = PlaceContainer(output_pending, container);
   } catch (const Interrupted&) {
@@ -257,7 +249,9 @@ CryptResult DecryptFile(const std::string& source_path, bool keep_source,
       ProgressGauge checked(feedback, 2 * plain_size);
       VerifyTransfer(source_path, output_pending.path(), false, plain_size, digest, &checked);
     }
-    WaitForFlush(flushed);
+    // A cancel meanwhile is seen at the next file: this one is complete and
+    // checked by then.
+    WaitKeepingResponsive(flushed);
     output.Close();
   } catch (const Interrupted&) {
     DisposeOfOutput(output_pending, feedback);

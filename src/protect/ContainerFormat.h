@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "cipher/Cipher.h"
 #include "cipher/KeyString.h"
 #include "protect/Feedback.h"
 #include "protect/Rounding.h"
@@ -59,9 +60,8 @@ class ProgressGauge {
   }
   // Bytes read in one large piece, counted as a transfer counts its segments.
   void SentInSegments(std::uint64_t n) {
-    constexpr std::uint64_t kSegmentSize = 4096;  // a transfer's segment
-    for (; n > kSegmentSize; n -= kSegmentSize)
-      Sent(kSegmentSize);
+    for (; n > kWorkBufferSize; n -= kWorkBufferSize)
+      Sent(kWorkBufferSize);
     Sent(n);
   }
 
