@@ -81,13 +81,13 @@ void BatchDrivers::CryptRows(int mode, RunRecord& run, BatchCounts& counts) {
   }
 }
 
-// What a cancelled run did, counted; the summary of a decryption follows.
-void BatchDrivers::SayCancelled(const char* verb, const BatchCounts& counts) {
+// The start of a run's summary: after a cancel the status line says so and
+// the summary begins "Cancelled: ".
+std::string BatchDrivers::SummaryStart(const BatchCounts& counts) {
+  if (!counts.cancelled)
+    return std::string();
   window_.SetStatusLine("Cancelled", true);
-  if (verb != nullptr) {
-    feedback_.ShowInformation("Cancelled: " + std::to_string(counts.done) + " of " +
-                              std::to_string(counts.rows) + " files " + verb + ".");
-  }
+  return "Cancelled: ";
 }
 
 BatchCounts BatchDrivers::EncryptAll() {
@@ -105,8 +105,11 @@ BatchCounts BatchDrivers::EncryptAll() {
   ClearCancelRequest();
   CryptRows(kModeEncrypt, run, counts);
   EndRun();
-  if (counts.cancelled)
-    SayCancelled("encrypted", counts);
+  // An encryption has no summary of its own; a cancelled one tells how far it came.
+  if (counts.cancelled) {
+    feedback_.ShowInformation(SummaryStart(counts) + std::to_string(counts.done) + " of " +
+                              std::to_string(counts.rows) + " files encrypted.");
+  }
   return counts;
 }
 
@@ -128,10 +131,7 @@ BatchCounts BatchDrivers::DecryptAll() {
   EndRun();
   if (counts.interrupted)
     return counts;
-  if (counts.cancelled)
-    SayCancelled(nullptr, counts);
-  std::string summary =
-      (counts.cancelled ? "Cancelled: " : "") + std::to_string(counts.done) + " files decrypted";
+  std::string summary = SummaryStart(counts) + std::to_string(counts.done) + " files decrypted";
   if (WrongKeyCount != 0) {
     summary += ", " + std::to_string(WrongKeyCount) + " files with wrong key.";
   } else {
@@ -174,10 +174,7 @@ BatchCounts BatchDrivers::WipeAll() {
   // Only files that are really gone count as wiped; the others are named.
   if (!failures.empty())
     feedback_.ShowError("These files could not be wiped:" + failures);
-  if (counts.cancelled)
-    SayCancelled(nullptr, counts);
-  feedback_.ShowInformation((counts.cancelled ? "Cancelled: " : "") + std::to_string(counts.done) +
-                            " files wiped.");
+  feedback_.ShowInformation(SummaryStart(counts) + std::to_string(counts.done) + " files wiped.");
   window_.ClearList();
   window_.RereadFolder();
   window_.SetBusy(false);

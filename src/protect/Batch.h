@@ -73,8 +73,8 @@ class BatchDrivers {
   // stops at the first failure, either at a stop request.
   void CryptRows(int mode, RunRecord& run, BatchCounts& counts);
   void EndRun();
-  // The status line and, for an encryption (verb), a box with the count.
-  void SayCancelled(const char* verb, const BatchCounts& counts);
+  // "Cancelled: " after a cancel (also said on the status line), else "".
+  std::string SummaryStart(const BatchCounts& counts);
   std::string WithNotes(std::string summary, const RunRecord& run) const;
 
   BatchWindow& window_;
