@@ -155,7 +155,7 @@ inline bool ClickFile(TFmainVLS& window, const QString& path) {
         return index.isValid() && !list->isRowHidden(index.row()) &&
                !list->visualRect(index).isEmpty();
       },
-      10000);
+      30000);  // the file system model lists on a thread, slow on a loaded machine
   if (!listed)
     return false;
   QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(index).center());
