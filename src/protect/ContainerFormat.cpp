@@ -57,8 +57,6 @@ bool IsOurKey(const Header& header) {
   return header.stored_key == KeyString.view();
 }
 
-namespace {
-
 Header ParseHeader(std::string_view text) {
   Header header;
   const auto bar = text.find('|');
@@ -73,8 +71,6 @@ Header ParseHeader(std::string_view text) {
   }
   return header;
 }
-
-}  // namespace
 
 // The deciphered header of a container, read into WorkBuffer; the buffer is
 // zeroed once the text is parsed, so the key does not linger there.

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "cipher/Cipher.h"
@@ -33,6 +34,9 @@ struct Header {
 
 // The stored key must be the key string byte for byte.
 bool IsOurKey(const Header& header);
+
+// The stored name and key of a deciphered header's text.
+Header ParseHeader(std::string_view text);
 
 // The deciphered header of a container (reading the first 255 bytes);
 // WorkBuffer is zeroed once it is parsed. count gets the bytes read, and

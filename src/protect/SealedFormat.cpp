@@ -11,6 +11,7 @@
 #include "cipher/Cipher.h"
 #include "platform/FileServices.h"
 #include "platform/Interruption.h"
+#include "protect/ContainerKey.h"
 #include "protect/SealedKeys.h"
 
 namespace vls {
@@ -188,7 +189,8 @@ SealedOpen SealedReader::Open(std::string& why) {
   why = ReadSealedHeader(file_, header, header_bytes);
   if (!why.empty())
     return SealedOpen::Refused;
-  const std::uint8_t* key = DerivedKey(header.salt, header.cost);
+  const std::uint8_t* key = key_ != nullptr ? key_->SealedKey(header.salt, header.cost)
+                                            : DerivedKey(header.salt, header.cost);
   state_ = sodium_malloc(sizeof(State));
   if (state_ == nullptr)
     throw std::runtime_error("No locked memory for the stream");
@@ -222,13 +224,24 @@ SealedOpen SealedReader::Open(std::string& why) {
 }
 
 std::uint64_t SealedReader::Transfer(const UniqueFd* target, ProgressGauge* gauge) {
+  if (target == nullptr)
+    return Transfer(Sink([](std::span<const std::uint8_t>) {}), gauge);
+  return Transfer(Sink([target](std::span<const std::uint8_t> plain) { WriteAll(*target, plain); }),
+                  gauge);
+}
+
+std::uint64_t SealedReader::Transfer(const Sink& sink, ProgressGauge* gauge) {
   auto* state = static_cast<State*>(state_);
   SecretBuffer sealed(kSealedChunk + kSealedOverhead);
   SecretBuffer plain(kSealedChunk);
   std::uint64_t digest = kDigestSeed;
   std::uint64_t total = 0;
   for (;;) {
-    ThrowIfInterrupted();
+    if (poll_) {
+      poll_();
+    } else {
+      ThrowIfInterrupted();
+    }
     const std::size_t n = ReadSome(file_, std::span(sealed.data(), sealed.size()));
     unsigned long long plain_size = 0;
     unsigned char tag = 0;
@@ -243,8 +256,7 @@ std::uint64_t SealedReader::Transfer(const UniqueFd* target, ProgressGauge* gaug
     total += got;
     if (total > facts_.plain_size)
       Damaged(file_.path(), "it holds more than it says");
-    if (target != nullptr)
-      WriteAll(*target, std::span(plain.data(), got));
+    sink(std::span<const std::uint8_t>(plain.data(), got));
     if (gauge != nullptr)
       gauge->SentInSegments(got);
     if (tag == crypto_secretstream_xchacha20poly1305_TAG_FINAL)

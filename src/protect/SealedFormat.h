@@ -22,6 +22,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 
@@ -30,6 +31,7 @@
 namespace vls {
 
 class UniqueFd;
+class ContainerKey;
 
 inline constexpr std::array<std::uint8_t, 8> kSealedSignature = {0x89, 'V',  'L',  'S',
                                                                  '\r', '\n', 0x1A, '\n'};
@@ -93,11 +95,14 @@ std::uint64_t WriteSealed(const UniqueFd& source, const UniqueFd& target, const 
 enum class SealedOpen { Opened, OtherKey, Refused };
 
 // Reads a sealed container from its start: the header and the facts
-// (OtherKey when the first message does not open with the key string's key;
-// Refused, with why, when the header is unusable).
+// (OtherKey when the first message does not open with the key's key;
+// Refused, with why, when the header is unusable). Without a key given, the
+// key string's; without a poll, ThrowIfInterrupted runs between messages.
 class SealedReader {
  public:
-  explicit SealedReader(const UniqueFd& file) : file_(file) {}
+  explicit SealedReader(const UniqueFd& file, ContainerKey* key = nullptr,
+                        std::function<void()> poll = {})
+      : file_(file), key_(key), poll_(std::move(poll)) {}
   ~SealedReader();
   SealedReader(const SealedReader&) = delete;
   SealedReader& operator=(const SealedReader&) = delete;
@@ -109,9 +114,14 @@ class SealedReader {
   // final one is missing, bytes follow it or the size is not the one the
   // facts give.
   std::uint64_t Transfer(const UniqueFd* target, ProgressGauge* gauge);
+  // The same, each message's plain bytes handed to sink instead.
+  using Sink = std::function<void(std::span<const std::uint8_t>)>;
+  std::uint64_t Transfer(const Sink& sink, ProgressGauge* gauge);
 
  private:
   const UniqueFd& file_;
+  ContainerKey* key_;
+  std::function<void()> poll_;
   SealedFacts facts_;
   void* state_ = nullptr;  // the secret stream's state, in locked memory
 };

@@ -53,24 +53,29 @@ Cache& CurrentCache() {
 }  // namespace
 
 const std::uint8_t* DerivedKey(const std::array<std::uint8_t, 16>& salt, KdfCost cost) {
-  if (sodium_init() < 0)
-    throw std::runtime_error("The cryptographic library could not start");
   Cache& cache = CurrentCache();
   for (const Entry& entry : cache.entries) {
     if (entry.salt == salt && entry.cost == cost)
       return entry.key;
   }
+  std::uint8_t* key = DeriveSealedKey(KeyString.view(), salt, cost);
+  cache.entries.push_back({salt, cost, key});
+  return key;
+}
+
+std::uint8_t* DeriveSealedKey(std::string_view password, const std::array<std::uint8_t, 16>& salt,
+                              KdfCost cost) {
+  if (sodium_init() < 0)
+    throw std::runtime_error("The cryptographic library could not start");
   auto* key = static_cast<std::uint8_t*>(sodium_malloc(kDerivedKeySize));
   if (key == nullptr)
     throw std::runtime_error("No locked memory for a key");
-  const std::string_view password = KeyString.view();
   if (crypto_pwhash(key, kDerivedKeySize, password.data(), password.size(), salt.data(),
                     cost.passes, static_cast<std::size_t>(cost.memory_kib) * 1024,
                     crypto_pwhash_ALG_ARGON2ID13) != 0) {
     sodium_free(key);
     throw std::runtime_error("The key could not be derived (not enough memory)");
   }
-  cache.entries.push_back({salt, cost, key});
   return key;
 }
 

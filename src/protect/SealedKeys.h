@@ -9,6 +9,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
 
 #include "protect/SealedFormat.h"
 
@@ -19,6 +20,12 @@ inline constexpr std::size_t kDerivedKeySize = 32;
 // The key for this salt and cost, derived from the key string once. Throws
 // std::runtime_error when the derivation cannot run (not enough memory).
 const std::uint8_t* DerivedKey(const std::array<std::uint8_t, 16>& salt, KdfCost cost);
+
+// Derives the key of a password for a salt and cost into new locked memory
+// (free it with sodium_free, which zeroes it). Throws std::runtime_error
+// when the derivation cannot run.
+std::uint8_t* DeriveSealedKey(std::string_view password, const std::array<std::uint8_t, 16>& salt,
+                              KdfCost cost);
 
 // The salt of the new containers made with the current key string, drawn
 // when the first one is made.
