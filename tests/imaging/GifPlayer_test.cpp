@@ -264,7 +264,8 @@ TEST(GifPlayer, LoadFailures) {
   test::Append(far, test::Image(test::Solid(60000, 60000, 1, 1, 1)));
   EXPECT_EQ(rig.Load(far), LoadResult::kFrameTooLarge);
   EXPECT_EQ(rig.player.File().status, DecodeStatus::kFrameTooLarge);
-  rig.player.Tick();  // nothing to do, nothing to break
+  EXPECT_EQ(rig.player.FileName(), "");  // bytes come from no file
+  rig.player.Tick();                     // nothing to do, nothing to break
   rig.player.SetCurrentFrame(1);
   // A GIF with no image is loaded but shows nothing.
   Bytes none = test::Header(4, 4);

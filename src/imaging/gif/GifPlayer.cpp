@@ -40,8 +40,7 @@ LoadResult GifPlayer::LoadFile(const std::string& path) {
   in.seekg(0);
   if (!in.read(reinterpret_cast<char*>(bytes.data()), size))
     return LoadResult::kReadError;
-  file_name_ = path;
-  return LoadData(bytes);
+  return Decode(bytes, path);
 }
 
 void GifPlayer::Reset() {
@@ -62,7 +61,12 @@ void GifPlayer::Clear() {
 }
 
 LoadResult GifPlayer::LoadData(std::span<const std::uint8_t> bytes) {
+  return Decode(bytes, {});  // bytes come from no file
+}
+
+LoadResult GifPlayer::Decode(std::span<const std::uint8_t> bytes, const std::string& file_name) {
   Reset();
+  file_name_ = file_name;
   // A refused file is kept too (it holds no frame), so File() tells why.
   gif_ = DecodeGif(bytes);
   const LoadResult refused = RefusalOf(gif_.status);

@@ -58,7 +58,8 @@ class GifPlayer {
 
   // Reads and decodes a file. A missing or unreadable file changes nothing.
   LoadResult LoadFile(const std::string& path);
-  // Decodes bytes already in memory; the player keeps no copy of them.
+  // Decodes bytes already in memory; the player keeps no copy of them, and
+  // FileName becomes empty.
   LoadResult LoadData(std::span<const std::uint8_t> bytes);
   const std::string& FileName() const { return file_name_; }
   // Drops everything loaded: frames, the composed picture and the file name;
@@ -103,6 +104,7 @@ class GifPlayer {
 
  private:
   void Reset();
+  LoadResult Decode(std::span<const std::uint8_t> bytes, const std::string& file_name);
   void Fire(const std::function<void()>& handler) {
     if (handler)
       handler();

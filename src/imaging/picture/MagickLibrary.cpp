@@ -3,6 +3,7 @@
 #include <mutex>
 
 #include "imaging/picture/MagickMemory.h"
+#include "imaging/picture/MagickProgress.h"
 
 namespace vls::picture {
 
@@ -17,6 +18,7 @@ void InitMagickOnce() {
     // large picture's pixels into a temporary file, a plain copy on disk.
     SetMagickResourceLimit(DiskResource, 0);
     SetMagickResourceLimit(MapResource, 0);
+    InstallMonitor();
   });
 }
 

@@ -14,8 +14,9 @@
 
 namespace vls::picture {
 
-// Starts the library on first use: its allocator (MagickMemory.h), and the
-// limits that keep a picture within kMaxPicturePixels and off the disk.
+// Starts the library on first use, once, whichever thread comes first (the
+// others wait): its allocator (MagickMemory.h), the limits that keep a
+// picture within kMaxPicturePixels and off the disk, and the progress monitor.
 void InitMagickOnce();
 
 struct ImageInfoDeleter {

@@ -7,8 +7,8 @@
 namespace vls::picture {
 namespace {
 
-// The load in progress, for the monitor (a plain C callback without a user
-// pointer). One load at a time, on the UI thread.
+// The load in progress on this thread, for the monitor (a plain C callback
+// without a user pointer); null on threads that report to nobody.
 thread_local LoadProgress* current_load = nullptr;
 thread_local bool magick_busy = false;
 
@@ -40,14 +40,16 @@ MagickPassFail MonitorToProgressHook(const char* /*text*/, const magick_int64_t 
 
 }  // namespace
 
-MonitorScope::MonitorScope(LoadProgress& load)
-    : previous_(SetMonitorHandler(MonitorToProgressHook)), previous_load_(current_load) {
+void InstallMonitor() {
+  SetMonitorHandler(MonitorToProgressHook);
+}
+
+MonitorScope::MonitorScope(LoadProgress& load) : previous_load_(current_load) {
   current_load = &load;
 }
 
 MonitorScope::~MonitorScope() {
   current_load = previous_load_;
-  SetMonitorHandler(previous_);
 }
 
 bool MagickBusy() {

@@ -5,14 +5,19 @@
 // extension) by Qt's image reader. No widgets: the picture control draws what
 // this returns.
 //
-// This header is the loader's public interface. Beside PictureLoader.cpp,
-// the loader's own units: MagickLibrary (GraphicsMagick glue), MagickMemory
-// (huge-page blocks for it), MagickProgress (its monitor to ProgressHook),
-// PngScan (the PNG pre-scan) and PictureSizeLimit (the size bound).
+// A picture may come from a file or from bytes in memory (a decrypted
+// picture that must never touch the disk).
+//
+// This header is the loader's public interface (Thumbnail.h is the other).
+// Beside PictureLoader.cpp, the loader's own units: PictureDecode (the two
+// decoders), MagickLibrary (GraphicsMagick glue), MagickMemory (huge-page
+// blocks for it), MagickProgress (its monitor to ProgressHook), PngScan (the
+// PNG pre-scan) and PictureSizeLimit (the size bound).
 
 #include <QImage>
 #include <QString>
 #include <cstdint>
+#include <span>
 
 namespace vls {
 
@@ -86,5 +91,18 @@ inline constexpr const char* kStatusNotLibrary = "Non TIF, JPeg, BMP, GIF, PNG o
 
 // Loads the file named path. Never throws for a bad file.
 LoadedPicture LoadPicture(const QString& path, const LoadOptions& options = {});
+
+// Loads a picture held in memory, as LoadPicture loads a file: name (the
+// picture's file name, such as "holiday.JPG") chooses the decoder by its
+// extension and gives the status; file_size is the number of bytes. No file
+// is created anywhere: a kind that DecodesFromMemory denies is Failed. The
+// bytes are only read during the call; nothing keeps a pointer into them.
+LoadedPicture LoadPictureBytes(std::span<const std::uint8_t> bytes, const QString& name,
+                               const LoadOptions& options = {});
+
+// True when pictures of the kind are decoded straight from memory. False
+// when the decoder would copy the bytes into a temporary file first (a plain
+// copy on disk): such a picture has to be loaded from a file.
+bool DecodesFromMemory(PictureKind kind);
 
 }  // namespace vls

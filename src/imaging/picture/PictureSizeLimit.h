@@ -7,6 +7,7 @@
 #include <QSize>
 #include <QString>
 #include <cstdint>
+#include <span>
 
 // GraphicsMagick's C interface.
 #include <magick/api.h>
@@ -31,7 +32,11 @@ QString TooLargeMessage(QSize size = {});
 // when that is larger (the picture is composed onto it). Some decoders apply
 // the library's pixel limit to the header themselves and refuse without
 // giving the size. A header that cannot be read is left to the decode, which
-// says why.
-QString HeaderRefusal(const ImageInfo* info, PictureKind kind, QSize known);
+// says why. The header is read from bytes when there are any (the decoder's
+// blob support is the caller's to check), otherwise from info's file. The
+// size the header declares goes to declared when asked for (empty when the
+// header could not be read or was not needed).
+QString HeaderRefusal(const ImageInfo* info, PictureKind kind, QSize known,
+                      std::span<const std::uint8_t> bytes = {}, QSize* declared = nullptr);
 
 }  // namespace vls::picture

@@ -1,5 +1,6 @@
 #include "imaging/picture/PngScan.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <algorithm>
 #include <array>
@@ -41,12 +42,9 @@ std::uint32_t BigEndian32(const unsigned char* bytes) {
 
 }  // namespace
 
-PngScan ScanPng(const QString& path) {
+PngScan ScanPng(QIODevice& file) {
   static const Crc32 crc;
   PngScan scan;
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly))
-    return scan;
   unsigned char head[8];
   static constexpr unsigned char kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
   if (file.read(reinterpret_cast<char*>(head), 8) != 8 || std::memcmp(head, kSignature, 8) != 0) {
@@ -88,6 +86,24 @@ PngScan ScanPng(const QString& path) {
       return scan;
     }
   }
+}
+
+PngScan ScanPng(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly))
+    return {};
+  return ScanPng(file);
+}
+
+PngScan ScanPng(std::span<const std::uint8_t> bytes) {
+  // Read in place: the buffer is the caller's and is not copied.
+  const QByteArray view = QByteArray::fromRawData(reinterpret_cast<const char*>(bytes.data()),
+                                                  static_cast<qsizetype>(bytes.size()));
+  QBuffer buffer;
+  buffer.setData(view);
+  if (!buffer.open(QIODevice::ReadOnly))
+    return {};
+  return ScanPng(buffer);
 }
 
 QImage ApplyColorKey(const QImage& picture, QRgb key) {

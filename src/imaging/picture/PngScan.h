@@ -3,9 +3,12 @@
 // decodes it: checksums of the critical chunks, the size IHDR declares and
 // the transparent colour of 8-bit truecolour files. Internal to the loader.
 
+#include <QIODevice>
 #include <QImage>
 #include <QSize>
 #include <QString>
+#include <cstdint>
+#include <span>
 
 namespace vls::picture {
 
@@ -25,9 +28,12 @@ struct PngScan {
   QSize size;
 };
 
-// Reads the chunks of the PNG file at path up to IEND. A file that cannot be
-// opened or is no PNG gives the defaults (intact, no key, no size).
+// Reads the chunks of a PNG up to IEND, from an open device, the file at
+// path or bytes in memory. What cannot be opened or is no PNG gives the
+// defaults (intact, no key, no size).
+PngScan ScanPng(QIODevice& device);
 PngScan ScanPng(const QString& path);
+PngScan ScanPng(std::span<const std::uint8_t> bytes);
 
 // Makes every pixel of the transparent colour transparent.
 QImage ApplyColorKey(const QImage& picture, QRgb key);

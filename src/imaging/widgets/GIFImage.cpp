@@ -51,6 +51,15 @@ bool TGIFImage::SetFileName(const QString& name) {
   if (last_load_ == gif::LoadResult::kFileNotFound || last_load_ == gif::LoadResult::kReadError) {
     return false;
   }
+  return Loaded(name);
+}
+
+bool TGIFImage::LoadBytes(std::span<const std::uint8_t> bytes, const QString& name) {
+  last_load_ = player_.LoadData(bytes);
+  return Loaded(name);
+}
+
+bool TGIFImage::Loaded(const QString& name) {
   file_name_ = name;
   if (last_load_ != gif::LoadResult::kOk) {
     Repaint();

@@ -9,6 +9,8 @@
 #include <QString>
 #include <QTimer>
 #include <QWidget>
+#include <cstdint>
+#include <span>
 
 #include "imaging/gif/GifPlayer.h"
 
@@ -36,6 +38,11 @@ class TGIFImage : public QWidget {
   // (nothing changes then) and when it is no GIF picture that can be shown
   // (the control is empty then); LastLoad() tells which.
   bool SetFileName(const QString& name);
+  // Decodes a GIF held in memory, as SetFileName decodes a file (false when
+  // it is no GIF picture that can be shown; the control is empty then).
+  // FileName becomes name. The control keeps its decoded frames, nothing of
+  // bytes: the caller may wipe them when this returns.
+  bool LoadBytes(std::span<const std::uint8_t> bytes, const QString& name);
   QString FileName() const { return file_name_; }
   gif::LoadResult LastLoad() const { return last_load_; }
   // Empties the control completely: stops the animation timer, frees the
@@ -112,6 +119,8 @@ class TGIFImage : public QWidget {
     bool wanted_ = false;
   };
 
+  // Shows what the player decoded from name; false when it was refused.
+  bool Loaded(const QString& name);
   bool DecideOpaque() const;
   // Applies a changed opaque decision and repaints the whole control, so
   // the parent is drawn again wherever the picture stopped covering it.

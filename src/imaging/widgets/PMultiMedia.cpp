@@ -6,7 +6,10 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
+#include <cstring>
+#include <memory>
 #include <utility>
+#include <vector>
 
 #include "platform/DisplayText.h"
 
@@ -22,6 +25,20 @@ void ShowBox(QWidget* parent, QMessageBox::Icon icon, const QString& caption, co
   box.button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
   box.exec();
 }
+
+// A copy of a picture's bytes, wiped when it goes: the bytes of a decrypted
+// picture are a plain copy.
+class WipedBytes {
+ public:
+  explicit WipedBytes(std::span<const std::uint8_t> bytes) : bytes_(bytes.begin(), bytes.end()) {}
+  ~WipedBytes() { ::explicit_bzero(bytes_.data(), bytes_.size()); }
+  WipedBytes(const WipedBytes&) = delete;
+  WipedBytes& operator=(const WipedBytes&) = delete;
+  std::span<const std::uint8_t> Bytes() const { return bytes_; }
+
+ private:
+  std::vector<std::uint8_t> bytes_;
+};
 
 }  // namespace
 
@@ -60,32 +77,51 @@ void TPMultiMedia::StopRunningLoad() {
 }
 
 void TPMultiMedia::SetMediaName(const QString& name) {
-  // ProgressHook processes window events, so another name may be set while
-  // this file decodes: the later name wins, the running load stops and its
-  // result is dropped.
+  media_name_ = name;
+  const auto load = [&name](const LoadOptions& options) { return LoadPicture(name, options); };
+  if (const std::uint64_t busy = RunLoad(name.isEmpty() ? LoadProc() : load))
+    RetryLater(busy, [this] { SetMediaName(media_name_); });
+}
+
+void TPMultiMedia::LoadBytes(std::span<const std::uint8_t> bytes, const QString& name) {
+  media_name_.clear();
+  const auto load = [&](const LoadOptions& options) {
+    return LoadPictureBytes(bytes, name, options);
+  };
+  if (const std::uint64_t busy = RunLoad(load)) {
+    // The caller's bytes go when this returns: the retry has a copy.
+    auto copy = std::make_shared<WipedBytes>(bytes);
+    RetryLater(busy, [this, copy, name] { LoadBytes(copy->Bytes(), name); });
+  }
+}
+
+void TPMultiMedia::RetryLater(std::uint64_t ticket, std::function<void()> retry) {
+  QTimer::singleShot(0, this, [this, ticket, retry = std::move(retry)] {
+    if (ticket == load_ticket_)
+      retry();
+  });
+}
+
+std::uint64_t TPMultiMedia::RunLoad(const LoadProc& load) {
+  // ProgressHook processes window events, so another load may be asked for
+  // while this one decodes: the later one wins, the running load stops and
+  // its result is dropped.
   const std::uint64_t ticket = ++load_ticket_;
   StopRunningLoad();
-  media_name_ = name;
   // The old picture goes first, so a large picture is never held twice.
   Clear();
   update();
-  if (name.isEmpty())
-    return;
+  if (!load)
+    return 0;
 
   bool stop = false;
   bool* const outer_stop = std::exchange(running_stop_, &stop);
-  LoadedPicture loaded = LoadPicture(name, LoadOptions{ColorDepth(), dither_, &stop});
+  LoadedPicture loaded = load(LoadOptions{ColorDepth(), dither_, &stop});
   running_stop_ = outer_stop;
   if (ticket != load_ticket_)
-    return;
-  if (loaded.outcome == LoadOutcome::Busy) {
-    // Another load is decoding below this call: load once it is over.
-    QTimer::singleShot(0, this, [this, ticket] {
-      if (ticket == load_ticket_)
-        SetMediaName(media_name_);
-    });
-    return;
-  }
+    return 0;
+  if (loaded.outcome == LoadOutcome::Busy)
+    return ticket;
   status_ = loaded.status;
   file_size_ = loaded.file_size;
   if (loaded.outcome == LoadOutcome::Failed || loaded.outcome == LoadOutcome::TooLarge) {
@@ -95,6 +131,7 @@ void TPMultiMedia::SetMediaName(const QString& name) {
   }
   picture_ = std::move(loaded.image);
   update();
+  return 0;
 }
 
 void TPMultiMedia::SetPicture(const QImage& picture) {

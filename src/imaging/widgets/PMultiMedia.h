@@ -9,6 +9,8 @@
 #include <QString>
 #include <QWidget>
 #include <cstdint>
+#include <functional>
+#include <span>
 
 #include "imaging/picture/PictureLoader.h"
 
@@ -43,6 +45,13 @@ class TPMultiMedia : public QWidget {
   // Loads the named file at once; an empty name empties the display.
   const QString& MediaName() const { return media_name_; }
   void SetMediaName(const QString& name);
+  // Loads a picture held in memory at once, as SetMediaName loads a file:
+  // name (the picture's file name) chooses the decoder and gives the status,
+  // FileSize is the number of bytes, and MediaName is emptied (no file). The
+  // bytes are only read during the call (the caller may wipe them when it
+  // returns); only when the library is busy below the call is a copy kept
+  // for the retry, and wiped once it is done.
+  void LoadBytes(std::span<const std::uint8_t> bytes, const QString& name);
 
   // The picture shown (null when empty). Setting it shows a copy of another
   // control's picture; the pixels are shared, not duplicated.
@@ -97,6 +106,16 @@ class TPMultiMedia : public QWidget {
  private:
   void Clear();
   void StopRunningLoad();
+  using LoadProc = std::function<LoadedPicture(const LoadOptions&)>;
+  // Starts a new load: the running one stops and the old picture goes. Then
+  // runs `load` (none: the display stays empty) with this control's options
+  // and shows its result, unless a later load or picture superseded it.
+  // Returns the load's ticket when the library was busy below this call
+  // (nothing shown; the load is to be retried), otherwise 0.
+  std::uint64_t RunLoad(const LoadProc& load);
+  // Runs retry once the running decode is over, unless a later load or
+  // picture superseded the ticket's.
+  void RetryLater(std::uint64_t ticket, std::function<void()> retry);
 
   QString media_name_;
   std::uint64_t load_ticket_ = 0;  // counts names set, to drop superseded loads

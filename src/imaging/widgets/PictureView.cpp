@@ -23,11 +23,23 @@ PictureView::PictureView(const QString& still_name, const QString& animation_nam
 PictureView::~PictureView() = default;
 
 void PictureView::Load(const QString& path) {
+  LoadWith(
+      path, [&] { return animation_->SetFileName(path); }, [&] { still_->SetMediaName(path); });
+}
+
+void PictureView::LoadBytes(std::span<const std::uint8_t> bytes, const QString& name) {
+  LoadWith(
+      name, [&] { return animation_->LoadBytes(bytes, name); },
+      [&] { still_->LoadBytes(bytes, name); });
+}
+
+void PictureView::LoadWith(const QString& name, const std::function<bool()>& load_animation,
+                           const std::function<void()>& load_still) {
   // The old picture goes before the new one is decoded: two are never held.
   still_->SetMediaName(QString());
   animation_->Clear();
-  const bool animated = KindOfPath(path) == PictureKind::Gif && animation_->SetFileName(path) &&
-                        animation_->IsAnimated();
+  const bool animated =
+      KindOfPath(name) == PictureKind::Gif && load_animation() && animation_->IsAnimated();
   // A single frame is the still control's to show; its copy here goes.
   if (!animated)
     animation_->Clear();
@@ -35,7 +47,7 @@ void PictureView::Load(const QString& path) {
   // Last, as the decode processes window events: whatever the view is told
   // meanwhile stands, nothing here acts on it afterwards.
   if (!animated || first_frame_as_still_)
-    still_->SetMediaName(path);
+    load_still();
 }
 
 void PictureView::ShowCopy(const QImage& picture) {

@@ -14,6 +14,8 @@
 #include <QString>
 #include <QWidget>
 #include <cstdint>
+#include <functional>
+#include <span>
 
 namespace vls {
 
@@ -34,6 +36,11 @@ class PictureView : public QWidget {
   // The still decode processes window events: a Load, ShowCopy or Clear
   // made meanwhile wins.
   void Load(const QString& path);
+  // Shows a picture held in memory the same way: name (the picture's file
+  // name) gives the kind and the status, FileSize is the number of bytes.
+  // The controls keep the decoded picture or frames, nothing of bytes: the
+  // caller may wipe them when this returns.
+  void LoadBytes(std::span<const std::uint8_t> bytes, const QString& name);
   // Shows a copy of a picture (the pixels are shared) in the still control.
   void ShowCopy(const QImage& picture);
   // Empties the view: the animation's frames and timer, the still picture,
@@ -78,6 +85,9 @@ class PictureView : public QWidget {
 
  private:
   void ShowAnimation(bool on);
+  // Load and LoadBytes: shows the picture named name, decoded by the two calls.
+  void LoadWith(const QString& name, const std::function<bool()>& load_animation,
+                const std::function<void()>& load_still);
 
   TGIFImage* animation_;
   TPMultiMedia* still_;

@@ -120,6 +120,18 @@ class GIFImageTest : public QObject {
     QVERIFY(!image.SetFileName(text));
     QCOMPARE(image.LastLoad(), gif::LoadResult::kNotGif);
     QVERIFY(image.IsEmpty());
+
+    // From memory: the frames are the control's own once the call returns.
+    Bytes two = TwoFrames();
+    QVERIFY(image.LoadBytes(two, "two.gif"));
+    std::fill(two.begin(), two.end(), 0);
+    QCOMPARE(image.FileName(), QString("two.gif"));
+    QCOMPARE(image.FrameCount(), 2);
+    image.SetCurrentFrame(2);
+    QCOMPARE(QColor(image.Image().pixel(1, 1)), QColor(Qt::green));
+    QVERIFY(!image.LoadBytes(Bytes{'h', 'i'}, "hi.gif"));
+    QCOMPARE(image.LastLoad(), gif::LoadResult::kNotGif);
+    QVERIFY(image.IsEmpty());
   }
 
   void CenterRoundsTowardZero() {

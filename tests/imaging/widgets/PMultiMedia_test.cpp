@@ -234,6 +234,35 @@ class PMultiMediaTest : public QObject {
     QVERIFY(messages.shown.isEmpty());
   }
 
+  // Bytes given while the library is busy are loaded once it is free, from
+  // the control's own copy: the caller has wiped its buffer by then.
+  void bytesGivenDuringALoadWinFromACopy() {
+    QTemporaryDir dir;
+    const QString big = WriteFilled(dir, "big.bmp", {200, 900}, Qt::blue);
+    QFile file(Data("own/photo.jpg"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QByteArray bytes = file.readAll();
+    bool given = false;
+    vls::ProgressHook = [&](int percent) {
+      if (percent > 0 && !given) {
+        given = true;
+        control->LoadBytes({reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+                            static_cast<std::size_t>(bytes.size())},
+                           "photo.jpg");
+        bytes.fill('\0');
+      }
+      return 1;
+    };
+    control->SetMediaName(big);
+    QVERIFY(control->Picture().isNull());
+    QTRY_COMPARE(control->Picture().size(), QSize(64, 48));
+    QVERIFY(qRed(control->Picture().pixel(10, 0)) > 200);  // red to blue: the real bytes
+    QCOMPARE(control->Status(), QString("PHOTO.JPG"));
+    QCOMPARE(control->FileSize(), file.size());
+    QVERIFY(control->MediaName().isEmpty());
+    QVERIFY(messages.shown.isEmpty());
+  }
+
   void aPictureSetDuringALoadWins() {
     QTemporaryDir dir;
     const QString big = WriteFilled(dir, "big.bmp", {200, 900}, Qt::blue);

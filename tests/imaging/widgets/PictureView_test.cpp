@@ -98,6 +98,47 @@ class PictureViewTest : public QObject {
     QCOMPARE(messages_.count, messages);
   }
 
+  // Bytes in memory go where their file goes and leave the same picture and
+  // facts; the caller wipes its buffer at once and the view keeps showing.
+  void bytesShowAsTheirFileDoes_data() {
+    QTest::addColumn<QString>("path");
+    QTest::newRow("still png") << dir_.filePath("still.png");
+    QTest::newRow("one-frame gif") << Data("gif/wuffs/hippopotamus.regular.gif");
+    QTest::newRow("animated gif") << kAnimated;
+    QTest::newRow("broken gif") << dir_.filePath("broken.gif");
+  }
+
+  void bytesShowAsTheirFileDoes() {
+    QFETCH(QString, path);
+    PictureView from_file("Still", "Gif");
+    from_file.Still()->SetMessages(&messages_);
+    from_file.SetFirstFrameAsStill(true);
+    from_file.Load(path);
+    const int file_messages = messages_.count;
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QByteArray bytes = file.readAll();
+
+    view_->SetFirstFrameAsStill(true);
+    view_->Load(kAnimated);
+    view_->LoadBytes({reinterpret_cast<const std::uint8_t*>(bytes.constData()),
+                      static_cast<std::size_t>(bytes.size())},
+                     QFileInfo(path).fileName());
+    bytes.fill('\0');
+    QCOMPARE(messages_.count, 2 * file_messages);
+    QCOMPARE(view_->IsAnimated(), from_file.IsAnimated());
+    QCOMPARE(view_->StillPicture(), from_file.StillPicture());
+    QCOMPARE(view_->FileSize(), from_file.FileSize());
+    QCOMPARE(still_->Status(), QFileInfo(path).fileName().toUpper());
+    QVERIFY(still_->MediaName().isEmpty());
+    QCOMPARE(gif_->FrameCount(), from_file.Animation()->FrameCount());
+    if (gif_->FrameCount() > 1) {
+      gif_->SetCurrentFrame(3);
+      from_file.Animation()->SetCurrentFrame(3);
+      QCOMPARE(gif_->Image(), from_file.Animation()->Image());
+    }
+  }
+
   void theFirstFrameOfAnAnimationCanBeKeptAsTheStill() {
     view_->SetFirstFrameAsStill(true);
     view_->Load(kAnimated);
