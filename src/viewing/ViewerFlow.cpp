@@ -1,25 +1,18 @@
 #include "viewing/ViewerFlow.h"
 
-#include <sys/stat.h>
+#include <optional>
 
 #include "cipher/Cipher.h"
 #include "platform/AtExit.h"
 #include "platform/DisplayText.h"
 #include "platform/FileServices.h"
 #include "platform/Interruption.h"
-#include "protect/Container.h"
+#include "protect/ContainerFormat.h"
+#include "protect/MemoryDecrypt.h"
 #include "protect/PathNames.h"
 #include "protect/ProtectState.h"
 
 namespace vls {
-namespace {
-
-std::int64_t SizeOf(const std::string& path) {
-  struct stat st {};
-  return ::stat(path.c_str(), &st) == 0 ? static_cast<std::int64_t>(st.st_size) : 0;
-}
-
-}  // namespace
 
 bool ViewerFlow::View(const std::string& path, PictureShow& show, bool on_viewer_page) {
   if (lock_.busy)
@@ -48,45 +41,56 @@ bool ViewerFlow::View(const std::string& path, PictureShow& show, bool on_viewer
     lock_.busy = false;
   });
   window_.SetViewBusy(true);
-  // The plain copy stays listed from its first byte until it is wiped; any
-  // way out of here wipes it, a failure after the decryption included.
-  PendingFile plain_copy;
-  CryptResult result;
+  CryptSourcePath = path;
+  // The plain bytes live in memory only, and are zeroed on every way out.
+  PlainInMemory plain;
   try {
-    result = CryptFile(
-        path, kModeDecrypt, true,
-        {feedback_, volumes_, on_viewer_page ? CryptPurpose::Viewer : CryptPurpose::SlideShow,
-         nullptr, &plain_copy});
+    CurrentKey key;
+    std::optional<ProgressGauge> gauge;
+    std::uint64_t counted = 0;
+    plain = DecryptIntoMemory(path, key, [&](std::uint64_t done, std::uint64_t total) {
+      if (!gauge)
+        gauge.emplace(feedback_, total);
+      gauge->SentInSegments(done - counted);
+      counted = done;
+      ThrowIfInterrupted();
+    });
   } catch (const Interrupted&) {
-    return true;  // the program is being stopped; the decryption cleaned up
+    return true;  // the program is being stopped, or the user cancelled
   }
-  if (result.outcome == CryptOutcome::WrongKey) {
+  feedback_.SetGaugePosition(0);
+  WrongKey = plain.outcome == CryptOutcome::WrongKey;
+  if (WrongKey) {
+    ++WrongKeyCount;
     feedback_.ShowInformation("BAD KEY! " + path);
     keys_.Drop();
     window_.ForgetShownPicture();
     return true;
   }
-  if (!result)
-    return true;  // the decryption has told the user why
+  if (!plain.done()) {
+    feedback_.ShowError(plain.message);
+    return true;
+  }
 
-  AtExit wipe([this, &plain_copy] { WipePlainCopy(plain_copy, feedback_); });
+  PlainNamePath = CutTo255(FolderOf(path) + plain.stored_name);
   window_.SetViewBusy(false);
   keys_.ArmViewer();
   // A stored name of another type shows nothing.
-  if (!IsPictureExtension(ExtensionOf(plain_copy.path())))
+  if (!IsPictureExtension(ExtensionOf(plain.stored_name)))
     return true;
   // Only the decoder can tell whether a picture is in there, however small;
   // an empty one holds none for certain and is not handed to it.
-  const std::int64_t size = SizeOf(plain_copy.path());
+  const auto size = static_cast<std::int64_t>(plain.bytes.size());
   if (size == 0) {
     unshown_ = kNoData;
     if (on_viewer_page)
       feedback_.ShowInformation(kNoData);
-  } else if (const ShowOutcome shown = show.ShowPlainCopy(plain_copy.path()); !shown.shown) {
+  } else if (const ShowOutcome shown = show.ShowPlainPicture(plain.bytes.span(), plain.stored_name);
+             !shown.shown) {
     unshown_ = shown.why.empty() ? std::string(kNoData) : shown.why;
   }
   // The stored name itself: the folder and name together may have been cut.
-  window_.ShowPictureInfo(result.stored_name, size, result.sealed);
+  window_.ShowPictureInfo(plain.stored_name, size, plain.sealed);
   return true;
 }
 

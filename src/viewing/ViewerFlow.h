@@ -1,10 +1,12 @@
 #pragma once
 // The secure viewer without its widgets: an encrypted picture is decrypted
-// into a plain copy in TempFolder, shown, and the copy is wiped at once, on
-// every way out, so the picture lives on only in memory. The same view feeds
-// the viewer page and the slide show's full-screen form.
+// into memory, decoded from there and shown; its plain bytes are zeroed on
+// every way out. No plain copy is ever written, so a kill, a crash or a full
+// disk cannot leave one behind. The same view feeds the viewer page and the
+// slide show's full-screen form.
 
 #include <cstdint>
+#include <span>
 #include <string>
 
 #include "protect/Feedback.h"
@@ -14,7 +16,7 @@
 
 namespace vls {
 
-// What a show made of a plain copy: the picture is on screen, or no picture
+// What a show made of the plain bytes: the picture is on screen, or no picture
 // could be read from it, and why in the decoder's words (empty when it had
 // none).
 struct ShowOutcome {
@@ -28,10 +30,13 @@ class PictureShow {
   virtual ~PictureShow() = default;
   // The file is gone: an empty picture (the full-screen form shown empty).
   virtual void ShowMissing() = 0;
-  // Loads the plain copy and shows it; the copy is wiped once this returns.
-  // The viewer page tells a failed decode in its own boxes; the full-screen
-  // form keeps quiet, so a slide show is never stopped by one.
-  virtual ShowOutcome ShowPlainCopy(const std::string& plain_copy) = 0;
+  // Decodes the plain bytes of a picture stored as stored_name (its
+  // extension names the format) and shows it; the bytes are zeroed once this
+  // returns, so the show keeps no pointer into them. The viewer page tells a
+  // failed decode in its own boxes; the full-screen form keeps quiet, so a
+  // slide show is never stopped by one.
+  virtual ShowOutcome ShowPlainPicture(std::span<const std::uint8_t> plain,
+                                       const std::string& stored_name) = 0;
 };
 
 // What a view needs of the window around it.
@@ -51,15 +56,15 @@ class ViewerWindow {
   // the viewer's picture emptied.
   virtual void ForgetShownPicture() = 0;
   // The information line of the picture just shown: the stored name, width
-  // x height and byte size (that of the plain copy when nothing could be
+  // x height and byte size (that of the plain bytes when nothing could be
   // shown), and whether the container was a sealed one.
-  virtual void ShowPictureInfo(const std::string& stored_name, std::int64_t plain_copy_size,
+  virtual void ShowPictureInfo(const std::string& stored_name, std::int64_t plain_size,
                                bool sealed) = 0;
 };
 
 // A view or a launch is running: a picture load processes pending events,
 // so a click or a drop arriving then must not start a second one over the
-// plain copy in use. Shared by the flows of one window.
+// plain bytes or copy in use. Shared by the flows of one window.
 struct FlowLock {
   bool busy = false;
 };

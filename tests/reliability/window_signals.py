@@ -8,7 +8,7 @@ TempFolder, not in the data folder.
 The program runs headless (offscreen) in private folders, with a helper
 preloaded that types the password into its dialog and closes message boxes
 (window_answerer). Moments: while the password dialog waits for an answer,
-as the decryption starts, in the middle of it, while the plain copy is being
+as the decryption starts, in the middle of it, while the picture is being
 loaded, once the picture is shown, and while the launcher asks whether to
 open the restored letter. SIGKILL trials check that the next start of the
 program wipes what the killed one left.
@@ -95,21 +95,35 @@ def wait_for(condition, seconds=END_WITHIN):
     return False
 
 
+def gauge_rises(log):
+    """How often the gauge went up from 0."""
+    rises, at_zero = 0, True
+    for line in log:
+        if line.startswith("gauge "):
+            value = int(line.split()[1])
+            rises += at_zero and value > 0
+            at_zero = value == 0
+    return rises
+
+
 def reach(program, moment, settle, folder):
     """Waits until the program is at the moment, and then settle seconds more;
-    false if it never got there. A decryption writes into folder."""
-    temp = program.temp_files
+    false if it never got there. A decryption writes into folder (None: into
+    memory)."""
     if moment in ("dialog", "question"):
         asked = "password asked" if moment == "dialog" else "question asked"
         reached = wait_for(lambda: asked in program.log())
-    elif moment == "transfer":
+    elif moment == "transfer" and folder is not None:
         reached = wait_for(lambda: os.path.isdir(folder) and
                            any(n.endswith(".~tx") for n in os.listdir(folder)))
-    elif moment == "loading":
-        reached = wait_for(lambda: any(n.startswith("ar~te") for n in temp()))
-    else:  # shown: the plain copy came and went, and the window is idle
-        reached = (wait_for(lambda: any(n.startswith("ar~te") for n in temp())) and
-                   wait_for(lambda: not temp()))
+    elif moment in ("transfer", "loading"):
+        # A picture is decrypted into memory and then decoded; each moves the
+        # gauge from 0, so the decode is the gauge's second rise.
+        rises = 1 if moment == "transfer" else 2
+        reached = wait_for(lambda: gauge_rises(program.log()) >= rises)
+    else:  # shown: the information line names the picture, and the window is idle
+        reached = wait_for(lambda: any(line.startswith("status ") and " bytes" in line
+                                       for line in program.log()))
     time.sleep(settle)
     return reached
 
@@ -123,7 +137,7 @@ def trial(program, container, data, markers, moment, sig, settle, left_by_kills,
     process = program.start([os.path.basename(container) if here else container],
                             answer=moment != "dialog", cwd=folder if here else None)
     problems = []
-    writes_into = program.temp if container.endswith(".vlp") else folder
+    writes_into = None if container.endswith(".vlp") else folder
     reached = reach(program, moment, settle, writes_into)
     if process.poll() is not None:
         return [f"ended by itself (status {process.returncode}) before the signal"]

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <span>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -94,9 +95,10 @@ class FakeDesktop : public ViewerWindow,
   void ShowPaused(bool paused) override { log.push_back(paused ? "paused" : "going on"); }
   void PutAway() override { log.push_back("away"); }
   void ShowMissing() override { log.push_back("missing"); }
-  ShowOutcome ShowPlainCopy(const std::string& copy) override {
-    const bool right = Exists(copy) && ReadFile(copy) == expected(copy);
-    const std::string stem = std::filesystem::path(copy).stem().string();
+  ShowOutcome ShowPlainPicture(std::span<const std::uint8_t> bytes,
+                               const std::string& stored_name) override {
+    const bool right = std::string(bytes.begin(), bytes.end()) == expected(stored_name);
+    const std::string stem = std::filesystem::path(stored_name).stem().string();
     log.push_back("show " + stem + (right ? "" : " (!)"));
     if (on_show)
       on_show();

@@ -80,11 +80,12 @@ void FullScreenShow::ShowMissing() {
   form_->FormShow();
 }
 
-ShowOutcome FullScreenShow::ShowPlainCopy(const std::string& plain_copy) {
+ShowOutcome FullScreenShow::ShowPlainPicture(std::span<const std::uint8_t> plain,
+                                             const std::string& stored_name) {
   if (form_.isNull())
     return {};  // nowhere to show it, and so nothing to tell
   held_->Take();
-  form_->Picture->Load(PathText(plain_copy));
+  form_->Picture->LoadBytes(plain, PathText(stored_name));
   // The load takes events: the form may have gone meanwhile.
   if (form_.isNull())
     return {};

@@ -31,7 +31,8 @@ class FullScreenShow : public PictureShow {
   bool Shown() const;
 
   void ShowMissing() override;
-  ShowOutcome ShowPlainCopy(const std::string& plain_copy) override;
+  ShowOutcome ShowPlainPicture(std::span<const std::uint8_t> plain,
+                               const std::string& stored_name) override;
 
   // The form steps aside while the key is asked: it stays on top and would
   // hide the dialog.

@@ -63,6 +63,7 @@ TFmainVLS::TFmainVLS(QStringList arguments, QWidget* parent)
   connect(filter_bar_, &FilterBar::MaskChosen, folders_, &FolderPane::SetMask);
   connect(filter_bar_, &FilterBar::UpOneLevelClicked, folders_, &FolderPane::GoUpOneLevel);
   connect(folders_, &FolderPane::FolderShown, filter_bar_, &FilterBar::ShowFolder);
+  connect(folders_, &FolderPane::FolderShown, viewer_, &ViewerPage::FolderShown);
   connect(folders_, &FolderPane::FileClicked, this, [this] { FileList1Click(); });
   // The list's highlight follows the viewer's picture; its keys step through them there.
   connect(viewer_, &ViewerPage::Showing, folders_, &FolderPane::HighlightFile);

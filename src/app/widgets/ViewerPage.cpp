@@ -1,5 +1,6 @@
 #include "app/widgets/ViewerPage.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -22,6 +23,7 @@
 #include "protect/widgets/Ask.h"
 #include "viewing/widgets/KeyIndicators.h"
 #include "viewing/widgets/PasswordDialogs.h"
+#include "viewing/widgets/ThumbnailStrip.h"
 #include "viewing/widgets/WindowView.h"
 
 namespace vls {
@@ -39,6 +41,7 @@ ViewerPage::ViewerPage(PageHost& host, Feedback& feedback, VolumeFacts& volumes,
       full_(PageButton("&Full", "View_FullScreen", "Full Screen")),
       key_off_(MakeKeyOffButton("ButKeyOff", nullptr)),
       key_gauge_(new TKeyGauge("GaugeKey")),
+      strip_(new ThumbnailStrip),
       flow_(*this, feedback, volumes, keys, lock) {
   auto* layout = new QVBoxLayout(this);
   auto* middle = new QHBoxLayout;
@@ -66,6 +69,7 @@ ViewerPage::ViewerPage(PageHost& host, Feedback& feedback, VolumeFacts& volumes,
   column->addWidget(key_gauge_, 0, Qt::AlignHCenter);
   middle->addLayout(column);
   layout->addLayout(middle, 1);
+  layout->addWidget(strip_);
   auto* hint = new BlinkLabel("Click on an encrypted picture (.VLP) to view it.");
   hint->setObjectName("DRLabel2");
   layout->addWidget(hint);
@@ -76,6 +80,7 @@ ViewerPage::ViewerPage(PageHost& host, Feedback& feedback, VolumeFacts& volumes,
   connect(full_, &QPushButton::clicked, this,
           [this] { full_screen_.ShowStill(picture_->StillPicture()); });
   connect(key_off_, &QToolButton::clicked, this, [this] { keys_.ButKeyOffClick(); });
+  connect(strip_, &ThumbnailStrip::PictureChosen, this, &ViewerPage::ViewClicked);
   // An animation's double click opens a window each time; a still's at most once.
   connect(picture_, &PictureView::DoubleClicked, this, [this] {
     if (picture_->IsAnimated())
@@ -102,10 +107,34 @@ void ViewerPage::Reset() {
 
 bool ViewerPage::View(const QString& path, ViewTarget target) {
   const bool on_page = target == ViewTarget::Viewer;
-  if (on_page)
+  if (on_page) {
     emit Showing(path);
-  return flow_.View(PathBytes(path), on_page ? static_cast<PictureShow&>(*this) : full_screen_,
-                    on_page);
+    strip_->MarkShown(path);
+  }
+  const bool viewed = flow_.View(
+      PathBytes(path), on_page ? static_cast<PictureShow&>(*this) : full_screen_, on_page);
+  if (on_page)
+    ShowThumbnails(false);
+  return viewed;
+}
+
+void ViewerPage::FolderShown() {
+  if (isVisible())
+    ShowThumbnails(true);
+}
+
+void ViewerPage::ShowThumbnails(bool folder_changed) {
+  const QString folder = host_.FileListFolder();
+  if (KeyString.empty() || (!folder_changed && folder == strip_folder_ && strip_->count() > 0))
+    return;
+  strip_folder_ = folder;
+  QStringList paths;
+  const QDir dir(folder);
+  for (const QString& name :
+       dir.entryList({"*.vlp"}, QDir::Files, QDir::Name | QDir::IgnoreCase | QDir::LocaleAware))
+    paths << dir.filePath(name);
+  strip_->ShowPictures(paths);
+  strip_->MarkShown(CurrentFile());
 }
 
 QString ViewerPage::CurrentFile() const {
@@ -217,10 +246,10 @@ void ViewerPage::ForgetShownPicture() {
   ClearPicture();
 }
 
-void ViewerPage::ShowPictureInfo(const std::string& stored_name, std::int64_t plain_copy_size,
+void ViewerPage::ShowPictureInfo(const std::string& stored_name, std::int64_t plain_size,
                                  bool sealed) {
   const bool shown = !picture_->StillPicture().isNull();
-  const std::int64_t size = shown ? picture_->FileSize() : plain_copy_size;
+  const std::int64_t size = shown ? picture_->FileSize() : plain_size;
   host_.SetGauge(0);
   host_.SetStatusLine(QString("%1 %2x%3 %4 bytes")
                           .arg(PathText(stored_name))
@@ -234,11 +263,12 @@ void ViewerPage::ShowMissing() {
   picture_->Clear();
 }
 
-ShowOutcome ViewerPage::ShowPlainCopy(const std::string& plain_copy) {
+ShowOutcome ViewerPage::ShowPlainPicture(std::span<const std::uint8_t> plain,
+                                         const std::string& stored_name) {
   SetViewBusy(true);
   host_.SetGauge(0);
   host_.SetGaugeColor(Qt::blue);
-  picture_->Load(PathText(plain_copy));
+  picture_->LoadBytes(plain, PathText(stored_name));
   // A window or the full screen only for a still picture that did load (a
   // failed load has been reported by the picture control).
   if (picture_->ShowsStill()) {

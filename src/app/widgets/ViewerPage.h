@@ -1,7 +1,9 @@
 #pragma once
 // The "&Viewer" page: a click on an encrypted picture (.VLP) decrypts it into
-// a plain copy, shows it and wipes the copy at once (viewing/ViewerFlow), so
-// the picture lives on only in memory. The page holds the picture
+// memory and shows it from there (viewing/ViewerFlow), so no plain copy is
+// ever written. While the key is armed, a strip of thumbnails of the
+// folder's encrypted pictures (ThumbnailStrip) lies under the picture. The
+// page holds the picture
 // (View_PMultiMedia1, or GIFImage1 for an animation), "&Help", "&Delete",
 // "&Window" and "&Full" (View_Butthelp, View_Delete, View_Maximize,
 // View_FullScreen), the key's button and gauge (ButKeyOff, GaugeKey) and the
@@ -25,6 +27,7 @@ namespace vls {
 class FullScreenShow;
 class PageHost;
 class PictureView;
+class ThumbnailStrip;
 class WindowPictureMessages;
 
 // Where a view shows its picture: this page or the full-screen form.
@@ -68,6 +71,9 @@ class ViewerPage : public QWidget, private ViewerWindow, private PictureShow {
   void DisableButtons();
   // No picture: the animation's frames go with the still.
   void ClearPicture();
+  // The file list shows another folder: the thumbnails follow it while the
+  // key is armed.
+  void FolderShown();
 
  signals:
   // A view on this page starts: the file list highlights the file.
@@ -79,10 +85,13 @@ class ViewerPage : public QWidget, private ViewerWindow, private PictureShow {
   void PrepareView(bool on_viewer_page) override;
   void SetStatusLine(const std::string& text) override;
   void ForgetShownPicture() override;
-  void ShowPictureInfo(const std::string& stored_name, std::int64_t plain_copy_size,
+  void ShowPictureInfo(const std::string& stored_name, std::int64_t plain_size,
                        bool sealed) override;
   void ShowMissing() override;
-  ShowOutcome ShowPlainCopy(const std::string& plain_copy) override;
+  ShowOutcome ShowPlainPicture(std::span<const std::uint8_t> plain,
+                               const std::string& stored_name) override;
+  // The thumbnails of the file list's folder, once the key is armed.
+  void ShowThumbnails(bool folder_changed);
 
   // "&Window": a copy of the still picture in a resizable window.
   void OpenWindow();
@@ -99,6 +108,8 @@ class ViewerPage : public QWidget, private ViewerWindow, private PictureShow {
   QPushButton* full_;
   QToolButton* key_off_;
   QProgressBar* key_gauge_;
+  ThumbnailStrip* strip_;
+  QString strip_folder_;
   ViewerFlow flow_;
 };
 
