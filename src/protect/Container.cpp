@@ -157,8 +157,8 @@ CryptResult EncryptFile(const std::string& source_path, const CryptContext& cont
 }
 
 // Restores the plain file a container holds: beside it, or into TempFolder
-// for the viewer, the slide show and a read-only (CD) volume; keep_source
-// false deletes the container afterwards.
+// from a read-only (CD) volume; keep_source false deletes the container
+// afterwards.
 CryptResult DecryptFile(const std::string& source_path, bool keep_source,
                         const CryptContext& context) {
   Feedback& feedback = context.feedback;
@@ -175,10 +175,7 @@ CryptResult DecryptFile(const std::string& source_path, bool keep_source,
     source = OpenForReading(source_path, keep_source ? Links::Follow : Links::Refuse);
     size = FileSize(source);
     target = StripExtension(source_path) + ".~tx";
-    temp_rule.to_temp = context.volumes.FileSystemOf(target) == "CDFS" ||
-                        context.purpose == CryptPurpose::Viewer ||
-                        context.purpose == CryptPurpose::SlideShow;
-    temp_rule.slide_show = context.purpose == CryptPurpose::SlideShow;
+    temp_rule.to_temp = context.volumes.FileSystemOf(target) == "CDFS";
     target = temp_rule.Apply(target);
     // The key is checked before anything is written: a wrong key leaves
     // nothing behind, and touches no file that is already there.
@@ -210,9 +207,7 @@ CryptResult DecryptFile(const std::string& source_path, bool keep_source,
   result.stored_name = stored_name;
   result.sealed = sealed.has_value();
   result.plain_name_path = CutTo255(source_folder + stored_name);
-  const bool restores_beside = !temp_rule.to_temp && (context.purpose == CryptPurpose::Batch ||
-                                                      context.purpose == CryptPurpose::Launcher);
-  if (restores_beside && !MayRestoreUnder(stored_name, context)) {
+  if (!temp_rule.to_temp && !MayRestoreUnder(stored_name, context)) {
     result.outcome = CryptOutcome::Refused;
     return result;
   }
@@ -265,16 +260,10 @@ CryptResult DecryptFile(const std::string& source_path, bool keep_source,
   feedback.SetGaugePosition(0);
 
   try {
-    std::string final_path;
-    if (context.purpose == CryptPurpose::Viewer) {
-      final_path = temp_rule.Apply(source_folder + kViewerPlainBase + ExtensionOf(stored_name));
-      if (PathExists(final_path))
-        WipeFile(final_path, feedback);
-    } else {
-      // A container that stores its own name (or another container's) is
-      // never replaced by a plain file.
-      final_path = FinalPlainPath(temp_rule.Apply(source_folder + stored_name), context);
-    }
+    // A container that stores its own name (or another container's) is
+    // never replaced by a plain file.
+    const std::string final_path =
+        FinalPlainPath(temp_rule.Apply(source_folder + stored_name), context);
     std::string why;
     if (!PlaceDecryptedFile(output_pending, final_path, context, why)) {
       output_pending.Dispose(feedback);

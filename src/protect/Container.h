@@ -21,10 +21,10 @@ namespace vls {
 inline constexpr int kModeEncrypt = 1;
 inline constexpr int kModeDecrypt = 2;
 
-// Who decrypts, which decides where the plain output goes: the viewer page
-// and the slide show put it in TempFolder, the batch and the launcher beside
-// the container.
-enum class CryptPurpose { Batch, Viewer, SlideShow, Launcher };
+// Who decrypts: a batch, or the launcher, which keeps the restored file's
+// pending record to offer and then wipe it. (The viewer and the slide show
+// decrypt into memory: protect/MemoryDecrypt.h.)
+enum class CryptPurpose { Batch, Launcher };
 
 struct CryptContext {
   Feedback& feedback;
@@ -33,9 +33,9 @@ struct CryptContext {
   // The run the call belongs to: a decryption never replaces a file the run
   // lists or has written, and tells the run what it had to say.
   RunRecord* run = nullptr;
-  // The viewer, the slide show and the launcher take the decrypted plain
-  // copy here, still pending, to show or open it and then wipe or keep it.
-  // Without it the copy is left as the user's file.
+  // The launcher takes the decrypted plain copy here, still pending, to open
+  // it and then wipe or keep it. Without it the copy is left as the user's
+  // file.
   PendingFile* plain_copy = nullptr;
 };
 

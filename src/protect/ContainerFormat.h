@@ -76,10 +76,6 @@ class ProgressGauge {
   int position_ = 0;
 };
 
-// Where the temp rule sends a path: into TempFolder when the source lies on
-// a CD file system or the caller is the viewer or the slide show.
-// The slide show's copies go to a folder of their own there, under their
-
 // Streams the contents from source to target, enciphering or deciphering
 // each 4096-byte segment by its own call; returns the digest of the plain
 // bytes. Polls for a stop request between chunks (throws Interrupted).

@@ -27,9 +27,8 @@ std::string TempRule::Apply(const std::string& path) const {
   if (!to_temp)
     return path;
   EnsureTempFolder();
-  const std::string folder = slide_show ? SlideShowFolder() : TempFolder;
-  EnsurePrivateFolder(folder);
-  return folder + kPathSeparator + FileNameOf(path);
+  EnsurePrivateFolder(TempFolder);
+  return TempFolder + kPathSeparator + FileNameOf(path);
 }
 
 UniqueFd CreateOutput(std::string path, Leftover kind, PendingFile& pending) {

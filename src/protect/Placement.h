@@ -15,12 +15,9 @@ namespace vls {
 class UniqueFd;
 
 // Where the temp rule sends a path: into TempFolder when the source lies on
-// a CD file system or the caller is the viewer or the slide show. The slide
-// show's copies go to a folder of their own there, under their stored
-// names; everything in it is a leftover once no show runs.
+// a CD file system.
 struct TempRule {
   bool to_temp = false;
-  bool slide_show = false;
   std::string Apply(const std::string& path) const;
 };
 

@@ -33,11 +33,6 @@ void EnsureTempFolder() {
   }
 }
 
-std::string SlideShowFolder() {
-  InitFolders();
-  return TempFolder + "/SLIDE";
-}
-
 void ResetProtectState() {
   CryptSourcePath.clear();
   WrongKey = false;

@@ -25,8 +25,6 @@ void InitFolders();
 // could reach it), TempFolder becomes a fresh private folder. Throws
 // FileError when not even that can be made.
 void EnsureTempFolder();
-// The slide show's folder for its plain copies, inside TempFolder.
-std::string SlideShowFolder();
 // Resets every value above (and the folders) to its start state.
 void ResetProtectState();
 

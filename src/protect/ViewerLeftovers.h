@@ -1,9 +1,10 @@
 #pragma once
-// Plain copies that a view leaves behind when the program ends in the middle
-// of one (a crash, a kill, a power cut): the viewer's "ar~te" + extension,
-// the "*.~tx" file a decryption writes before its final rename, and the slide
-// show's copies in the folder "SLIDE". All only ever live in TempFolder;
-// start-up wipes them there.
+// Plain copies left in TempFolder when a program ends in the middle of
+// writing one (a crash, a kill, a power cut): the "*.~tx" file a decryption
+// writes there before its final rename (from a CD volume), and what earlier
+// versions of the viewer and the slide show left, which wrote their pictures
+// to disk: "ar~te" + extension, and the copies in the folder "SLIDE".
+// Start-up wipes them there.
 
 #include <string>
 #include <vector>

@@ -215,13 +215,15 @@ TEST_F(ContainerTest, WrongKeysAndNonContainersAreRejectedAndLoseNothing) {
   EXPECT_FALSE(Exists(Docs("a.txt")));
 }
 
-TEST_F(ContainerTest, ViewerAndCdVolumesDecryptIntoThePrivateTempFolder) {
+TEST_F(ContainerTest, CdVolumesDecryptIntoThePrivateTempFolder) {
   WriteContainer(Docs("photo.vlp"), "photo.JPG|Pass word\\", "jpeg bytes");
-  ASSERT_TRUE(Decrypt(Docs("photo.vlp"), CryptPurpose::Viewer, true));
-  EXPECT_EQ(DecryptedPath, TempFolder + "/ar~te.JPG");
+  test::FixedVolumeFacts cd("CDFS");
+  ASSERT_TRUE(
+      CryptFile(Docs("photo.vlp"), kModeDecrypt, true, {feedback, cd, CryptPurpose::Launcher}));
+  EXPECT_EQ(DecryptedPath, TempFolder + "/photo.JPG");
   EXPECT_EQ(PlainNamePath, Docs("photo.JPG"));
   EXPECT_EQ(ReadFile(DecryptedPath), "jpeg bytes");
-  EXPECT_TRUE(Exists(Docs("photo.vlp"))) << "the viewer keeps the container";
+  EXPECT_TRUE(Exists(Docs("photo.vlp")));
   EXPECT_FALSE(Exists(Docs("photo.JPG")));
   struct stat st {};
   ::stat(TempFolder.c_str(), &st);
@@ -229,13 +231,7 @@ TEST_F(ContainerTest, ViewerAndCdVolumesDecryptIntoThePrivateTempFolder) {
   ::stat(DecryptedPath.c_str(), &st);
   EXPECT_EQ(st.st_mode & 0077, 0u) << "plain copies are private";
 
-  // A leftover of an earlier view is wiped, not asked about.
   WriteContainer(Docs("next.vlp"), "next.JPG|Pass word\\", "next picture");
-  ASSERT_TRUE(Decrypt(Docs("next.vlp"), CryptPurpose::Viewer, true));
-  EXPECT_EQ(ReadFile(TempFolder + "/ar~te.JPG"), "next picture");
-  EXPECT_TRUE(feedback.questions.empty());
-
-  test::FixedVolumeFacts cd("CDFS");
   ASSERT_TRUE(
       CryptFile(Docs("next.vlp"), kModeDecrypt, true, {feedback, cd, CryptPurpose::Launcher}));
   EXPECT_EQ(DecryptedPath, TempFolder + "/next.JPG");
@@ -511,8 +507,6 @@ TEST_F(ContainerTest, SpecialFilesAndLinksAreRefusedBeforeAnythingIsWritten) {
   EXPECT_FALSE(Encrypt("/dev/zero"));
   EXPECT_FALSE(Decrypt(Docs("link.vld")));
   EXPECT_EQ(test::TempDir::ListOf(Docs("")), before);
-  // The viewer only reads: a link to a container is followed there.
-  EXPECT_TRUE(Decrypt(Docs("link.vld"), CryptPurpose::Viewer, true));
 }
 
 // The header passes through WorkBuffer in plain, key included.
@@ -535,15 +529,16 @@ TEST_F(ContainerTest, NoKeyStaysInTheWorkBuffer) {
   EXPECT_FALSE(holds_key());
 }
 
-// The plain copy handed to the viewer stays listed until it is shown, and
-// whatever way the caller leaves, it is wiped.
+// The plain copy handed to the launcher stays listed until it is offered,
+// and whatever way the caller leaves, it is wiped.
 TEST_F(ContainerTest, APlainCopyHandedOutIsWipedWhenDropped) {
   WriteContainer(Docs("p.vlp"), "p.png|Pass word\\", "picture bytes");
   std::string copy;
   {
     PendingFile plain_copy;
+    test::FixedVolumeFacts cd("CDFS");
     ASSERT_TRUE(CryptFile(Docs("p.vlp"), kModeDecrypt, true,
-                          {feedback, volumes, CryptPurpose::Viewer, nullptr, &plain_copy}));
+                          {feedback, cd, CryptPurpose::Launcher, nullptr, &plain_copy}));
     copy = plain_copy.path();
     EXPECT_EQ(copy, DecryptedPath);
     EXPECT_EQ(ReadFile(copy), "picture bytes");
@@ -578,8 +573,9 @@ TEST_F(ContainerTest, PlainCopiesNeverGoWhereOthersCanReach) {
   TempFolder = Docs("shared/TEMP");
   WriteContainer(Docs("p.vlp"), "p.png|Pass word\\", "picture bytes");
   PendingFile plain_copy;
+  test::FixedVolumeFacts cd("CDFS");
   ASSERT_TRUE(CryptFile(Docs("p.vlp"), kModeDecrypt, true,
-                        {feedback, volumes, CryptPurpose::Viewer, nullptr, &plain_copy}));
+                        {feedback, cd, CryptPurpose::Launcher, nullptr, &plain_copy}));
   EXPECT_EQ(DecryptedPath.find(Docs("shared")), std::string::npos) << DecryptedPath;
   struct stat st {};
   ASSERT_EQ(::stat(TempFolder.c_str(), &st), 0);

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <fstream>
 #include <thread>
 
@@ -74,6 +76,10 @@ TEST_F(MemoryDecryptTest, BothKindsGiveEveryByteAndWriteNoFile) {
       if (size > 0) {
         EXPECT_EQ(last_total, size);
       }
+      // A viewer only reads: a link to a container is followed.
+      ASSERT_EQ(::symlink(container.c_str(), (dir / "link.vlp").c_str()), 0);
+      EXPECT_EQ(Text(DecryptIntoMemory(dir / "link.vlp", key, {})), plain);
+      ::unlink((dir / "link.vlp").c_str());
       ::unlink(container.c_str());
     }
   }
