@@ -9,12 +9,9 @@
 #include "imaging/picture/Thumbnail.h"
 
 namespace vls {
-namespace {
 
-// Runs on the worker thread: the picture decoded at reduced size, its
-// pixels copied into the thumbnail the core keeps.
-std::string DecodeInto(std::span<const std::uint8_t> plain, const std::string& stored_name,
-                       Thumbnail& out) {
+std::string DecodeThumbnailInto(std::span<const std::uint8_t> plain, const std::string& stored_name,
+                                Thumbnail& out) {
   QString why;
   QImage image =
       DecodeThumbnail(plain, PathText(stored_name), QSize(kThumbnailWidth, kThumbnailHeight), &why);
@@ -32,12 +29,10 @@ std::string DecodeInto(std::span<const std::uint8_t> plain, const std::string& s
   return {};
 }
 
-}  // namespace
-
 ThumbnailStrip::ThumbnailStrip(QWidget* parent)
     : QListWidget(parent),
       maker_(
-          DecodeInto,
+          DecodeThumbnailInto,
           [this](const std::string& path) {
             // From the worker: shown on the window's thread.
             QMetaObject::invokeMethod(

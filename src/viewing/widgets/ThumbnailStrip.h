@@ -42,4 +42,9 @@ class ThumbnailStrip : public QListWidget {
 inline constexpr int kThumbnailWidth = 160;
 inline constexpr int kThumbnailHeight = 120;
 
+// The strip's decoder (a ThumbnailDecode): the picture decoded at reduced
+// size into the thumbnail's pixels. Runs on the worker thread.
+std::string DecodeThumbnailInto(std::span<const std::uint8_t> plain, const std::string& stored_name,
+                                Thumbnail& out);
+
 }  // namespace vls
