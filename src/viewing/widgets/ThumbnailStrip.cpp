@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 #include <QImage>
+#include <QPainter>
 #include <QPixmap>
 
 #include "app/WorkList.h"
@@ -102,7 +103,14 @@ void ThumbnailStrip::ShowThumbnail(const QString& path) {
     }
     const QImage image(reinterpret_cast<const uchar*>(thumbnail.pixels.data()), thumbnail.width,
                        thumbnail.height, QImage::Format_ARGB32);
-    item->setIcon(QIcon(QPixmap::fromImage(image)));
+    // Centred on a canvas of the full size, so the names line up.
+    QPixmap canvas(kThumbnailWidth, kThumbnailHeight);
+    canvas.fill(Qt::transparent);
+    QPainter painter(&canvas);
+    painter.drawImage((kThumbnailWidth - image.width()) / 2,
+                      (kThumbnailHeight - image.height()) / 2, image);
+    painter.end();
+    item->setIcon(QIcon(canvas));
   });
 }
 

@@ -1,6 +1,7 @@
 // Shows a container on the "&Viewer" page of the main window and saves a
-// capture of the window from the screen. Run under xvfb-run:
-//   viewer_shots still|gif OUTPUT.png
+// capture of the window from the screen; "strip" shows more pictures, with
+// their thumbnails under the picture. Run under xvfb-run:
+//   viewer_shots still|gif|strip OUTPUT.png
 
 #include <QApplication>
 #include <QDir>
@@ -14,6 +15,7 @@
 #include <QTest>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "app/WorkList.h"
 #include "app/widgets/MainWindow.h"
@@ -42,11 +44,13 @@ QString MakeContainer(const QString& folder, const QString& source, const QStrin
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  if (argc != 3 || (std::strcmp(argv[1], "still") != 0 && std::strcmp(argv[1], "gif") != 0)) {
-    std::fprintf(stderr, "usage: viewer_shots still|gif OUTPUT.png\n");
+  const std::string mode = argc == 3 ? argv[1] : "";
+  if (mode != "still" && mode != "gif" && mode != "strip") {
+    std::fprintf(stderr, "usage: viewer_shots still|gif|strip OUTPUT.png\n");
     return 2;
   }
-  const bool gif = std::strcmp(argv[1], "gif") == 0;
+  const bool gif = mode == "gif";
+  const bool strip = mode == "strip";
   QTemporaryDir home;
   qputenv("HOME", home.path().toUtf8());
   qputenv("XDG_CONFIG_HOME", (home.path() + "/config").toUtf8());
@@ -54,21 +58,29 @@ int main(int argc, char** argv) {
   QTemporaryDir folder;
   MakeContainer(folder.path(), "pictures/libtiffpic/flower-rgb-contig-08.tif", "flower.tif");
   MakeContainer(folder.path(), "gif/wuffs/bricks-dither.gif", "bricks.gif");
-  const QString shown =
-      gif ? MakeContainer(folder.path(), "gif/wuffs/muybridge.gif", "horse.gif")
-          : MakeContainer(folder.path(), "pictures/bmpsuite/rgb24.bmp", "rgb.bmp");
+  QString shown = gif ? MakeContainer(folder.path(), "gif/wuffs/muybridge.gif", "horse.gif")
+                      : MakeContainer(folder.path(), "pictures/bmpsuite/rgb24.bmp", "rgb.bmp");
+  int files = 3;
+  if (strip) {
+    MakeContainer(folder.path(), "gif/wuffs/muybridge.gif", "horse.gif");
+    MakeContainer(folder.path(), "pictures/pngsuite/basn6a08.png", "alpha.png");
+    MakeContainer(folder.path(), "pictures/commons-imaging/3plane8bppCompressed.pcx", "boat.pcx");
+    shown = MakeContainer(folder.path(), "pictures/own/photo.jpg", "photo.jpg");
+    files = 7;
+  }
 
   vls::TFmainVLS window({});
   vls::test::ShowPage(window, vls::kPageViewer);
   window.move(20, 20);
-  window.resize(640, 440);
+  window.resize(strip ? QSize(900, 640) : QSize(640, 440));
   window.show();
-  if (!QTest::qWaitForWindowExposed(&window) || !vls::test::ListFolder(window, folder.path(), 3))
+  if (!QTest::qWaitForWindowExposed(&window) ||
+      !vls::test::ListFolder(window, folder.path(), files))
     return 1;
   vls::SetNextPasswordAnswer("open sesame");
   if (!vls::test::ClickFile(window, shown))
     return 1;
-  QTest::qWait(gif ? 700 : 300);  // a few frames into the animation
+  QTest::qWait(gif || strip ? 700 : 300);  // a few frames into the animation, the thumbnails
   const QPixmap capture = window.screen()->grabWindow(window.winId());
   if (!capture.save(QString::fromLocal8Bit(argv[2])))
     return 1;

@@ -165,8 +165,12 @@ class PicturesInMemoryTest : public QObject {
     ThumbnailStrip* strip = Strip(window);
     QVERIFY(strip->isVisible());
     QCOMPARE(strip->count(), 2);
-    const QSize thumbnail = strip->item(1)->icon().availableSizes().value(0);
-    QCOMPARE(thumbnail, QSize(36, 120));  // 90 x 300 fitted into 160 x 120
+    // 90 x 300 fitted into 160 x 120, centred.
+    const QImage thumbnail = strip->item(1)->icon().pixmap(160, 120).toImage();
+    QCOMPARE(qAlpha(thumbnail.pixel(61, 60)), 0);
+    QCOMPARE(qAlpha(thumbnail.pixel(62, 60)), 255);
+    QCOMPARE(qAlpha(thumbnail.pixel(97, 60)), 255);
+    QCOMPARE(qAlpha(thumbnail.pixel(98, 60)), 0);
 
     const QRect second = strip->visualItemRect(strip->item(1));
     QTest::mouseClick(strip->viewport(), Qt::LeftButton, {}, second.center());
