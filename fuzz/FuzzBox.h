@@ -45,6 +45,17 @@ inline void CheckAndEmpty(const std::filesystem::path& root) {
   std::filesystem::remove_all(root / "windows", ignored);
 }
 
+// Whether the input is the only file under root (nothing else was written).
+inline bool OnlyInput(const std::filesystem::path& root, const std::filesystem::path& input) {
+  std::error_code error;
+  for (auto it = std::filesystem::recursive_directory_iterator(root, error);
+       !error && it != std::filesystem::recursive_directory_iterator(); it.increment(error)) {
+    if (!it->is_directory() && it->path() != input)
+      return false;
+  }
+  return !error;
+}
+
 inline void WriteBytes(const std::filesystem::path& path, const char* bytes, std::size_t size) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(bytes, static_cast<std::streamsize>(size));

@@ -14,6 +14,7 @@
 #include "FuzzBox.h"
 #include "cipher/Cipher.h"
 #include "protect/Container.h"
+#include "protect/MemoryDecrypt.h"
 #include "protect/ProtectState.h"
 #include "protect/SealedFormat.h"
 
@@ -94,12 +95,20 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::string description;
   vls::DescribeContainer(container.string(), description);
   if (Cheap(bytes)) {
+    vls::CurrentKey key;
+    const vls::PlainInMemory memory = vls::DecryptIntoMemory(container.string(), key, {});
     const auto result = vls::CryptFile(container.string(), vls::kModeDecrypt, true,
                                        {feedback, volumes, vls::CryptPurpose::Batch});
     if (!result && fs::exists(root / "box" / "in.txt"))
       std::abort();  // a refused container left a plain file
     if (!result && data[0] % 8 == 7)
       std::abort();  // an unchanged container did not open
+    // Into memory, the same container opens (with the same bytes) or not.
+    if (memory.done() != result.done())
+      std::abort();
+    if (result && std::string(reinterpret_cast<const char*>(memory.bytes.data()),
+                              memory.bytes.size()) != Read(root / "box" / "in.txt"))
+      std::abort();
   }
   vls::fuzz::CheckAndEmpty(root);
   vls::DropKey();
