@@ -13,6 +13,7 @@
 #       (defaults: build, 5 runs, BUILD_DIR/bench-cache/jpeg-24mp)
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source bench/common.sh
 tsv=false
 if [ "${1:-}" = --tsv ]; then
   tsv=true
@@ -40,10 +41,9 @@ for _ in $(seq "$runs"); do
   done
 done
 
-median() { tr ' ' '\n' | grep . | sort -g | awk '{ v[NR] = $1 } END { print NR % 2 ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 declare -A took_median
 for reader in "${readers[@]}"; do
-  took_median[$reader]=$(echo "${seconds[$reader]}" | median)
+  took_median[$reader]=$(echo "${seconds[$reader]}" | tr " " "\n" | grep . | median)
 done
 
 if $tsv; then

@@ -124,16 +124,19 @@ void ViewerPage::FolderShown() {
 }
 
 void ViewerPage::ShowThumbnails(bool folder_changed) {
-  const QString folder = host_.FileListFolder();
-  if (KeyString.empty() || (!folder_changed && folder == strip_folder_ && strip_->count() > 0))
+  if (KeyString.empty())
     return;
-  strip_folder_ = folder;
+  const QDir folder(host_.FileListFolder());
   QStringList paths;
-  const QDir dir(folder);
   for (const QString& name :
-       dir.entryList({"*.vlp"}, QDir::Files, QDir::Name | QDir::IgnoreCase | QDir::LocaleAware))
-    paths << dir.filePath(name);
-  strip_->ShowPictures(paths);
+       folder.entryList({"*.vlp"}, QDir::Files, QDir::Name | QDir::IgnoreCase | QDir::LocaleAware))
+    paths << folder.filePath(name);
+  // Made again only for another folder or list of pictures (the strip keeps
+  // the thumbnails of files that have not changed).
+  if (folder_changed || paths != strip_paths_ || strip_->count() == 0) {
+    strip_paths_ = paths;
+    strip_->ShowPictures(paths);
+  }
   strip_->MarkShown(CurrentFile());
 }
 

@@ -11,6 +11,7 @@
 // windows; "&Full" shows the picture on the full-screen form.
 
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 #include <cstdint>
 #include <memory>
@@ -109,7 +110,7 @@ class ViewerPage : public QWidget, private ViewerWindow, private PictureShow {
   QToolButton* key_off_;
   QProgressBar* key_gauge_;
   ThumbnailStrip* strip_;
-  QString strip_folder_;
+  QStringList strip_paths_;  // the pictures the strip was given
   ViewerFlow flow_;
 };
 

@@ -43,6 +43,9 @@ ThumbnailStrip::ThumbnailStrip(QWidget* parent)
   setObjectName("ThumbnailStrip");
   setAccessibleName("Thumbnails of the encrypted pictures");
   setToolTip("Click a thumbnail to view its picture");
+  // A mouse's way to the pictures: the keys stay with the file list, whose
+  // arrows, Enter and Page Up / Page Down step through the same pictures.
+  setFocusPolicy(Qt::NoFocus);
   setViewMode(QListView::IconMode);
   setFlow(QListView::LeftToRight);
   setWrapping(false);

@@ -164,6 +164,8 @@ class PicturesInMemoryTest : public QObject {
     QVERIFY(StripDone(window));
     ThumbnailStrip* strip = Strip(window);
     QVERIFY(strip->isVisible());
+    // The keys still step through the file list.
+    QCOMPARE(QApplication::focusWidget(), Find<QWidget>(window, "FileListBox1"));
     QCOMPARE(strip->count(), 2);
     // 90 x 300 fitted into 160 x 120, centred.
     const QImage thumbnail = strip->item(1)->icon().pixmap(160, 120).toImage();
@@ -176,6 +178,14 @@ class PicturesInMemoryTest : public QObject {
     QTest::mouseClick(strip->viewport(), Qt::LeftButton, {}, second.center());
     QCOMPARE(window.CurrentViewerFile(), dune);
     QCOMPARE(Find<TPMultiMedia>(window, "View_PMultiMedia1")->PictureWidth(), 90);
+
+    // A picture added to the folder joins the strip at the next view.
+    const QString cliff = QDir(folder.path()).filePath("cliff.vlp");
+    QVERIFY(QFile::copy(beach, cliff));
+    QVERIFY(ListFolder(window, folder.path(), 3));
+    QVERIFY(ClickFile(window, cliff));
+    QVERIFY(StripDone(window));
+    QCOMPARE(strip->count(), 3);
 
     QVERIFY(Click(window, "ButKeyOff"));
     QCOMPARE(strip->count(), 0);
