@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 
 #include <optional>
+#include <stdexcept>
 
 #include "cipher/Cipher.h"
 #include "platform/DisplayText.h"
@@ -23,6 +24,18 @@ std::pair<dev_t, ino_t> IdentityOf(const std::string& path) {
   return {st.st_dev, st.st_ino};
 }
 
+// What changes when a file is written to or replaced: the source is wiped
+// only if it is still the file that was encrypted.
+std::string StateOf(const std::string& path) {
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) != 0)
+    return std::string();
+  return std::to_string(st.st_dev) + " " + std::to_string(st.st_ino) + " " +
+         std::to_string(st.st_size) + " " + std::to_string(st.st_mtim.tv_sec) + "." +
+         std::to_string(st.st_mtim.tv_nsec) + " " + std::to_string(st.st_ctim.tv_sec) + "." +
+         std::to_string(st.st_ctim.tv_nsec);
+}
+
 }  // namespace
 
 struct CryptGroup::Staged {
@@ -31,6 +44,10 @@ struct CryptGroup::Staged {
   CriticalStretch commit_first;
   StagedOutput output;
   std::pair<dev_t, ino_t> identity;
+  // The source as it was before it was read: a group waits longer than a
+  // single file between the check and the wipe, long enough for a program
+  // to write to the file meanwhile.
+  std::string state;
   std::uint64_t size = 0;
 };
 
@@ -62,6 +79,7 @@ CryptResult CryptGroup::Add(const std::string& path) {
   ComputeKeySum();
   auto staged = std::make_unique<Staged>();
   staged->identity = IdentityOf(path);
+  staged->state = StateOf(path);
   CryptResult result = StageEncryption(path, context_, StageFlush::Later, staged->output);
   context_.feedback.SetGaugePosition(100);
   context_.feedback.SetGaugePosition(0);
@@ -156,6 +174,12 @@ std::vector<std::pair<std::string, CryptResult>> CryptGroup::Commit() {
     std::vector<std::size_t> wiping;  // indexes into placed
     for (std::size_t p = 0; p < placed.size(); ++p) {
       const StagedOutput& staged = group[placed[p]]->output;
+      if (StateOf(staged.source) != group[placed[p]]->state) {
+        outcomes[p] =
+            NotWipedAfterAll(staged.result.output,
+                             std::runtime_error(staged.source + " changed after it was encrypted"));
+        continue;
+      }
       if (context_.run != nullptr)
         context_.run->Forget(staged.source);
       try {

@@ -355,5 +355,35 @@ TEST_F(BatchTest, ACancelInsideAGroupCommitsTheFilesBeforeIt) {
   EXPECT_EQ(ReadFile(dir / "d.txt"), big);
 }
 
+// A source written to after it was read and before its group is committed
+// keeps what was written: it is not wiped, and the user is told.
+std::string appended_to;
+void AppendOnTrigger() {
+  if (!appended_to.empty() && Exists(cancel_trigger)) {
+    std::FILE* file = std::fopen(std::exchange(appended_to, std::string()).c_str(), "ab");
+    std::fputs(" and more", file);
+    std::fclose(file);
+  }
+}
+
+TEST_F(BatchTest, ASourceChangedBeforeItsGroupIsCommittedIsNotWiped) {
+  WriteFile(dir / "a.txt", "a");
+  WriteFile(dir / "b.txt", test::SampleBytes(1 << 20));
+  window.rows = {dir / "a.txt", dir / "b.txt"};
+  appended_to = dir / "a.txt";
+  cancel_trigger = dir / "b.~tx";
+  SetSafePointHook(AppendOnTrigger);
+  const BatchCounts counts = drivers.EncryptAll();
+  SetSafePointHook(nullptr);
+  cancel_trigger.clear();
+
+  EXPECT_EQ(counts.done, 1u);
+  EXPECT_EQ(ReadFile(dir / "a.txt"), "a and more");
+  EXPECT_EQ(std::filesystem::file_size(dir / "a.vld"), 256u);
+  EXPECT_FALSE(Exists(dir / "b.txt"));
+  ASSERT_EQ(feedback.errors.size(), 1u);
+  EXPECT_NE(feedback.errors[0].find("changed after it was encrypted"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace vls
