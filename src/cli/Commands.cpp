@@ -41,6 +41,9 @@ constexpr const char* kUsage =
     "  --password-file FILE  read the password from the first line of FILE\n"
     "                        (\"-\" reads standard input); otherwise it is asked\n"
     "                        on the terminal.\n"
+    "  --no-group-commit     (encrypt, wipe) flush each file on its own\n"
+    "                        instead of many small files together (for\n"
+    "                        measurements).\n"
     "  --help, --version\n"
     "\n"
     "Exit status: 0 every file processed, 1 a file failed, 2 bad usage.\n";
@@ -51,6 +54,7 @@ struct Options {
   bool yes = false;
   bool verify = true;
   bool strong = false;
+  bool group_commit = true;
   std::string password_file;
   std::vector<std::string> paths;
 };
@@ -79,6 +83,9 @@ bool Parse(const std::vector<std::string>& arguments, Options& options, Console&
       options.keep = true;
     } else if (a == "--strong" && options.command == "encrypt") {
       options.strong = true;
+    } else if (a == "--no-group-commit" &&
+               (options.command == "encrypt" || options.command == "wipe")) {
+      options.group_commit = false;
     } else if (a == "--no-verify" && options.command == "encrypt") {
       options.verify = false;
     } else if (a == "--yes" && (options.command == "decrypt" || options.command == "wipe")) {
@@ -126,6 +133,7 @@ int RunBatch(const Options& options, Console& console) {
   TerminalFeedback feedback(console, default_answer);
   KernelVolumeFacts volumes;
   BatchDrivers drivers(terminal, feedback, volumes);
+  drivers.SetGroupCommit(options.group_commit);
   BatchCounts counts;
   if (options.command == "encrypt") {
     KeepOriginals = options.keep;

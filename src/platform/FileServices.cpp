@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <set>
 #include <utility>
 
 namespace vls {
@@ -186,6 +187,29 @@ void SyncFolder(const std::string& folder) {
   if (rc != 0 && saved != EINVAL && saved != EROFS) {
     errno = saved;
     ThrowFileError(folder, "Cannot flush folder");
+  }
+}
+
+void SyncFolders(const std::vector<std::string>& folders) {
+  std::set<std::string> done;
+  for (const std::string& folder : folders) {
+    if (done.insert(folder).second)
+      SyncFolder(folder);
+  }
+}
+
+void SyncFileSystems(const std::vector<std::string>& folders) {
+  std::set<std::string> seen_folders;
+  std::set<dev_t> done;
+  for (const std::string& folder : folders) {
+    if (!seen_folders.insert(folder).second)
+      continue;
+    UniqueFd fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC), folder);
+    struct stat st {};
+    if (!fd.valid() || ::fstat(fd.get(), &st) != 0)
+      ThrowFileError(folder, "Cannot open folder");
+    if (done.insert(st.st_dev).second && ::syncfs(fd.get()) != 0)
+      ThrowFileError(folder, "Cannot flush to disk the files of");
   }
 }
 

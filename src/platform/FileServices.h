@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "platform/FileError.h"
 
@@ -64,6 +65,11 @@ void WriteAllAt(const UniqueFd& fd, std::span<const std::uint8_t> bytes, std::ui
 void SyncFile(const UniqueFd& fd);
 // Flushes a folder's entries to the disk, so a rename or create survives a power loss.
 void SyncFolder(const std::string& folder);
+// Flushes each distinct folder once.
+void SyncFolders(const std::vector<std::string>& folders);
+// Flushes everything written to the file systems that hold the folders: one
+// call per file system, however many files were written there (syncfs).
+void SyncFileSystems(const std::vector<std::string>& folders);
 
 // Renames, failing with EEXIST when the target exists.
 void RenameNoReplace(const std::string& from, const std::string& to);

@@ -1,16 +1,30 @@
 #include "protect/Batch.h"
 
+#include <sys/stat.h>
+
 #include <exception>
 
 #include "cipher/Cipher.h"
 #include "platform/AtExit.h"
 #include "platform/DisplayText.h"
 #include "platform/Interruption.h"
+#include "protect/CryptGroup.h"
 #include "protect/PendingFiles.h"
 #include "protect/ProtectState.h"
 #include "protect/Wipe.h"
 
 namespace vls {
+namespace {
+
+// A file's size for the group's bounds; 0 when it cannot be read (the file
+// routine then says why).
+std::uint64_t SizeOrZero(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 ? static_cast<std::uint64_t>(st.st_size) : 0;
+}
+
+}  // namespace
+
 std::string BatchStatusLine(const std::string& verb, std::size_t i, std::size_t n,
                             const std::string& path, bool trailing_blanks) {
   std::string line =
@@ -58,27 +72,51 @@ void BatchDrivers::CryptRows(int mode, RunRecord& run, BatchCounts& counts) {
   StartRun(run);
   const CryptContext context{feedback_, volumes_, CryptPurpose::Batch, &run};
   counts.rows = window_.RowCount();
-  for (std::size_t i = 0; i < counts.rows; ++i) {
+  // One file alone is flushed on its own, as always.
+  const bool grouping = group_commit_ && encrypting && counts.rows > 1;
+  CryptGroup group(mode, context);
+  bool stop = false;
+  const auto file_done = [&](const std::string& path, const CryptResult& result) {
+    window_.FileDone(path, result);
+    if (result) {
+      ++counts.done;
+    } else if (encrypting) {
+      stop = true;  // the first file that fails ends an encryption; it has said why
+    }
+  };
+  const auto commit = [&] {
+    for (const auto& [path, result] : group.Commit())
+      file_done(path, result);
+  };
+  for (std::size_t i = 0; i < counts.rows && !stop; ++i) {
     const std::string path = window_.RowPath(i);
+    const std::uint64_t size = grouping ? SizeOrZero(path) : 0;
+    if (grouping && !group.Takes(path, size)) {
+      commit();
+      if (stop)
+        break;
+    }
     window_.SetStatusLine(
         BatchStatusLine(encrypting ? "Encrypting" : "Decrypting", i + 1, counts.rows, path, true),
         true);
     try {
       ThrowIfInterrupted();
-      const CryptResult result =
-          CryptFile(path, mode, encrypting ? false : keep_containers_, context);
-      window_.FileDone(path, result);
-      if (result) {
-        ++counts.done;
-      } else if (encrypting) {
-        break;  // the first file that fails ends an encryption; it has said why
+      if (grouping && group.Takes(path, size)) {
+        // Staged: how it ends is known once the group is committed.
+        if (const CryptResult result = group.Add(path); !result)
+          file_done(path, result);
+      } else {
+        file_done(path, CryptFile(path, mode, encrypting ? false : keep_containers_, context));
       }
-    } catch (const Interrupted& stop) {
+    } catch (const Interrupted& stop_request) {
       // The file has been cleaned up: its source is as it was.
-      (stop.cancelled() ? counts.cancelled : counts.interrupted) = true;
+      (stop_request.cancelled() ? counts.cancelled : counts.interrupted) = true;
       break;
     }
   }
+  // What is staged is complete and checked: committed also after a failure
+  // or a stop request, so every file ends untouched or done.
+  commit();
 }
 
 // The start of a run's summary: after a cancel the status line says so and
@@ -153,6 +191,30 @@ BatchCounts BatchDrivers::WipeAll() {
   StartRun(run);
   counts.rows = window_.RowCount();
   std::string failures;
+  // The files are wiped in groups, one flush per step for each group (a
+  // group of one is wiped as WipeFile does); the status line names each
+  // file once it is overwritten.
+  WipeGroup group(feedback_);
+  std::vector<std::size_t> members;  // rows in the group
+  std::uint64_t group_bytes = 0;
+  const auto finish_group = [&] {
+    const std::vector<std::exception_ptr> errors = group.Finish([&](std::size_t m) {
+      window_.SetStatusLine(BatchStatusLine("Wiping", members[m] + 1, counts.rows,
+                                            window_.RowPath(members[m]), false),
+                            false);
+    });
+    for (const std::exception_ptr& error : errors) {
+      try {
+        if (error)
+          std::rethrow_exception(error);
+        ++counts.done;
+      } catch (const std::exception& failure) {
+        failures += "\n" + DisplayText(failure.what());
+      }
+    }
+    members.clear();
+    group_bytes = 0;
+  };
   for (std::size_t i = 0; i < counts.rows; ++i) {
     // A stop request ends the run between files: a wipe once begun is finished.
     KeepResponsive();
@@ -161,14 +223,20 @@ BatchCounts BatchDrivers::WipeAll() {
       break;
     }
     const std::string path = window_.RowPath(i);
+    const std::uint64_t size = SizeOrZero(path);
+    const std::size_t group_limit = group_commit_ ? kGroupFiles : 1;
+    if (!members.empty() && (members.size() >= group_limit || group_bytes + size > kGroupBytes))
+      finish_group();
     try {
-      WipeFile(path, feedback_);
-      ++counts.done;
+      group.Add(path);
+      members.push_back(i);
+      group_bytes += size;
     } catch (const std::exception& error) {
       failures += "\n" + DisplayText(error.what());
+      window_.SetStatusLine(BatchStatusLine("Wiping", i + 1, counts.rows, path, false), false);
     }
-    window_.SetStatusLine(BatchStatusLine("Wiping", i + 1, counts.rows, path, false), false);
   }
+  finish_group();
   window_.SetStatusLine(std::string(), false);
   ClearCancelRequest();
   // Only files that are really gone count as wiped; the others are named.

@@ -65,6 +65,9 @@ class BatchDrivers {
 
   // A decryption keeps the containers (the command line's --keep).
   void SetKeepContainers(bool keep) { keep_containers_ = keep; }
+  // Many small files are flushed together (on by default); off, each file is
+  // flushed on its own, as a single file always is (for measurements).
+  void SetGroupCommit(bool on) { group_commit_ = on; }
 
  private:
   // Disposes of what earlier runs left and lists the rows in the run.
@@ -81,6 +84,7 @@ class BatchDrivers {
   Feedback& feedback_;
   VolumeFacts& volumes_;
   bool keep_containers_ = false;
+  bool group_commit_ = true;
 };
 
 // "Encrypting 2/12 PATH" + 15 blanks (the blanks overwrite longer earlier

@@ -16,6 +16,7 @@
 #include "platform/FileServices.h"
 #include "platform/Interruption.h"
 #include "protect/CaseTwin.h"
+#include "protect/CryptStages.h"
 #include "protect/PathNames.h"
 #include "protect/Placement.h"
 #include "protect/ProtectState.h"
@@ -23,18 +24,16 @@
 #include "protect/Wipe.h"
 
 namespace vls {
-namespace {
 
-const std::string kEncryptErrorPrefix = "Error during encryption of ";
-const std::string kDecryptErrorPrefix = "Error during decryption of ";
-
-CryptResult Failure(std::string message, std::string output = std::string()) {
+CryptResult Failure(std::string message, std::string output) {
   CryptResult result;
   result.outcome = CryptOutcome::Failed;
   result.message = std::move(message);
   result.output = std::move(output);
   return result;
 }
+
+namespace {
 
 // An output that is not placed goes: wiped when it holds plain bytes,
 // removed when it is an unfinished container.
@@ -47,9 +46,17 @@ void DisposeOfOutput(PendingFile& output, Feedback& feedback) {
   feedback.SetGaugePosition(0);
 }
 
-// Copies the plain bytes into a new container beside the source and, unless
-// KeepOriginals is set, wipes the source.
-CryptResult EncryptFile(const std::string& source_path, const CryptContext& context) {
+}  // namespace
+
+CryptResult NotWipedAfterAll(const std::string& container, const std::exception& error) {
+  return Failure("The encrypted file " + DisplayText(container) +
+                     " is complete and checked, but the plain file was not wiped: " +
+                     DisplayText(error.what()),
+                 container);
+}
+
+CryptResult StageEncryption(const std::string& source_path, const CryptContext& context,
+                            StageFlush flush, StagedOutput& staged) {
   Feedback& feedback = context.feedback;
   UniqueFd source;
   std::uint64_t size = 0;
@@ -102,7 +109,8 @@ CryptResult EncryptFile(const std::string& source_path, const CryptContext& cont
     if (::fchmod(output.get(), PermissionsOf(source)) != 0)
       ThrowFileError(output_pending.path(), "Cannot set the permissions of");
     SetFileDosDateTime(output, time);
-    flushed = std::async(std::launch::async, [&output] { SyncFile(output); });
+    if (flush == StageFlush::Now)
+      flushed = std::async(std::launch::async, [&output] { SyncFile(output); });
     source.Close();
     // The gauge runs again through the check, which reads both files.
     if (VerifyingContainers() && sealed) {
@@ -117,9 +125,9 @@ CryptResult EncryptFile(const std::string& source_path, const CryptContext& cont
     // so before the source may be wiped.
     // A cancel meanwhile is seen at the next file: this one is complete and
     // checked by then.
-    WaitKeepingResponsive(flushed);
+    if (flushed.valid())
+      WaitKeepingResponsive(flushed);
     output.Close();
-    container = PlaceContainer(output_pending, container);
   } catch (const Interrupted&) {
     DisposeOfOutput(output_pending, feedback);
     throw;
@@ -128,9 +136,37 @@ CryptResult EncryptFile(const std::string& source_path, const CryptContext& cont
     return Failure(kEncryptErrorPrefix + DisplayText(source_path) + ": " +
                    DisplayText(error.what()));
   }
+  staged.source = source_path;
+  staged.output = std::move(output_pending);
+  staged.target = container;
+  staged.result.outcome = CryptOutcome::Done;
+  staged.result.sealed = sealed;
+  return staged.result;
+}
+
+namespace {
+
+// Copies the plain bytes into a new container beside the source and, unless
+// KeepOriginals is set, wipes the source.
+CryptResult EncryptFile(const std::string& source_path, const CryptContext& context) {
+  Feedback& feedback = context.feedback;
+  // Until the container is placed and the source wiped, a stop request is
+  // only recorded.
+  CriticalStretch cleanup_first;
+  StagedOutput staged;
+  if (CryptResult result = StageEncryption(source_path, context, StageFlush::Now, staged); !result)
+    return result;
+  std::string container;
+  try {
+    container = PlaceContainer(staged.output, staged.target);
+  } catch (const std::exception& error) {
+    DisposeOfOutput(staged.output, feedback);
+    return Failure(kEncryptErrorPrefix + DisplayText(source_path) + ": " +
+                   DisplayText(error.what()));
+  }
   feedback.SetGaugePosition(100);
   feedback.SetGaugePosition(0);
-  output_pending.Release();
+  staged.output.Release();
   if (context.run != nullptr)
     context.run->Wrote(container);
 
@@ -143,16 +179,10 @@ CryptResult EncryptFile(const std::string& source_path, const CryptContext& cont
       WipeFile(source_path, feedback);
     }
   } catch (const FileError& error) {
-    // Said as it is: the container holds the file, the rest did not end.
-    return Failure("The encrypted file " + DisplayText(container) +
-                       " is complete and checked, but the plain file was not wiped: " +
-                       DisplayText(error.what()),
-                   container);
+    return NotWipedAfterAll(container, error);
   }
-  CryptResult result;
-  result.outcome = CryptOutcome::Done;
+  CryptResult result = staged.result;
   result.output = container;
-  result.sealed = sealed;
   return result;
 }
 
@@ -359,13 +389,9 @@ std::string SafeStoredName(const std::string& stored_name_utf8, const std::strin
   return name;
 }
 
-CryptResult CryptFile(const std::string& SourcePath, int Mode, bool KeepSource,
-                      const CryptContext& context) {
-  CryptSourcePath = SourcePath;
-  ComputeKeySum();
-  CryptResult result = Mode == kModeEncrypt ? EncryptFile(SourcePath, context)
-                                            : DecryptFile(SourcePath, KeepSource, context);
-  Publish(SourcePath, Mode, result);
+void PublishAndTell(const std::string& source, int mode, const CryptResult& result,
+                    const CryptContext& context) {
+  Publish(source, mode, result);
   if (!result.message.empty()) {
     if (result.outcome == CryptOutcome::Refused) {
       context.feedback.ShowInformation(result.message);
@@ -373,6 +399,15 @@ CryptResult CryptFile(const std::string& SourcePath, int Mode, bool KeepSource,
       context.feedback.ShowError(result.message);
     }
   }
+}
+
+CryptResult CryptFile(const std::string& SourcePath, int Mode, bool KeepSource,
+                      const CryptContext& context) {
+  CryptSourcePath = SourcePath;
+  ComputeKeySum();
+  CryptResult result = Mode == kModeEncrypt ? EncryptFile(SourcePath, context)
+                                            : DecryptFile(SourcePath, KeepSource, context);
+  PublishAndTell(SourcePath, Mode, result, context);
   return result;
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <memory>
 #include <vector>
 
 #include "cipher/Cipher.h"
@@ -88,24 +89,47 @@ std::string WipeName(const std::string& path) {
   return result + ".~Z~";
 }
 
-void WipeFile(const std::string& path, Feedback& feedback) {
+// One file of a group: open from Add until it is gone or given up.
+struct WipeGroup::Member {
   // Once begun, a wipe is finished before a stop request is honoured.
   CriticalStretch finish_first;
-  FillWorkBufferWithNoise();
-  UniqueFd fd = OpenForOverwrite(path);
-  const std::uint64_t size = FileSize(fd);
+  std::string path;
+  UniqueFd fd;
+  std::uint64_t size = 0;
+  PendingFile pending;  // under the wipe name
+  std::exception_ptr error;
 
-  feedback.SetGaugeColor(GaugeColor::Red);
-  feedback.SetGaugePosition(0);
-  const std::string name = FileNameOf(path);
-  if (StripExtension(name) != kViewerPlainBase)
-    feedback.SetStatus(name);
+  std::string folder() const { return FolderForSync(path); }
+  // The wipe cannot be finished now: the record stays, and the next run wipes
+  // what is left.
+  void GiveUp(const std::exception& cause) {
+    const std::string left = FileNameOf(pending.path());
+    pending.Abandon();
+    error = std::make_exception_ptr(FileError(EIO, path, "Not wiped completely:",
+                                              std::string(cause.what()) +
+                                                  "; what is left of it is named " + left +
+                                                  " and will be wiped at the next start"));
+  }
+};
 
+WipeGroup::WipeGroup(Feedback& feedback) : feedback_(feedback) {}
+WipeGroup::~WipeGroup() = default;
+
+std::size_t WipeGroup::size() const {
+  return members_.size();
+}
+
+void WipeGroup::Add(const std::string& path) {
+  auto member = std::make_unique<Member>();
+  member->path = path;
+  member->fd = OpenForOverwrite(path);
+  member->size = FileSize(member->fd);
   // The file takes its wipe name before it is overwritten: a wipe cut short
   // (a kill, a power loss, a failing disk) then never leaves noise under the
   // user's name looking like the user's file, and the record lets the next
   // run finish it.
-  PendingFile pending(path, Leftover::Plain);
+  PendingFile& pending = member->pending;
+  pending = PendingFile(path, Leftover::Plain);
   for (int attempt = 1;; ++attempt) {
     try {
       pending.MoveTo(WipeName(path));
@@ -117,26 +141,101 @@ void WipeFile(const std::string& path, Feedback& feedback) {
       }
     }
   }
-  const std::string wiped = pending.path();
-  const std::string folder = FolderForSync(path);
+  members_.push_back(std::move(member));
+}
+
+std::vector<std::exception_ptr> WipeGroup::Finish(
+    const std::function<void(std::size_t)>& overwritten) {
+  const auto live = [this] {
+    std::vector<Member*> members;
+    for (const auto& member : members_) {
+      if (!member->error)
+        members.push_back(member.get());
+    }
+    return members;
+  };
+  const auto folders_of = [](const std::vector<Member*>& members) {
+    std::vector<std::string> folders;
+    for (const Member* member : members)
+      folders.push_back(member->folder());
+    return folders;
+  };
+  const auto give_up = [](const std::vector<Member*>& members, const std::exception& cause) {
+    for (Member* member : members)
+      member->GiveUp(cause);
+  };
+
+  // The wipe names reach the disk before any overwrite.
   try {
-    SyncFolder(folder);
-    // Overwrite in place: truncating first would free the old blocks and
-    // write the noise elsewhere, leaving the contents on the disk.
-    Overwrite(fd, size, feedback);
-    RunKeepingResponsive([&fd] { SyncFile(fd); });
-    fd.Close();
-    feedback.SetGaugePosition(100);
-    feedback.SetGaugePosition(0);
-    RemoveFile(wiped);
+    SyncFolders(folders_of(live()));
   } catch (const std::exception& error) {
-    pending.Abandon();
-    throw FileError(EIO, path, "Not wiped completely:",
-                    std::string(error.what()) + "; what is left of it is named " +
-                        FileNameOf(wiped) + " and will be wiped at the next start");
+    give_up(live(), error);
   }
-  pending.Release();
-  SyncFolder(folder);
+  for (std::size_t i = 0; i < members_.size(); ++i) {
+    Member& member = *members_[i];
+    if (!member.error) {
+      FillWorkBufferWithNoise();
+      feedback_.SetGaugeColor(GaugeColor::Red);
+      feedback_.SetGaugePosition(0);
+      const std::string name = FileNameOf(member.path);
+      if (StripExtension(name) != kViewerPlainBase)
+        feedback_.SetStatus(name);
+      try {
+        // Overwrite in place: truncating first would free the old blocks and
+        // write the noise elsewhere, leaving the contents on the disk.
+        Overwrite(member.fd, member.size, feedback_);
+      } catch (const std::exception& error) {
+        member.GiveUp(error);
+      }
+      feedback_.SetGaugePosition(100);
+      feedback_.SetGaugePosition(0);
+    }
+    if (overwritten)
+      overwritten(i);
+  }
+  // The overwrites reach the disk before the files go: one file's own
+  // flush, or one flush of the file systems for several.
+  std::vector<Member*> overwritten_members = live();
+  try {
+    if (overwritten_members.size() == 1) {
+      const UniqueFd& fd = overwritten_members[0]->fd;
+      RunKeepingResponsive([&fd] { SyncFile(fd); });
+    } else if (!overwritten_members.empty()) {
+      const std::vector<std::string> folders = folders_of(overwritten_members);
+      RunKeepingResponsive([&folders] { SyncFileSystems(folders); });
+    }
+  } catch (const std::exception& error) {
+    give_up(overwritten_members, error);
+  }
+  std::vector<Member*> removed;
+  for (Member* member : live()) {
+    try {
+      member->fd.Close();
+      RemoveFile(member->pending.path());
+      member->pending.Release();
+      removed.push_back(member);
+    } catch (const std::exception& error) {
+      member->GiveUp(error);
+    }
+  }
+  try {
+    SyncFolders(folders_of(removed));
+  } catch (const FileError&) {
+    for (Member* member : removed)
+      member->error = std::current_exception();
+  }
+  std::vector<std::exception_ptr> errors;
+  for (const auto& member : members_)
+    errors.push_back(member->error);
+  members_.clear();
+  return errors;
+}
+
+void WipeFile(const std::string& path, Feedback& feedback) {
+  WipeGroup group(feedback);
+  group.Add(path);
+  if (const std::exception_ptr error = group.Finish().front())
+    std::rethrow_exception(error);
 }
 
 }  // namespace vls

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <utility>
 
 #include "cipher/Cipher.h"
 #include "platform/Interruption.h"
@@ -260,6 +261,128 @@ TEST_F(BatchTest, ACancelStopsAtTheNextSafePointAndCountsWhatWasDone) {
   }
   cancel_trigger.clear();
   SetSafePointHook(nullptr);
+}
+
+// A group of five rows with one row failing at each position: in the
+// middle of its own transfer (a folder instead of a file; the encryption's
+// last row, whose temporary vanishes) or at the commit (its temporary gone
+// before the rename). Every row ends untouched or done, none left half way.
+std::string vanishing;  // a temporary the hook removes once the trigger is there
+void RemoveOnTrigger() {
+  if (!vanishing.empty() && Exists(cancel_trigger))
+    std::filesystem::remove(std::exchange(vanishing, std::string()));
+}
+
+TEST_F(BatchTest, EveryRowOfAGroupEndsUntouchedOrDoneWhereverOneFails) {
+  const std::size_t n = 5;
+  const std::string last = test::SampleBytes(1 << 20);  // transfers through safe points
+  enum Fault { Missing, TemporaryGone, WipeOfMissing };
+  SetSafePointHook(RemoveOnTrigger);
+  for (const Fault fault : {Missing, TemporaryGone, WipeOfMissing}) {
+    for (std::size_t k = 0; k < n; ++k) {
+      const std::string folder = dir / ("f" + std::to_string(fault) + std::to_string(k));
+      std::filesystem::create_directory(folder);
+      window.rows.clear();
+      for (std::size_t i = 0; i < n; ++i) {
+        const std::string path = folder + "/" + std::to_string(i) + ".txt";
+        WriteFile(path, i + 1 == n ? last : path);
+        window.rows.push_back(path);
+      }
+      const std::string failing = window.rows[k];
+      if (fault != TemporaryGone)
+        std::filesystem::remove(failing);
+      if (fault == Missing)
+        std::filesystem::create_directory(failing);
+      cancel_trigger = folder + "/" + std::to_string(n - 1) + ".~tx";
+      vanishing = fault == TemporaryGone ? folder + "/" + std::to_string(k) + ".~tx" : "";
+      feedback.errors.clear();
+      feedback.information.clear();
+      feedback.answers = {kAnswerYes};
+      const BatchCounts counts = fault == WipeOfMissing ? drivers.WipeAll() : drivers.EncryptAll();
+
+      const std::string label = std::to_string(fault) + " at " + std::to_string(k);
+      EXPECT_EQ(feedback.errors.size(), 1u) << label;
+      EXPECT_EQ(counts.done, fault == WipeOfMissing ? n - 1 : k) << label;
+      if (fault == WipeOfMissing) {
+        EXPECT_EQ(feedback.information,
+                  std::vector<std::string>{std::to_string(n - 1) + " files wiped."});
+      }
+      for (std::size_t i = 0; i < n; ++i) {
+        const std::string source = folder + "/" + std::to_string(i) + ".txt";
+        const std::string container = folder + "/" + std::to_string(i) + ".vld";
+        const std::string plain = i + 1 == n ? last : source;
+        const bool done = fault == WipeOfMissing ? i != k : i < k;
+        if (done) {
+          EXPECT_FALSE(Exists(source)) << label << ", row " << i;
+          if (fault != WipeOfMissing) {
+            EXPECT_EQ(std::filesystem::file_size(container), 255 + plain.size()) << label;
+          }
+        } else if (i != k || fault == TemporaryGone) {
+          EXPECT_EQ(ReadFile(source), plain) << label << ", row " << i;
+          EXPECT_FALSE(Exists(container)) << label << ", row " << i;
+        }
+      }
+      for (const std::string& name : Names(folder)) {
+        EXPECT_TRUE(name.ends_with(".txt") || name.ends_with(".vld")) << label << ": " << name;
+      }
+    }
+  }
+  cancel_trigger.clear();
+  vanishing.clear();
+  SetSafePointHook(nullptr);
+}
+
+// A cancel while the fourth file of a group is written: the three before it
+// are complete and checked, so they are committed; the fourth is untouched.
+TEST_F(BatchTest, ACancelInsideAGroupCommitsTheFilesBeforeIt) {
+  const std::string big = test::SampleBytes(1 << 20);
+  for (const char* name : {"a.txt", "b.txt", "c.txt", "d.txt", "e.txt"}) {
+    WriteFile(dir / name, name == std::string("d.txt") ? big : name);
+    window.rows.push_back(dir / name);
+  }
+  cancel_trigger = dir / "d.~tx";
+  cancel_when_there = true;
+  SetSafePointHook(CancelOnTrigger);
+  const BatchCounts counts = drivers.EncryptAll();
+  SetSafePointHook(nullptr);
+  cancel_trigger.clear();
+
+  EXPECT_TRUE(counts.cancelled);
+  EXPECT_EQ(counts.done, 3u);
+  EXPECT_EQ(feedback.information, std::vector<std::string>{"Cancelled: 3 of 5 files encrypted."});
+  EXPECT_EQ(Names(dir.path()),
+            (std::vector<std::string>{"a.vld", "b.vld", "c.vld", "d.txt", "e.txt", "windows"}));
+  EXPECT_EQ(ReadFile(dir / "d.txt"), big);
+}
+
+// A source written to after it was read and before its group is committed
+// keeps what was written: it is not wiped, and the user is told.
+std::string appended_to;
+void AppendOnTrigger() {
+  if (!appended_to.empty() && Exists(cancel_trigger)) {
+    std::FILE* file = std::fopen(std::exchange(appended_to, std::string()).c_str(), "ab");
+    std::fputs(" and more", file);
+    std::fclose(file);
+  }
+}
+
+TEST_F(BatchTest, ASourceChangedBeforeItsGroupIsCommittedIsNotWiped) {
+  WriteFile(dir / "a.txt", "a");
+  WriteFile(dir / "b.txt", test::SampleBytes(1 << 20));
+  window.rows = {dir / "a.txt", dir / "b.txt"};
+  appended_to = dir / "a.txt";
+  cancel_trigger = dir / "b.~tx";
+  SetSafePointHook(AppendOnTrigger);
+  const BatchCounts counts = drivers.EncryptAll();
+  SetSafePointHook(nullptr);
+  cancel_trigger.clear();
+
+  EXPECT_EQ(counts.done, 1u);
+  EXPECT_EQ(ReadFile(dir / "a.txt"), "a and more");
+  EXPECT_EQ(std::filesystem::file_size(dir / "a.vld"), 256u);
+  EXPECT_FALSE(Exists(dir / "b.txt"));
+  ASSERT_EQ(feedback.errors.size(), 1u);
+  EXPECT_NE(feedback.errors[0].find("changed after it was encrypted"), std::string::npos);
 }
 
 }  // namespace

@@ -10,7 +10,10 @@ every N the run reaches.
 Both are done over classic containers, and then over sealed ones (encrypt
 --strong, and the decryption of sealed containers; the wipe is the same):
 --sealed-trials random moments, and the kill points over one small file, as
-every sealed run pays a key derivation.
+every sealed run pays a key derivation. A batch of --batch-files small files,
+which is committed in groups, gets --batch-trials random moments (SIGKILL and
+SIGINT) and kill points at every flush and at every --batch-stride-th other
+call.
 
 After each stop, and again after the next run (an unrelated wipe with the
 same data folder, which disposes of what ended runs left):
@@ -25,6 +28,7 @@ no plain byte, temporary or pending record even before the next run, and an
 exit status that names the signal.
 
 usage: crash_consistency.py CLI [--trials N] [--sealed-trials N] [--seed S]
+                                [--batch-trials N] [--batch-files N] [--batch-stride N]
                                 [--signals KILL,INT,...] [--no-sealed]
                                 [--shim SHIM [--kill-calls open,write,...]]
 """
@@ -51,10 +55,12 @@ class Bench:
     """The test's folders, the marked originals and their containers, of the
     classic or the sealed kind."""
 
-    def __init__(self, cli_path, root, originals, markers, sealed=False, containers=None):
+    def __init__(self, cli_path, root, originals, markers, sealed=False, containers=None,
+                 kind=None):
         """Makes the containers, or takes those of another bench."""
         self.root = root
         self.sealed = sealed
+        self.kind = kind if kind is not None else (" sealed" if sealed else "")
         self.strong = ["--strong"] if sealed else []
         self.cli = Cli(cli_path, root)
         self.data = os.path.join(root, "xdg")
@@ -77,7 +83,7 @@ class Bench:
     def twin(self, root):
         """A bench of the same files and containers in folders of its own."""
         return Bench(self.cli.binary, root, self.originals, self.markers, self.sealed,
-                     self.containers)
+                     self.containers, self.kind)
 
     def prepare(self, operation, relative=False):
         """A fresh folder for the operation and the command that runs it,
@@ -149,9 +155,9 @@ class Bench:
         return problems
 
 
-def random_moments(bench, operations, trials, args, rng, failures):
+def random_moments(bench, operations, trials, args, rng, failures, signal_names=None):
     """Signals after random delays; returns the summary line."""
-    signals = [SIGNALS[s] for s in args.signals.split(",")]
+    signals = [SIGNALS[s] for s in (signal_names or args.signals).split(",")]
     # How long a whole run takes at best, so signals spread over all of it.
     durations = {}
     for operation in operations:
@@ -186,7 +192,7 @@ def random_moments(bench, operations, trials, args, rng, failures):
         if sent:
             process.send_signal(sig)
         status = process.wait()
-        label = (f"trial {trial}{' sealed' if bench.sealed else ''} {operation}"
+        label = (f"trial {trial}{bench.kind} {operation}"
                  f"{' (relative paths)' if relative else ''} "
                  f"{signal.Signals(sig).name} after {delay * 1000:.0f} ms")
         problems = []
@@ -201,14 +207,15 @@ def random_moments(bench, operations, trials, args, rng, failures):
                                      pid=process.pid)
         failures += [f"{label}: {p}" for p in problems]
     counts = ", ".join(f"{signal.Signals(s).name} {n}" for s, n in stopped.items())
-    return (f"{trials}{' sealed' if bench.sealed else ''} trials, stopped mid-run: {counts}; "
+    return (f"{trials}{bench.kind} trials, stopped mid-run: {counts}; "
             f"plain bytes left for the next run to wipe: {bench.left_for_next_run}")
 
 
-def kill_points(bench, operations, args, failures):
-    """SIGKILL at every Nth call of each kind; returns the summary line. The
-    kinds of call go through their kill points side by side (--jobs), each
-    on a bench of its own, with its own data folder."""
+def kill_points(bench, operations, args, failures, calls=None, stride=1):
+    """SIGKILL at every Nth call of each kind (every stride-th but for the
+    flushes); returns the summary line. The kinds of call go through their
+    kill points side by side (--jobs), each on a bench of its own, with its
+    own data folder."""
 
     def one_kind(operation, call):
         root = os.path.join(bench.root, f"{operation} {call}")
@@ -218,7 +225,10 @@ def kill_points(bench, operations, args, failures):
         # The records in the data folder are written alike for both kinds of
         # container; classic runs stop at their calls, sealed ones do not.
         only = f"{{folder}}/" if bench.sealed else f"{{folder}}/:{task.data}/"
-        for n in range(1, 2000):
+        if call == "fsync":
+            only += ":{folder}"  # the folder's own flushes count too
+        step = 1 if call == "fsync" else stride
+        for n in range(1 + (step - 1) // 2, 20000, step):
             relative = n % 2 == 0
             folder, command = task.prepare(operation, relative)
             hit_file = os.path.join(task.root, "hit")
@@ -231,16 +241,17 @@ def kill_points(bench, operations, args, failures):
             runs += 1
             if not os.path.exists(hit_file):
                 break
-            how = (" sealed" if bench.sealed else "") + (" (relative paths)" if relative else "")
+            how = bench.kind + (" (relative paths)" if relative else "")
             problems += [f"{operation}{how} killed at {call} #{n}: {p}"
                          for p in task.check_stop(operation, folder, cleaned_up_itself=False)]
         return problems, runs, task.left_for_next_run
 
-    kinds = [(operation, call) for operation in operations for call in args.kill_calls.split(",")]
+    kinds = [(operation, call) for operation in operations
+             for call in (calls or args.kill_calls).split(",")]
     with ThreadPoolExecutor(max(1, args.jobs)) as pool:
         results = list(pool.map(lambda kind: one_kind(*kind), kinds))
     failures += sorted(p for problems, _, _ in results for p in problems)
-    return (f"{sum(r[1] for r in results)}{' sealed' if bench.sealed else ''} runs killed at a "
+    return (f"{sum(r[1] for r in results)}{bench.kind} runs killed at a "
             f"file call; plain bytes left for the next run to wipe: {sum(r[2] for r in results)}")
 
 
@@ -254,6 +265,10 @@ def main():
     parser.add_argument("--no-sealed", action="store_true", help="classic containers only")
     parser.add_argument("--shim")
     parser.add_argument("--kill-calls", default="open,write,fsync,rename,unlink")
+    parser.add_argument("--batch-trials", type=int, default=6)
+    parser.add_argument("--batch-files", type=int, default=100)
+    parser.add_argument("--batch-stride", type=int, default=199,
+                        help="kill a batch at every Nth call but the flushes")
     parser.add_argument("--jobs", type=int, default=os.cpu_count() or 1,
                         help="kinds of kill point gone through at a time")
     args = parser.parse_args()
@@ -289,6 +304,18 @@ def main():
                 bench = Bench(args.cli, folder, originals, markers, sealed)
                 summaries.append(kill_points(bench, OPERATIONS[:2] if sealed else OPERATIONS,
                                              args, failures))
+        if args.batch_trials > 0:
+            # Many small files, committed in groups: stopped anywhere, each
+            # file is untouched or done.
+            originals = {f"f{i:03}.txt": marked(os.urandom(4096), markers)
+                         for i in range(args.batch_files)}
+            with tempfile.TemporaryDirectory(dir=root) as folder:
+                bench = Bench(args.cli, folder, originals, markers, kind=" batch")
+                summaries.append(random_moments(bench, OPERATIONS, args.batch_trials, args, rng,
+                                                failures, "KILL,INT"))
+                if args.shim:
+                    summaries.append(kill_points(bench, OPERATIONS, args, failures,
+                                                 "fsync,rename,unlink,write", args.batch_stride))
     return report(failures, "; ".join(summaries))
 
 

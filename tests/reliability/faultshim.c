@@ -2,6 +2,7 @@
  * fails with a chosen errno, or (for read) returns corrupted bytes.
  *
  *   FAULT_CALL   open | read | write | fsync | rename | unlink
+ *                (fsync counts fdatasync and syncfs too: every flush)
  *   FAULT_N      which call fails (1 = the first)
  *   FAULT_ERRNO  ENOSPC | EIO | EACCES   (default EIO)
  *   FAULT_CORRUPT=1  with FAULT_CALL=read or write: flip a byte of what is
@@ -9,6 +10,8 @@
  *   FAULT_SHORT_READ=N  every read of a watched descriptor returns at most
  *                N bytes (no call fails; FAULT_CALL may be unset)
  *   FAULT_KILL=1 the process kills itself with SIGKILL at that call instead
+ *   FAULT_FLUSH_DELAY_MS=N  every fsync, fdatasync and syncfs takes N ms
+ *                longer, as on a spinning disk (no call fails)
  *   FAULT_ONLY   only calls on paths (or descriptors opened on paths) that
  *                begin with one of these prefixes (separated by ":") count;
  *                others pass untouched
@@ -26,6 +29,7 @@
 #include <stdlib.h>
 #include <string.h>
 #include <sys/types.h>
+#include <time.h>
 #include <unistd.h>
 
 static long counter;
@@ -199,13 +203,58 @@ ssize_t pwrite(int fd, const void* buffer, size_t count, off_t offset) {
 ssize_t pwrite64(int fd, const void* buffer, size_t count, off_t offset)
     __attribute__((alias("pwrite")));
 
+/* A flush as slow as on a spinning disk, when asked. */
+static void flush_delay(void) {
+  const char* delay = getenv("FAULT_FLUSH_DELAY_MS");
+  if (delay == NULL)
+    return;
+  const long ms = atol(delay);
+  struct timespec wait = {ms / 1000, (ms % 1000) * 1000000L};
+  while (nanosleep(&wait, &wait) != 0 && errno == EINTR) {
+  }
+}
+
 int fsync(int fd) {
   REAL(fsync);
+  flush_delay();
   if (should_fail("fsync", fd_counts(fd), NULL, fd)) {
     errno = fault_errno();
     return -1;
   }
   return real_fsync(fd);
+}
+
+int fdatasync(int fd) {
+  REAL(fdatasync);
+  flush_delay();
+  if (should_fail("fsync", fd_counts(fd), NULL, fd)) {
+    errno = fault_errno();
+    return -1;
+  }
+  return real_fdatasync(fd);
+}
+
+/* syncfs flushes a whole file system, usually through a folder's
+ * descriptor: it counts when that folder is one of the watched ones. */
+int syncfs(int fd) {
+  REAL(syncfs);
+  flush_delay();
+  int counts = fd_counts(fd);
+  if (!counts && getenv("FAULT_ONLY") != NULL) {
+    char link[64], folder[4096];
+    snprintf(link, sizeof link, "/proc/self/fd/%d", fd);
+    const ssize_t n = readlink(link, folder, sizeof folder - 2);
+    if (n > 0) {
+      folder[n] = '/';
+      folder[n + 1] = '\0';
+      counts = path_counts(folder);
+    }
+  }
+  if (should_fail("fsync", counts, NULL, fd)) {
+    errno = fault_errno();
+    return -1;
+  }
+  return real_syncfs(fd);
 }
 
 int rename(const char* from, const char* to) {

@@ -7,6 +7,12 @@ deleted. The wipe of the source takes its wipe name
 (flushed) before the first overwrite, and flushes its last overwrite before
 the file is removed.
 
+A batch of small files is committed in groups: the same order holds for
+every file of the group (its output flushed, by its own fsync or one syncfs
+of the file system, before its rename; the folder flushed after the rename,
+before its source is touched; the wipe's steps flushed alike), and the whole
+batch makes at most one flush per ten files.
+
 usage: flush_order.py CLI
 """
 
@@ -22,9 +28,10 @@ CALL = re.compile(r'^(?:\[pid\s+\d+\]\s+)?(\d+\s+)?(\w+)\((.*)\)\s+=\s+(-?\d+)')
 RESUMED = re.compile(r'^<\.\.\. \w+ resumed>(.*)$')
 
 
-def trace(cli, args, log):
-    command = ["strace", "-f", "-o", log, "-e",
-               "trace=openat,close,write,pwrite64,fsync,rename,renameat2,unlink,unlinkat", cli.binary] + args
+def trace(cli, args, log, paths=False):
+    command = ["strace", "-f"] + (["-y"] if paths else []) + ["-o", log, "-e",
+               "trace=openat,close,write,pwrite64,fsync,fdatasync,syncfs,rename,renameat2,unlink,unlinkat",
+               cli.binary] + args
     result = subprocess.run(command, env=cli.env, capture_output=True, stdin=subprocess.DEVNULL)
     if result.returncode != 0:
         raise SystemExit(f"traced run failed: {result.stderr.decode()}")
@@ -122,6 +129,90 @@ def check_decrypt_order(calls, failures, label):
            ("folder flushed", dir_sync), ("container removed", unlink)], failures, label)
 
 
+FLUSHES = ("fsync", "fdatasync", "syncfs")
+FD_PATH = re.compile(r'^\d+<(.*)>$')
+
+
+def fd_path(args):
+    """The path strace -y shows for the call's first argument (a descriptor)."""
+    match = FD_PATH.match(args.split(", ", 1)[0])
+    return match.group(1) if match else None
+
+
+def first_after(calls, start, predicate, what):
+    return index_of(calls[start:], predicate, what) + start
+
+
+def flushes_file(path, folder):
+    """A flush that makes the file's data durable: its own, or of its file system."""
+    return lambda n, a, r: (n in ("fsync", "fdatasync") and fd_path(a) == path) or \
+        (n == "syncfs" and r == 0)
+
+
+def flushes_folder(folder):
+    return lambda n, a, r: (n == "fsync" and fd_path(a) == folder) or (n == "syncfs" and r == 0)
+
+
+def check_group_encrypt(calls, folder, names, failures):
+    """Per file of a grouped encryption: the container flushed before its
+    rename, the folder flushed before the source is touched; the wipe's name
+    flushed before the overwrite, the overwrite before the removal."""
+    for name in names:
+        stem = name[:-len(".txt")]
+        tx = os.path.join(folder, stem + ".~tx")
+        label = f"group encrypt {name}"
+        last_write = max((i for i, (n, a, r) in enumerate(calls)
+                          if n in ("write", "pwrite64") and fd_path(a) == tx), default=None)
+        if last_write is None:
+            failures.append(f"{label}: no write of {tx} in the trace")
+            continue
+        data_flushed = first_after(calls, last_write, flushes_file(tx, folder), f"flush of {tx}")
+        container = os.path.join(folder, stem + ".vld")
+        placed = index_of(calls, lambda n, a, r: n == "renameat2" and f'"{tx}"' in a and
+                          f'"{container}"' in a, f"rename of {tx} to {container}")
+        folder_flushed = first_after(calls, placed, flushes_folder(folder), "flush of the folder")
+        source = os.path.join(folder, name)
+        to_wipe_name = index_of(calls, lambda n, a, r: n == "renameat2" and f'"{source}"' in a,
+                                f"rename of {source} to its wipe name")
+        wipe_name = re.findall(r'"([^"]*\.~Z~)"', calls[to_wipe_name][1])[0]
+        wipe_name_flushed = first_after(calls, to_wipe_name, flushes_folder(folder),
+                                        "flush of the wipe name")
+        overwrites = [i for i, (n, a, r) in enumerate(calls)
+                      if n == "pwrite64" and fd_path(a) == wipe_name]
+        if not overwrites:
+            failures.append(f"{label}: no overwrite of {wipe_name}")
+            continue
+        overwrite_flushed = first_after(calls, overwrites[-1], flushes_file(wipe_name, folder),
+                                        f"flush of the overwrite of {wipe_name}")
+        removed = index_of(calls, lambda n, a, r: n in ("unlink", "unlinkat") and wipe_name in a,
+                           f"removal of {wipe_name}")
+        removal_flushed = first_after(calls, removed, flushes_folder(folder), "flush after the removal")
+        check([("container written", last_write), ("container flushed", data_flushed),
+               ("renamed into place", placed), ("folder flushed", folder_flushed),
+               ("source renamed to its wipe name", to_wipe_name),
+               ("wipe name flushed", wipe_name_flushed), ("first overwrite", overwrites[0]),
+               ("last overwrite", overwrites[-1]), ("overwrite flushed", overwrite_flushed),
+               ("wiped file removed", removed), ("removal flushed", removal_flushed)],
+              failures, label)
+
+
+def check_group(cli, root, failures, files=100):
+    """A batch of small files, traced with the descriptors' paths."""
+    folder = os.path.join(root, "group")
+    os.makedirs(folder)
+    names = [f"f{i:03}.txt" for i in range(files)]
+    for name in names:
+        with open(os.path.join(folder, name), "wb") as out:
+            out.write(os.urandom(4096))
+    calls = trace(cli, ["encrypt", "--password-file", cli.password_file] +
+                  [os.path.join(folder, n) for n in names], os.path.join(root, "group.log"), paths=True)
+    check_group_encrypt(calls, folder, names, failures)
+    flushes = sum(1 for n, _, _ in calls if n in FLUSHES)
+    if flushes * 10 > files:
+        failures.append(f"group encrypt: {flushes} flushes for {files} files, more than one per ten")
+    return flushes
+
+
 def main():
     cli_path = sys.argv[1]
     failures = []
@@ -145,8 +236,11 @@ def main():
                           os.path.join(root, kind + "dec.log"))
             check_decrypt_order(calls, failures, kind + "decrypt")
 
+        flushes = check_group(cli, root, failures)
+
     return report(failures, "flush order of encrypt, its wipe and decrypt traced, "
-                            "for classic and sealed containers")
+                            "for classic and sealed containers; a batch of 100 files with "
+                            f"{flushes} flushes")
 
 
 if __name__ == "__main__":
