@@ -22,19 +22,21 @@
 
 #include "app/FileIterator.h"
 #include "app/WorkList.h"
+#include "platform/Interruption.h"
 
 namespace {
 
 using namespace vls;
 
 // Walks folder and its subfolders as "Add A&ll" in Encrypt mode with the
-// filter "All Files (*.*)" does; the status line text is built for every row
-// as the window would show it.
+// filter "All Files (*.*)" does, a safe point per file; the status line
+// texts are built as the window would show them.
 std::size_t AddAll(TWorkList& list, const std::string& folder, std::size_t& status_chars) {
   TFileIterator iterator;
   iterator.SetRootFolder(folder);
   iterator.OnAddFileQuery = [](TFileIterator&, const std::string& path, const TFileInfo&,
                                bool& can_add) {
+    ThrowIfInterrupted();
     can_add = AcceptForMode(WorkMode::Encrypt, "All Files (*.*)", path);
   };
   iterator.OnAddFile = [&list](TFileIterator&, const std::string& path, const TFileInfo& info) {

@@ -6,6 +6,11 @@
 # command once, then again). Prints a Markdown table: median wall and CPU
 # (user + system) time of RUNS runs and peak memory (GNU time), or with --tsv
 # one tab-separated line per command for scripts/bench.
+# Then, once, "Add A&ll" over 1,000,000 empty files in the headless window
+# (worklist_window: the main window, the question answered YES) next to find
+# reading the same files' sizes and times: its time, its peak memory and the
+# longest the window went without answering. That tree (1,000 folders of
+# 1,000 files) is made once under build/bench-cache; MILLION=0 leaves it out.
 #   bench/worklist_compare.sh [--tsv] [FOLDERS] [FILES_PER_FOLDER] [RUNS]
 #                              (defaults: 1000 folders of 100 files, 5 runs)
 set -euo pipefail
@@ -48,6 +53,29 @@ for _ in $(seq "$runs"); do
     output[$label]=$(tr '\n' ' ' < "$work/out")
   done
 done
+
+window_bench="${WINDOW_BENCH:-$(dirname "$bench")/worklist_window}"
+if [ "${MILLION:-1}" != 0 ] && [ -x "$window_bench" ]; then
+  million=build/bench-cache/worklist-1m
+  if [ ! -e "$million.made" ]; then
+    rm -rf "$million"
+    mkdir -p "$million"
+    names=$(seq -f "file%g.txt" 1 1000)
+    for d in $(seq 1 1000); do
+      mkdir "$million/folder$d"
+      (cd "$million/folder$d" && echo "$names" | xargs touch)
+    done
+    touch "$million.made"
+  fi
+  find "$million" -type f > /dev/null
+  mkdir "$work/home"
+  timed million "$work/out" env HOME="$work/home" XDG_CONFIG_HOME="$work/home/config" \
+    XDG_DATA_HOME="$work/home/data" QT_QPA_PLATFORM=offscreen "$window_bench" "$PWD/$million"
+  output[million]=$(grep '^rows' "$work/out")
+  timed million-find-stat "$work/out" bash -c "find $PWD/$million -type f -printf '%s %T@\\n' | wc -l"
+  output[million-find-stat]=$(cat "$work/out")
+  labels+=(million million-find-stat)
+fi
 summarise "${labels[@]}"
 
 if $tsv; then

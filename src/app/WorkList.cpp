@@ -306,9 +306,30 @@ TWorkList::Added TWorkList::AddEntry(const std::string& path, WorkMode mode,
     shown_ = Count();
     endInsertRows();
   }
-  if (StatusLine)
-    StatusLine(EntryLine(path));
+  TellAdded(*slot);
   return Added::Yes;
+}
+
+void TWorkList::TellAdded(const std::string& path) {
+  if (!StatusLine)
+    return;
+  if (batch_depth_ > 0 && status_told_.isValid() && !status_told_.hasExpired(kStatusIntervalMs)) {
+    untold_ = &path;
+    return;
+  }
+  untold_ = nullptr;
+  status_told_.start();
+  StatusLine(EntryLine(path));
+}
+
+void TWorkList::TellLastAdded() {
+  if (untold_ == nullptr || !StatusLine) {
+    untold_ = nullptr;
+    return;
+  }
+  const std::string& path = *untold_;
+  untold_ = nullptr;
+  StatusLine(EntryLine(path));
 }
 
 bool TWorkList::Contains(const std::string& path) const {
@@ -317,6 +338,7 @@ bool TWorkList::Contains(const std::string& path) const {
 
 void TWorkList::RemoveRows(std::vector<int> rows) {
   Flush();
+  untold_ = nullptr;
   std::sort(rows.begin(), rows.end());
   rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
   std::erase_if(rows, [this](int row) { return row < 0 || row >= Count(); });
@@ -363,6 +385,7 @@ void TWorkList::RemoveRows(std::vector<int> rows) {
 }
 
 void TWorkList::Clear() {
+  untold_ = nullptr;
   beginResetModel();
   rows_.clear();
   paths_.clear();
@@ -376,8 +399,10 @@ TWorkList::Batch::Batch(TWorkList& list) : list_(list) {
 }
 
 TWorkList::Batch::~Batch() {
-  if (--list_.batch_depth_ == 0)
+  if (--list_.batch_depth_ == 0) {
     list_.Flush();
+    list_.TellLastAdded();
+  }
 }
 
 void TWorkList::Flush() {

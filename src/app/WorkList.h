@@ -8,6 +8,7 @@
 // 100,000 rows cheaply; the duplicate test is a hash look-up.
 
 #include <QAbstractTableModel>
+#include <QElapsedTimer>
 #include <QLocale>
 #include <QString>
 #include <cstdint>
@@ -68,6 +69,7 @@ class TWorkList : public QAbstractTableModel {
     PathRole,                     // the full path (QString)
   };
   enum class Added { Yes, Duplicate, Refused };
+  static constexpr qint64 kStatusIntervalMs = 30;
 
   explicit TWorkList(QObject* parent = nullptr);
   ~TWorkList() override;
@@ -101,7 +103,11 @@ class TWorkList : public QAbstractTableModel {
 
   // Rows added while a Batch lives reach the view in one insertion when it
   // ends; Count(), the total and the texts count them at once. This is how
-  // a walk adds thousands of rows without a view update per row.
+  // a walk adds thousands of rows without a view update per row. Within a
+  // batch StatusLine hears of an added path at most every
+  // kStatusIntervalMs (no one reads a hundred lines a second, and building
+  // each cost more than adding its row); the last one is told when the
+  // batch ends, so the status line ends as it would have.
   class Batch {
    public:
     explicit Batch(TWorkList& list);
@@ -129,8 +135,9 @@ class TWorkList : public QAbstractTableModel {
   // ten blanks (which overwrite a longer earlier line).
   QString EntryLine(const std::string& path) const;
 
-  // Called by AddEntry with EntryLine of each added path; the window writes
-  // it to the status line and repaints that line at once.
+  // Called by AddEntry with EntryLine of each added path (in a Batch, see
+  // there); the window writes it to the status line and repaints that line
+  // at once.
   std::function<void(const QString&)> StatusLine;
   // The small icon of a path, asked for when a row is drawn.
   std::function<QVariant(const QString& path, bool folder)> IconOf;
@@ -152,6 +159,10 @@ class TWorkList : public QAbstractTableModel {
   };
   struct SortKey;
   void Flush();
+  // Tells StatusLine of the added path: outside a batch at once, inside one
+  // when kStatusIntervalMs have passed; TellLastAdded tells a path held back.
+  void TellAdded(const std::string& path);
+  void TellLastAdded();
   // The sort (WorkListSort.cpp): a row's value in the sorted column, the
   // order of two rows, the place a new row takes, and the whole list sorted.
   SortKey KeyOf(const Row& row) const;
@@ -166,6 +177,8 @@ class TWorkList : public QAbstractTableModel {
   std::int64_t total_bytes_ = 0;
   std::uint64_t added_ = 0;
   int sort_column_ = -1;  // -1: as added
+  QElapsedTimer status_told_;
+  const std::string* untold_ = nullptr;  // a key in paths_, added and not yet told
   Qt::SortOrder sort_order_ = Qt::AscendingOrder;
 };
 

@@ -318,6 +318,26 @@ TEST_F(WorkListTest, BatchShowsItsRowsToTheViewInOneInsertion) {
   EXPECT_EQ(list.data(list.index(3, 0)).toString(), "z");
 }
 
+// A walk adds rows faster than anyone reads: within a batch the status line
+// hears of few of them, and of the last one, with the final total, at its end.
+TEST_F(WorkListTest, BatchTellsTheStatusLineSeldomAndItsLastRowAtTheEnd) {
+  std::vector<QString> lines;
+  list.StatusLine = [&](const QString& line) { lines.push_back(line); };
+  const TFileInfo facts{1, 0, faArchive};
+  std::string last;
+  {
+    TWorkList::Batch batch(list);
+    for (int i = 0; i < 1000; ++i) {
+      last = "/nowhere/file" + std::to_string(i);
+      list.AddEntry(last, WorkMode::Wipe, &facts);
+    }
+  }
+  ASSERT_FALSE(lines.empty());
+  EXPECT_LT(lines.size(), 100u);
+  EXPECT_EQ(lines.back(),
+            "1000 File(s) 1000 Byte(s) " + QString::fromStdString(last) + "          ");
+}
+
 TEST_F(WorkListTest, KeepsPathsAsTheFileSystemsBytes) {
   const std::string odd = File(std::string("caf\xE9.txt"));  // a Latin-1 byte on disk
   list.AddEntry(odd, WorkMode::Wipe);

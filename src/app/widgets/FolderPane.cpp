@@ -15,6 +15,7 @@
 #include "app/FilterList.h"
 #include "app/WorkList.h"
 #include "app/widgets/NameDelegate.h"
+#include "app/widgets/RowIcons.h"
 #include "platform/AnsiText.h"
 
 namespace vls {
@@ -44,8 +45,11 @@ FolderPane::FolderPane(QWidget* parent)
       folders_(new QFileSystemModel(this)),
       files_(new QFileSystemModel(this)),
       tree_(new QTreeView),
-      list_(new QListView) {
+      list_(new QListView),
+      icons_(std::make_unique<NameIconProvider>()) {
   setObjectName("SplitterWnd2");
+  folders_->setIconProvider(icons_.get());
+  files_->setIconProvider(icons_.get());
   setHandleWidth(3);
   folders_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot | QDir::Hidden | QDir::Drives);
   folders_->setRootPath("/");
@@ -93,6 +97,12 @@ FolderPane::FolderPane(QWidget* parent)
           });
   connect(list_, &QListView::clicked, this, &FolderPane::FileClicked);
   list_->installEventFilter(this);
+}
+
+FolderPane::~FolderPane() {
+  // The models use the icon provider to the end.
+  delete folders_;
+  delete files_;
 }
 
 void FolderPane::SetMask(const QString& mask) {

@@ -10,6 +10,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <memory>
 
 class QFileSystemModel;
 class QListView;
@@ -17,11 +18,14 @@ class QTreeView;
 
 namespace vls {
 
+class NameIconProvider;
+
 class FolderPane : public QSplitter {
   Q_OBJECT
 
  public:
   explicit FolderPane(QWidget* parent = nullptr);
+  ~FolderPane() override;
 
   // "*.VLP;*.VLD"; "*.*" is every file, also those without a dot.
   QString Mask() const { return mask_; }
@@ -74,6 +78,8 @@ class FolderPane : public QSplitter {
   QFileSystemModel* files_;
   QTreeView* tree_;
   QListView* list_;
+  // Names the icons of both models, which the destructor removes first.
+  std::unique_ptr<NameIconProvider> icons_;
   QString mask_ = "*.*";
   QString folder_;
   bool reveal_ = false;

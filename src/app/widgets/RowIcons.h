@@ -1,14 +1,16 @@
 #pragma once
-// The small icon of a work-list row: a folder's, or the icon of the file's
-// type as its name gives it, with the plain file icon where the theme has
-// none. The name alone decides, so drawing a row never reads a file (which
-// could hang on a slow mount); icons are kept per type.
+// The small icon of a work-list row or of an entry of the folder pane: a
+// folder's, or the icon of the file's type as its name gives it, with the
+// plain file icon where the theme has none. The name alone decides, so
+// drawing a row never reads a file (which could hang on a slow mount);
+// icons are kept per type.
 
 #include <QFileIconProvider>
 #include <QHash>
 #include <QIcon>
 #include <QMimeDatabase>
 #include <QString>
+#include <memory>
 
 namespace vls {
 
@@ -20,6 +22,22 @@ class RowIcons {
   QFileIconProvider provider_;
   QMimeDatabase types_;
   QHash<QString, QIcon> icons_;
+};
+
+// The folder pane's icons. Qt's own provider looks up the type of every file
+// of a folder it reads, on the window's thread and from the file's contents:
+// tens of milliseconds before the first paint, seconds for a large folder.
+// Here a file's icon is found from its name, as the work list's are, and
+// only when a row is drawn; folders keep Qt's icons (home, links, drives).
+// The type column, which no view shows, names the extension.
+class NameIconProvider : public QFileIconProvider {
+ public:
+  QIcon icon(IconType type) const override { return QFileIconProvider::icon(type); }
+  QIcon icon(const QFileInfo& info) const override;
+  QString type(const QFileInfo& info) const override;
+
+ private:
+  std::shared_ptr<RowIcons> icons_ = std::make_shared<RowIcons>();
 };
 
 }  // namespace vls

@@ -7,10 +7,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <QDir>
+#include <QFile>
 #include <QHelpEvent>
+#include <QImage>
 #include <QListView>
 #include <QPersistentModelIndex>
 #include <QProxyStyle>
+#include <QScopeGuard>
 #include <QSet>
 #include <QStyleOptionViewItem>
 #include <QStyledItemDelegate>
@@ -167,6 +171,57 @@ class NameListsTest : public QObject {
     }
     // Long names are cut in every view, not scrolled out of sight.
     QCOMPARE(cut_in.size(), 3);
+  }
+
+  // The file list takes a file's icon from its name, as the work list does,
+  // and never from its contents: "notes" holds a PNG picture and draws as a
+  // file of no known type; "picture.png" holds text and draws as a picture.
+  void fileIconsComeFromTheNameAsInTheWorkList() {
+    QTemporaryDir dir;
+    // A theme with one colour per kind of file.
+    QVERIFY(QDir(dir.path()).mkpath("theme/kinds/16x16/mimetypes"));
+    QFile index(dir.filePath("theme/kinds/index.theme"));
+    QVERIFY(index.open(QIODevice::WriteOnly));
+    index.write(
+        "[Icon Theme]\nName=kinds\nDirectories=16x16/mimetypes\n"
+        "[16x16/mimetypes]\nSize=16\nType=Fixed\n");
+    index.close();
+    for (const auto& [kind, colour] :
+         {std::pair{"image-x-generic", Qt::red}, std::pair{"application-x-generic", Qt::blue}}) {
+      QImage square(16, 16, QImage::Format_RGB32);
+      square.fill(colour);
+      QVERIFY(square.save(dir.filePath(QString("theme/kinds/16x16/mimetypes/%1.png").arg(kind))));
+    }
+    const QStringList paths = QIcon::themeSearchPaths();
+    const QString theme = QIcon::themeName();
+    QIcon::setThemeSearchPaths({dir.filePath("theme")});
+    QIcon::setThemeName("kinds");
+    const auto restore = qScopeGuard([&] {
+      QIcon::setThemeSearchPaths(paths);
+      QIcon::setThemeName(theme);
+    });
+    const QByteArray png("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16);
+    for (const auto& [name, bytes] :
+         {std::pair{"notes", png}, std::pair{"picture.png", QByteArray("text")}}) {
+      QFile file(dir.filePath(name));
+      QVERIFY(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+    }
+
+    TFmainVLS window({});
+    QVERIFY(ListFolder(window, dir.path(), 2));
+    QFileSystemModel& files = FileModelOf(window);
+    const auto colour = [](const QIcon& icon) { return icon.pixmap(16, 16).toImage().pixel(8, 8); };
+    const auto file_icon = [&](const char* name) {
+      return files.fileIcon(files.index(dir.filePath(name)));
+    };
+    QCOMPARE(colour(file_icon("notes")), QColor(Qt::blue).rgb());
+    QCOMPARE(colour(file_icon("picture.png")), QColor(Qt::red).rgb());
+    const TWorkList& rows = WorkListOf(window);
+    window.FileDrag1Drop({dir.filePath("notes"), dir.filePath("picture.png")});
+    for (int row = 0; row < 2; ++row) {
+      const QVariant icon = rows.data(rows.index(row, 0), Qt::DecorationRole);
+      QCOMPARE(colour(icon.value<QIcon>()), QColor(row == 0 ? Qt::blue : Qt::red).rgb());
+    }
   }
 };
 
