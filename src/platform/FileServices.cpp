@@ -176,6 +176,20 @@ void SyncFile(const UniqueFd& fd) {
     ThrowFileError(fd.path(), "Cannot flush to disk");
 }
 
+WriteBehind::WriteBehind(const UniqueFd& fd) : fd_(fd) {
+  const off_t at = ::lseek(fd.get(), 0, SEEK_CUR);
+  started_ = written_ = at < 0 ? 0 : static_cast<std::uint64_t>(at);
+}
+
+void WriteBehind::Wrote(std::uint64_t bytes) {
+  written_ += bytes;
+  if (written_ - started_ < kStep)
+    return;
+  ::sync_file_range(fd_.get(), static_cast<off_t>(started_),
+                    static_cast<off_t>(written_ - started_), SYNC_FILE_RANGE_WRITE);
+  started_ = written_;
+}
+
 void SyncFolder(const std::string& folder) {
   const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (fd < 0)

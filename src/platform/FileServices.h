@@ -63,6 +63,24 @@ void WriteAll(const UniqueFd& fd, std::span<const std::uint8_t> bytes);
 void WriteAllAt(const UniqueFd& fd, std::span<const std::uint8_t> bytes, std::uint64_t offset);
 // Flushes the file's data and metadata to the disk.
 void SyncFile(const UniqueFd& fd);
+
+// Asks the system to start writing a large output to the disk while more of
+// it is being made: every kStep bytes written, the range just written is
+// handed to the disk without waiting (a hint; errors are ignored). The flush
+// at the end then finds little left to do, and the disk works while the CPU
+// does. The flush itself still decides durability.
+class WriteBehind {
+ public:
+  static constexpr std::uint64_t kStep = std::uint64_t{8} << 20;
+  // Counts from the descriptor's current offset.
+  explicit WriteBehind(const UniqueFd& fd);
+  void Wrote(std::uint64_t bytes);
+
+ private:
+  const UniqueFd& fd_;
+  std::uint64_t started_;  // the offset up to which writing was started
+  std::uint64_t written_;
+};
 // Flushes a folder's entries to the disk, so a rename or create survives a power loss.
 void SyncFolder(const std::string& folder);
 // Flushes each distinct folder once.

@@ -148,6 +148,7 @@ std::uint64_t WriteSealed(const UniqueFd& source, const UniqueFd& target, const 
   // One chunk is read ahead, so the last one is known and tagged final.
   SecretBuffer next(kSealedChunk);
   std::size_t have = ReadSome(source, std::span(plain.data(), kSealedChunk));
+  WriteBehind write_behind(target);
   std::uint64_t digest = kDigestSeed;
   std::uint64_t total = 0;
   for (;;) {
@@ -163,6 +164,7 @@ std::uint64_t WriteSealed(const UniqueFd& source, const UniqueFd& target, const 
         &state, sealed.data(), &sealed_size, plain.data(), have, nullptr, 0,
         last ? crypto_secretstream_xchacha20poly1305_TAG_FINAL : 0);
     WriteAll(target, std::span(sealed.data(), static_cast<std::size_t>(sealed_size)));
+    write_behind.Wrote(sealed_size);
     gauge.SentInSegments(have);
     if (last)
       break;
@@ -226,7 +228,11 @@ SealedOpen SealedReader::Open(std::string& why) {
 std::uint64_t SealedReader::Transfer(const UniqueFd* target, ProgressGauge* gauge) {
   if (target == nullptr)
     return Transfer(Sink([](std::span<const std::uint8_t>) {}), gauge);
-  return Transfer(Sink([target](std::span<const std::uint8_t> plain) { WriteAll(*target, plain); }),
+  WriteBehind write_behind(*target);
+  return Transfer(Sink([target, &write_behind](std::span<const std::uint8_t> plain) {
+                    WriteAll(*target, plain);
+                    write_behind.Wrote(plain.size());
+                  }),
                   gauge);
 }
 
