@@ -478,5 +478,28 @@ TEST_F(BatchTest, ASourceChangedBeforeItsGroupIsCommittedIsNotWiped) {
   EXPECT_NE(feedback.errors[0].find("changed after it was encrypted"), std::string::npos);
 }
 
+// Likewise a container written to before its group is committed: it is
+// kept, and the user is told.
+TEST_F(BatchTest, AContainerChangedBeforeItsGroupIsCommittedIsKept) {
+  WriteFile(dir / "a.txt", "a");
+  WriteFile(dir / "b.txt", test::SampleBytes(1 << 20));
+  window.rows = {dir / "a.txt", dir / "b.txt"};
+  drivers.EncryptAll();
+  window.rows = {dir / "a.vld", dir / "b.vld"};
+  appended_to = dir / "a.vld";
+  cancel_trigger = dir / "b.~tx";
+  SetSafePointHook(AppendOnTrigger);
+  const BatchCounts counts = drivers.DecryptAll();
+  SetSafePointHook(nullptr);
+  cancel_trigger.clear();
+
+  EXPECT_EQ(counts.done, 2u);
+  EXPECT_EQ(ReadFile(dir / "a.txt"), "a");
+  EXPECT_EQ(std::filesystem::file_size(dir / "a.vld"), 256u + 9u);
+  EXPECT_FALSE(Exists(dir / "b.vld"));
+  ASSERT_EQ(feedback.errors.size(), 1u);
+  EXPECT_NE(feedback.errors[0].find("changed after it was decrypted"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace vls
