@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Times an encryption of FILES files of 4 KiB (the sources wiped, as by
-# default) with group commit and without it (--no-group-commit, which
+# default), and the decryption of their containers (the containers deleted),
+# with group commit and without it (--no-group-commit, which
 # flushes each file on its own), each on the disk as it is and with every
 # flush made 5 ms slower by the fault shim (FAULT_FLUSH_DELAY_MS=5), as on
 # a spinning disk. The runs are interleaved (every command once, then
@@ -34,33 +35,45 @@ printf 'benchmark password\n' > "$d/pw"
 # The sources, copied afresh before every run (the encryption wipes them).
 mkdir "$d/src"
 head -c "$((files * 4096))" /dev/urandom | split -b 4096 -a 5 -d --additional-suffix=.bin - "$d/src/f"
+# Their containers, copied afresh before every decryption.
+cp -r "$d/src" "$d/vld"
+"$cli" encrypt --password-file "$d/pw" "$d/vld"/*.bin >/dev/null
 
 source bench/common.sh
 
-labels=(group no-group group-slow no-group-slow)
+# Encryptions, then decryptions (labels starting "decrypt-").
+labels=(group no-group group-slow no-group-slow
+  decrypt-group decrypt-no-group decrypt-group-slow decrypt-no-group-slow)
 declare -A option delay output
-option[group]="" option[group-slow]=""
-option[no-group]="--no-group-commit" option[no-group-slow]="--no-group-commit"
-delay[group]=0 delay[no-group]=0 delay[group-slow]=5 delay[no-group-slow]=5
+for label in "${labels[@]}"; do
+  option[$label]="" delay[$label]=0
+  [[ $label != *no-group* ]] || option[$label]="--no-group-commit"
+  [[ $label != *-slow ]] || delay[$label]=5
+done
 
-# fresh LABEL: the label's folder holds the sources again, in the page cache.
+# made LABEL, used LABEL: the extensions of what the label's command makes
+# and of what it takes.
+made() { [[ $1 == decrypt-* ]] && echo bin || echo vld; }
+used() { [[ $1 == decrypt-* ]] && echo vld || echo bin; }
+# fresh LABEL: the label's folder holds its files again, in the page cache.
 fresh() {
   rm -rf "$d/$1"
-  cp -r "$d/src" "$d/$1"
-  cat "$d/$1"/*.bin > /dev/null
+  cp -r "$d/$(used "$1" | sed 's/bin/src/')" "$d/$1"
+  cat "$d/$1"/*."$(used "$1")" > /dev/null
 }
-# command LABEL [PREFIX]: the label's encryption, run under the prefix.
+# command LABEL [PREFIX]: the label's encryption or decryption, run under the prefix.
 command() {
-  local preload=""
+  local preload="" verb=encrypt
   [ "${delay[$1]}" = 0 ] || preload="env LD_PRELOAD=$shim FAULT_FLUSH_DELAY_MS=${delay[$1]}"
-  echo "exec ${2:-} $preload $cli encrypt ${option[$1]} --password-file $d/pw $d/$1/*.bin"
+  [[ $1 != decrypt-* ]] || verb=decrypt
+  echo "exec ${2:-} $preload $cli $verb ${option[$1]} --password-file $d/pw $d/$1/*.$(used "$1")"
 }
-check() {  # LABEL: every file encrypted, no source left
+check() {  # LABEL: every file done, none of what it took left
   local made left
-  made=$(find "$d/$1" -name '*.vld' | wc -l)
-  left=$(find "$d/$1" -name '*.bin' | wc -l)
+  made=$(find "$d/$1" -name "*.$(made "$1")" | wc -l)
+  left=$(find "$d/$1" -name "*.$(used "$1")" | wc -l)
   [ "$made" = "$files" ] && [ "$left" = 0 ] ||
-    { echo "$1 made $made containers and left $left sources of $files" >&2; exit 1; }
+    { echo "$1 made $made files and left $left of the $files it took" >&2; exit 1; }
 }
 
 for _ in $(seq "$runs"); do
@@ -72,7 +85,7 @@ for _ in $(seq "$runs"); do
   done
 done
 # The flushes, counted once per command (the shim's delay changes no count).
-for label in group no-group; do
+for label in group no-group decrypt-group decrypt-no-group; do
   fresh "$label"
   bash -c "$(command "$label" "strace -f -c -o $work/$label.strace -e trace=fsync,fdatasync,syncfs,sync_file_range")" \
     >/dev/null
@@ -94,7 +107,8 @@ if $tsv; then
   exit 0
 fi
 
-echo "$files files of 4 KiB encrypted in one run (sources wiped); median of $runs interleaved runs;" \
+echo "$files files of 4 KiB encrypted in one run (sources wiped), and decrypted (containers" \
+  "deleted); median of $runs interleaved runs;" \
   "slow: every flush 5 ms longer (fault shim)."
 echo
 echo "| command | time (fastest–slowest) | CPU | peak memory | flushes | per file |"
@@ -105,6 +119,8 @@ for label in "${labels[@]}"; do
     "$(echo "${output[$label]} / $files" | bc -l)"
 done
 echo
-printf 'group commit against one flush after another: %.2f times the time, %.2f times under the slow flushes\n' \
-  "$(echo "${wall[group]} / ${wall[no-group]}" | bc -l)" \
-  "$(echo "${wall[group-slow]} / ${wall[no-group-slow]}" | bc -l)"
+for verb in "" decrypt-; do
+  printf '%sgroup commit against one flush after another: %.2f times the time, %.2f times under the slow flushes\n' \
+    "$verb" "$(echo "${wall[${verb}group]} / ${wall[${verb}no-group]}" | bc -l)" \
+    "$(echo "${wall[${verb}group-slow]} / ${wall[${verb}no-group-slow]}" | bc -l)"
+done

@@ -41,7 +41,7 @@ constexpr const char* kUsage =
     "  --password-file FILE  read the password from the first line of FILE\n"
     "                        (\"-\" reads standard input); otherwise it is asked\n"
     "                        on the terminal.\n"
-    "  --no-group-commit     (encrypt, wipe) flush each file on its own\n"
+    "  --no-group-commit     (encrypt, decrypt, wipe) flush each file on its own\n"
     "                        instead of many small files together (for\n"
     "                        measurements).\n"
     "  --help, --version\n"
@@ -83,8 +83,7 @@ bool Parse(const std::vector<std::string>& arguments, Options& options, Console&
       options.keep = true;
     } else if (a == "--strong" && options.command == "encrypt") {
       options.strong = true;
-    } else if (a == "--no-group-commit" &&
-               (options.command == "encrypt" || options.command == "wipe")) {
+    } else if (a == "--no-group-commit" && options.command != "info") {
       options.group_commit = false;
     } else if (a == "--no-verify" && options.command == "encrypt") {
       options.verify = false;

@@ -73,8 +73,9 @@ void BatchDrivers::CryptRows(int mode, RunRecord& run, BatchCounts& counts) {
   const CryptContext context{feedback_, volumes_, CryptPurpose::Batch, &run};
   counts.rows = window_.RowCount();
   // One file alone is flushed on its own, as always.
-  const bool grouping = group_commit_ && encrypting && counts.rows > 1;
-  CryptGroup group(mode, context);
+  const bool grouping = group_commit_ && counts.rows > 1;
+  const bool keep_source = encrypting ? false : keep_containers_;
+  CryptGroup group(mode, context, keep_source);
   bool stop = false;
   const auto file_done = [&](const std::string& path, const CryptResult& result) {
     window_.FileDone(path, result);
@@ -106,7 +107,7 @@ void BatchDrivers::CryptRows(int mode, RunRecord& run, BatchCounts& counts) {
         if (const CryptResult result = group.Add(path); !result)
           file_done(path, result);
       } else {
-        file_done(path, CryptFile(path, mode, encrypting ? false : keep_containers_, context));
+        file_done(path, CryptFile(path, mode, keep_source, context));
       }
     } catch (const Interrupted& stop_request) {
       // The file has been cleaned up: its source is as it was.

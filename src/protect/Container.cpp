@@ -186,11 +186,10 @@ CryptResult EncryptFile(const std::string& source_path, const CryptContext& cont
   return result;
 }
 
-// Restores the plain file a container holds: beside it, or into TempFolder
-// from a read-only (CD) volume; keep_source false deletes the container
-// afterwards.
-CryptResult DecryptFile(const std::string& source_path, bool keep_source,
-                        const CryptContext& context) {
+}  // namespace
+
+CryptResult StageDecryption(const std::string& source_path, bool keep_source,
+                            const CryptContext& context, StageFlush flush, StagedOutput& staged) {
   Feedback& feedback = context.feedback;
   CryptResult result;
   UniqueFd source;
@@ -258,7 +257,8 @@ CryptResult DecryptFile(const std::string& source_path, bool keep_source,
     } else {
       SetFileDosDateTime(output, time);
     }
-    flushed = std::async(std::launch::async, [&output] { SyncFile(output); });
+    if (flush == StageFlush::Now)
+      flushed = std::async(std::launch::async, [&output] { SyncFile(output); });
     source.Close();
     // Checked before the container goes: after a batch decryption, or once
     // the user opens a launched file.
@@ -276,7 +276,8 @@ CryptResult DecryptFile(const std::string& source_path, bool keep_source,
     }
     // A cancel meanwhile is seen at the next file: this one is complete and
     // checked by then.
-    WaitKeepingResponsive(flushed);
+    if (flushed.valid())
+      WaitKeepingResponsive(flushed);
     output.Close();
   } catch (const Interrupted&) {
     DisposeOfOutput(output_pending, feedback);
@@ -286,14 +287,34 @@ CryptResult DecryptFile(const std::string& source_path, bool keep_source,
     return Failure(kDecryptErrorPrefix + DisplayText(source_path) + ": " +
                    DisplayText(error.what()));
   }
+  staged.source = source_path;
+  staged.output = std::move(output_pending);
+  staged.target = temp_rule.Apply(source_folder + stored_name);
+  staged.result = result;
+  staged.result.outcome = CryptOutcome::Done;
+  return staged.result;
+}
+
+namespace {
+
+// Restores the plain file a container holds: beside it, or into TempFolder
+// from a read-only (CD) volume; keep_source false deletes the container
+// afterwards.
+CryptResult DecryptFile(const std::string& source_path, bool keep_source,
+                        const CryptContext& context) {
+  Feedback& feedback = context.feedback;
+  StagedOutput staged;
+  CryptResult result = StageDecryption(source_path, keep_source, context, StageFlush::Now, staged);
+  if (!result)
+    return result;
+  PendingFile& output_pending = staged.output;
   feedback.SetGaugePosition(100);
   feedback.SetGaugePosition(0);
 
   try {
     // A container that stores its own name (or another container's) is
     // never replaced by a plain file.
-    const std::string final_path =
-        FinalPlainPath(temp_rule.Apply(source_folder + stored_name), context);
+    const std::string final_path = FinalPlainPath(staged.target, context);
     std::string why;
     if (!PlaceDecryptedFile(output_pending, final_path, context, why)) {
       output_pending.Dispose(feedback);

@@ -2,6 +2,8 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
+#include <cstring>
 #include <optional>
 #include <stdexcept>
 
@@ -36,6 +38,26 @@ std::string StateOf(const std::string& path) {
          std::to_string(st.st_ctim.tv_nsec);
 }
 
+// A name as the file system sees it: the same for every spelling of the
+// folder ("a/x", "./a/x", "/abs/a/x"), so two files of a group never claim
+// one name under two spellings.
+std::string ClaimOf(const std::string& path) {
+  struct stat st {};
+  const std::string folder = FolderForSync(path);
+  if (::stat(folder.c_str(), &st) != 0)
+    return "?" + path;
+  return std::to_string(st.st_dev) + ":" + std::to_string(st.st_ino) + "/" + FileNameOf(path);
+}
+
+// An output that goes nowhere: wiped, or left listed for the next run.
+void DisposeQuietly(PendingFile& output, Feedback& feedback) {
+  try {
+    output.Dispose(feedback);
+  } catch (const std::exception&) {
+    output.Abandon();
+  }
+}
+
 }  // namespace
 
 struct CryptGroup::Staged {
@@ -49,9 +71,15 @@ struct CryptGroup::Staged {
   // to write to the file meanwhile.
   std::string state;
   std::uint64_t size = 0;
+  // A decryption's final name, settled as it is staged, and whether the user
+  // agreed to replace the file there; its temporary's and final name's claims.
+  std::string final_path;
+  bool replace = false;
+  std::string temporary_claim, final_claim;
 };
 
-CryptGroup::CryptGroup(int mode, const CryptContext& context) : mode_(mode), context_(context) {}
+CryptGroup::CryptGroup(int mode, const CryptContext& context, bool keep_source)
+    : mode_(mode), context_(context), keep_source_(keep_source) {}
 
 // Outputs never committed are disposed of by their PendingFile: the sources
 // stay as they were.
@@ -80,7 +108,14 @@ CryptResult CryptGroup::Add(const std::string& path) {
   auto staged = std::make_unique<Staged>();
   staged->identity = IdentityOf(path);
   staged->state = StateOf(path);
-  CryptResult result = StageEncryption(path, context_, StageFlush::Later, staged->output);
+  CryptResult result =
+      mode_ == kModeEncrypt
+          ? StageEncryption(path, context_, StageFlush::Later, staged->output)
+          : StageDecryption(path, keep_source_, context_, StageFlush::Later, staged->output);
+  if (result && mode_ == kModeDecrypt && !SettleName(*staged, result)) {
+    // Nothing of it stays: the plain output goes before the next file.
+    DisposeQuietly(staged->output.output, context_.feedback);
+  }
   context_.feedback.SetGaugePosition(100);
   context_.feedback.SetGaugePosition(0);
   if (!result) {
@@ -95,19 +130,133 @@ CryptResult CryptGroup::Add(const std::string& path) {
   return result;
 }
 
-std::vector<std::pair<std::string, CryptResult>> CryptGroup::Commit() {
-  std::vector<std::pair<std::string, CryptResult>> results;
+bool CryptGroup::SettleName(Staged& staged, CryptResult& result) {
+  staged.temporary_claim = ClaimOf(staged.output.output.path());
+  // The temporaries and final names of the group, this file's temporary
+  // included, are spoken for.
+  const auto claimed = [&](const std::string& path) {
+    const std::string claim = ClaimOf(path);
+    if (claim == staged.temporary_claim)
+      return true;
+    for (const auto& other : staged_) {
+      if (claim == other->temporary_claim || claim == other->final_claim)
+        return true;
+    }
+    return false;
+  };
+  staged.final_path = FinalPlainPath(staged.output.target, context_, claimed);
+  // The question is asked now, while the group is staged: the commit only
+  // replaces what the user agreed to.
+  if (PathExists(staged.final_path)) {
+    if (!AgreeToReplace(staged.final_path, context_)) {
+      result.outcome = CryptOutcome::Refused;
+      return false;
+    }
+    staged.replace = true;
+  }
+  staged.final_claim = ClaimOf(staged.final_path);
+  return true;
+}
+
+CryptGroup::Results CryptGroup::TellAll(Results results) const {
+  for (const auto& [path, result] : results)
+    PublishAndTell(path, mode_, result, context_);
+  return results;
+}
+
+CryptGroup::Results CryptGroup::Commit() {
   std::vector<std::unique_ptr<Staged>> group = std::move(staged_);
   staged_.clear();
   bytes_ = 0;
   if (group.empty())
+    return Results();
+  return TellAll(mode_ == kModeEncrypt ? CommitEncryptions(group) : CommitDecryptions(group));
+}
+
+CryptGroup::Results CryptGroup::CommitDecryptions(std::vector<std::unique_ptr<Staged>>& group) {
+  Results results;
+  // 1. The plain files reach the disk, all in one flush of their file systems.
+  std::vector<std::string> folders;
+  for (const auto& staged : group)
+    folders.push_back(FolderForSync(staged->output.output.path()));
+  try {
+    RunKeepingResponsive([&folders] { SyncFileSystems(folders); });
+  } catch (const std::exception& error) {
+    // Nothing is known to be on the disk: every output goes, every
+    // container stays. The first file says why.
+    results.emplace_back(group.front()->output.source,
+                         Failure(kDecryptErrorPrefix + DisplayText(group.front()->output.source) +
+                                 ": " + DisplayText(error.what())));
     return results;
+  }
+
+  // 2. Renamed into place, replacing only where the user agreed; one that
+  // cannot be placed goes, its container stays, and the others go on.
+  std::vector<CryptResult> outcomes;
+  std::vector<std::size_t> placed;
+  for (std::size_t i = 0; i < group.size(); ++i) {
+    Staged& staged = *group[i];
+    PendingFile& output = staged.output.output;
+    CryptResult& outcome = outcomes.emplace_back(staged.output.result);
+    CryptSourcePath = staged.output.source;  // named by what the placement tells
+    std::string why;
+    if (!PlaceDecryptedFile(output, staged.final_path, context_, why, staged.replace)) {
+      DisposeQuietly(output, context_.feedback);
+      outcome.outcome = CryptOutcome::Refused;
+      outcome.message = why;
+      continue;
+    }
+    outcome.output = output.path();
+    output.Release();
+    if (context_.run != nullptr)
+      context_.run->Wrote(outcome.output);
+    placed.push_back(i);
+  }
+
+  // 3. The plain files' names reach the disk before any container goes.
+  folders.clear();
+  for (const std::size_t i : placed)
+    folders.push_back(FolderForSync(outcomes[i].output));
+  bool names_flushed = true;
+  try {
+    SyncFolders(folders);
+  } catch (const FileError& error) {
+    names_flushed = false;
+    bool told = false;
+    for (const std::size_t i : placed) {
+      const std::string& source = group[i]->output.source;
+      outcomes[i] = Failure(
+          told ? std::string()
+               : kDecryptErrorPrefix + DisplayText(source) + ": " + DisplayText(error.what()),
+          outcomes[i].output);
+      told = true;
+    }
+  }
+
+  // 4. The containers are deleted, each only if it is still the file that
+  // was decrypted.
+  if (names_flushed && !keep_source_) {
+    for (const std::size_t i : placed) {
+      const std::string& source = group[i]->output.source;
+      if (StateOf(source) != group[i]->state) {
+        outcomes[i].message =
+            "Cannot delete " + DisplayText(source) + ": it changed after it was decrypted";
+        continue;
+      }
+      if (context_.run != nullptr)
+        context_.run->Forget(source);
+      if (!TryRemoveFile(source))
+        outcomes[i].message = "Cannot delete " + DisplayText(source) + ": " + std::strerror(errno);
+    }
+  }
+  for (std::size_t i = 0; i < group.size(); ++i)
+    results.emplace_back(group[i]->output.source, outcomes[i]);
+  return results;
+}
+
+CryptGroup::Results CryptGroup::CommitEncryptions(std::vector<std::unique_ptr<Staged>>& group) {
+  Results results;
   Feedback& feedback = context_.feedback;
-  const auto tell = [&] {
-    for (const auto& [path, result] : results)
-      PublishAndTell(path, mode_, result, context_);
-    return results;
-  };
 
   // 1. The outputs reach the disk, all in one flush of their file systems.
   std::vector<std::string> folders;
@@ -121,7 +270,7 @@ std::vector<std::pair<std::string, CryptResult>> CryptGroup::Commit() {
     results.emplace_back(group.front()->output.source,
                          Failure(kEncryptErrorPrefix + DisplayText(group.front()->output.source) +
                                  ": " + DisplayText(error.what())));
-    return tell();
+    return results;
   }
 
   // 2. Renamed into place; a failure ends the group there, and the outputs
@@ -162,7 +311,7 @@ std::vector<std::pair<std::string, CryptResult>> CryptGroup::Commit() {
         result.message.clear();  // said once, for the first
       results.emplace_back(staged.source, result);
     }
-    return tell();
+    return results;
   }
 
   // 4. The sources are wiped together.
@@ -205,7 +354,7 @@ std::vector<std::pair<std::string, CryptResult>> CryptGroup::Commit() {
     results.emplace_back(group[placed[p]]->output.source, outcomes[p]);
   if (failure)
     results.push_back(std::move(*failure));
-  return tell();
+  return results;
 }
 
 }  // namespace vls

@@ -1,11 +1,13 @@
 #pragma once
-// Group commit: many small files encrypted with a few flushes for all of
-// them instead of several each. Every file is written and checked under its
-// temporary name as it is added; Commit then flushes the outputs together,
-// renames them into place, flushes their folders once each, and only then
-// wipes the sources, with one flush per step for the whole group. So every
-// output is on the disk, under its name, before any source is touched, and a
-// stop at any moment leaves each file of the group untouched or done.
+// Group commit: many small files encrypted or decrypted with a few flushes
+// for all of them instead of several each. Every file is written and checked
+// under its temporary name as it is added (a decryption also settles its
+// final name, and whether it may replace a file, then); Commit then flushes
+// the outputs together, renames them into place, flushes their folders once
+// each, and only then wipes the sources (encryption) or deletes the
+// containers (decryption), with one flush per step for the whole group. So
+// every output is on the disk, under its name, before any source is touched,
+// and a stop at any moment leaves each file of the group untouched or done.
 
 #include <cstdint>
 #include <memory>
@@ -25,8 +27,8 @@ inline constexpr std::uint64_t kGroupBytes = std::uint64_t{64} << 20;
 
 class CryptGroup {
  public:
-  // Only encryption (mode 1) is grouped so far.
-  CryptGroup(int mode, const CryptContext& context);
+  // keep_source: a decryption keeps the containers.
+  CryptGroup(int mode, const CryptContext& context, bool keep_source = false);
   ~CryptGroup();
   CryptGroup(const CryptGroup&) = delete;
   CryptGroup& operator=(const CryptGroup&) = delete;
@@ -42,16 +44,28 @@ class CryptGroup {
   // does, having disposed of this file's output.
   CryptResult Add(const std::string& path);
 
-  // Puts the staged files in place and wipes their sources. Returns, in the
-  // order added, each file and how it ended (told and published). After a
-  // failure of one file, the files staged after it are left untouched and not
-  // listed. The group is empty afterwards.
+  // Puts the staged files in place and wipes their sources (or deletes their
+  // containers). Returns, in the order added, each file and how it ended
+  // (told and published). After a failure of one encryption, the files
+  // staged after it are left untouched and not listed; a decryption that
+  // cannot be placed leaves its container and the group goes on. The group
+  // is empty afterwards.
   std::vector<std::pair<std::string, CryptResult>> Commit();
 
  private:
   struct Staged;
+  using Results = std::vector<std::pair<std::string, CryptResult>>;
+  // Settles where a staged decryption goes: false (told, published) when it
+  // does not go anywhere.
+  bool SettleName(Staged& staged, CryptResult& result);
+  // Both flush the outputs and then place them, their own way.
+  Results CommitEncryptions(std::vector<std::unique_ptr<Staged>>& group);
+  Results CommitDecryptions(std::vector<std::unique_ptr<Staged>>& group);
+  // Tells and publishes every result.
+  Results TellAll(Results results) const;
   int mode_;
   const CryptContext& context_;
+  bool keep_source_;
   std::vector<std::unique_ptr<Staged>> staged_;
   std::uint64_t bytes_ = 0;
 };

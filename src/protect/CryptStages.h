@@ -38,6 +38,14 @@ enum class StageFlush { Now, Later };
 CryptResult StageEncryption(const std::string& source_path, const CryptContext& context,
                             StageFlush flush, StagedOutput& staged);
 
+// Writes and checks the plain file of the container source_path under a
+// temporary name; staged.target is the name it asks for (before the run's
+// protected names are kept from it). Returns Done with staged filled, or why
+// not (WrongKey, Refused, Failed: nothing staged, the container untouched).
+// Throws Interrupted after disposing of the output.
+CryptResult StageDecryption(const std::string& source_path, bool keep_source,
+                            const CryptContext& context, StageFlush flush, StagedOutput& staged);
+
 // Sets the process-wide values from a result and shows its message, as
 // CryptFile does for each file.
 void PublishAndTell(const std::string& source, int mode, const CryptResult& result,

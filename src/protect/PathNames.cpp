@@ -30,11 +30,16 @@ std::string ExtensionOf(const std::string& path) {
 }
 
 std::string UniqueName(const std::string& path) {
+  return UniqueName(path, [](const std::string&) { return false; });
+}
+
+std::string UniqueName(const std::string& path,
+                       const std::function<bool(const std::string&)>& taken) {
   const std::string base = StripExtension(path);
   const std::string extension = ExtensionOf(path);
   for (unsigned long n = 1;; ++n) {
     std::string candidate = base + "~" + std::to_string(n) + extension;
-    if (!PathExists(candidate))
+    if (!PathExists(candidate) && !taken(candidate))
       return candidate;
   }
 }

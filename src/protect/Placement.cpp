@@ -83,37 +83,47 @@ bool MayRestoreUnder(const std::string& stored_name, const CryptContext& context
   return false;
 }
 
-std::string FinalPlainPath(const std::string& wanted, const CryptContext& context) {
-  if (!PathExists(wanted))
-    return wanted;
+std::string FinalPlainPath(const std::string& wanted, const CryptContext& context,
+                           const NameClaims& claimed) {
+  const NameClaims taken = claimed ? claimed : [](const std::string&) { return false; };
+  // A name another file of the group restores under is kept from this one
+  // as if that file were in place already, whatever the user would answer.
   const bool protected_file =
-      IsContainerName(wanted) || (context.run != nullptr && context.run->Holds(wanted));
+      taken(wanted) ||
+      (PathExists(wanted) &&
+       (IsContainerName(wanted) || (context.run != nullptr && context.run->Holds(wanted))));
   if (!protected_file)
     return wanted;
-  const std::string free = UniqueName(wanted);
+  const std::string free = UniqueName(wanted, taken);
   Tell(context,
        DisplayText(wanted) + " exists and is kept; restored as " + DisplayText(FileNameOf(free)));
   return free;
 }
 
-bool PlaceDecryptedFile(PendingFile& temporary, const std::string& final_path,
-                        const CryptContext& context, std::string& why) {
-  Feedback& feedback = context.feedback;
-  const std::string name = FileNameOf(final_path);
-  try {
-    temporary.MoveTo(final_path);
-    return true;
-  } catch (const FileError& error) {
-    if (error.code().value() != EEXIST) {
-      why = "I can't rename " + DisplayText(name) + ": " + DisplayText(error.what());
-      return false;
-    }
-  }
+bool AgreeToReplace(const std::string& final_path, const CryptContext& context) {
   // The question dialog shortens a long name in its middle, keeping the end.
-  if (feedback.Ask(name + " exists. Replace?") != kAnswerYes) {
-    Tell(context, DisplayText(final_path) + " exists and was not replaced; " +
-                      DisplayText(CryptSourcePath) + " was not decrypted");
-    return false;
+  if (context.feedback.Ask(FileNameOf(final_path) + " exists. Replace?") == kAnswerYes)
+    return true;
+  Tell(context, DisplayText(final_path) + " exists and was not replaced; " +
+                    DisplayText(CryptSourcePath) + " was not decrypted");
+  return false;
+}
+
+bool PlaceDecryptedFile(PendingFile& temporary, const std::string& final_path,
+                        const CryptContext& context, std::string& why, bool replace_agreed) {
+  const std::string name = FileNameOf(final_path);
+  if (!replace_agreed) {
+    try {
+      temporary.MoveTo(final_path);
+      return true;
+    } catch (const FileError& error) {
+      if (error.code().value() != EEXIST) {
+        why = "I can't rename " + DisplayText(name) + ": " + DisplayText(error.what());
+        return false;
+      }
+    }
+    if (!AgreeToReplace(final_path, context))
+      return false;
   }
   try {
     temporary.MoveOver(final_path);

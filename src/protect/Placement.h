@@ -5,6 +5,7 @@
 
 #include <sys/types.h>
 
+#include <functional>
 #include <string>
 
 #include "protect/Container.h"
@@ -43,12 +44,20 @@ bool MayRestoreUnder(const std::string& stored_name, const CryptContext& context
 
 // The final name of a decrypted file. A name that is taken by a container,
 // or by a file the run lists or has already written, is never offered for
-// replacing: the output goes to the next free name instead.
-std::string FinalPlainPath(const std::string& wanted, const CryptContext& context);
+// replacing: the output goes to the next free name instead. So is a name
+// claimed() says is spoken for (by another file of a group, not yet in place).
+using NameClaims = std::function<bool(const std::string&)>;
+std::string FinalPlainPath(const std::string& wanted, const CryptContext& context,
+                           const NameClaims& claimed = nullptr);
+
+// Asks "NAME exists. Replace?"; on any answer but Yes tells the run that the
+// file was not replaced and returns false.
+bool AgreeToReplace(const std::string& final_path, const CryptContext& context);
 
 // Puts the decrypted temporary file at its final name, asking before it
-// replaces a file; false (and why, unless the user declined) when it was not.
+// replaces a file (unless the user already agreed to replace it); false (and
+// why, unless the user declined) when it was not.
 bool PlaceDecryptedFile(PendingFile& temporary, const std::string& final_path,
-                        const CryptContext& context, std::string& why);
+                        const CryptContext& context, std::string& why, bool replace_agreed = false);
 
 }  // namespace vls

@@ -332,6 +332,99 @@ TEST_F(BatchTest, EveryRowOfAGroupEndsUntouchedOrDoneWhereverOneFails) {
   SetSafePointHook(nullptr);
 }
 
+// The same for decryption, which goes on past a failing row: its container
+// stays whole and nothing of its plain bytes is left, the others are
+// restored. Two containers storing one name both come back, neither over the
+// other; a file the user would not have replaced stays as it was.
+TEST_F(BatchTest, EveryRowOfADecryptionGroupEndsUntouchedOrDone) {
+  const std::size_t n = 5;
+  const std::string last = test::SampleBytes(1 << 20);
+  enum Fault { Missing, TemporaryGone, NameClash, ReplaceDeclined };
+  SetSafePointHook(RemoveOnTrigger);
+  for (const Fault fault : {Missing, TemporaryGone, NameClash, ReplaceDeclined}) {
+    for (std::size_t k = 0; k < n; ++k) {
+      const std::string folder = dir / ("d" + std::to_string(fault) + std::to_string(k));
+      const std::string name_k = std::to_string(k) + ".txt";
+      std::filesystem::create_directories(folder + "/clash");
+      std::vector<std::string> contents;  // of each row's plain file
+      window.rows.clear();
+      for (std::size_t i = 0; i < n; ++i) {
+        const std::string path = folder + "/" + std::to_string(i) + ".txt";
+        contents.push_back(i + 1 == n ? last : path);
+        WriteFile(path, contents.back());
+        window.rows.push_back(path);
+      }
+      drivers.EncryptAll();
+      if (fault == NameClash) {  // row k stores the name of the row after it
+        const std::string twin = std::to_string((k + 1) % n) + ".txt";
+        contents[k] = "clash";
+        WriteFile(folder + "/clash/" + twin, contents[k]);
+        window.rows = {folder + "/clash/" + twin};
+        drivers.EncryptAll();
+        std::filesystem::rename(folder + "/clash/" + std::to_string((k + 1) % n) + ".vld",
+                                folder + "/" + std::to_string(k) + ".vld");
+      }
+      std::filesystem::remove(folder + "/clash");
+      std::vector<std::string> containers;
+      window.rows.clear();
+      for (std::size_t i = 0; i < n; ++i) {
+        window.rows.push_back(folder + "/" + std::to_string(i) + ".vld");
+        containers.push_back(ReadFile(window.rows.back()));
+      }
+      std::vector<std::string> expected;  // the plain files at the end
+      if (fault == Missing) {
+        std::filesystem::remove(window.rows[k]);
+        std::filesystem::create_directory(window.rows[k]);
+      } else if (fault == ReplaceDeclined) {
+        WriteFile(folder + "/" + name_k, "theirs");
+        expected.push_back("theirs");
+      }
+      for (std::size_t i = 0; i < n; ++i) {
+        if (i != k || fault == NameClash)
+          expected.push_back(contents[i]);
+      }
+      cancel_trigger = folder + "/" + std::to_string(n - 1) + ".~tx";
+      vanishing = fault == TemporaryGone ? folder + "/" + std::to_string(k) + ".~tx" : "";
+      feedback.questions.clear();
+      feedback.information.clear();
+      feedback.answers = {fault == ReplaceDeclined ? kAnswerNo : kAnswerYes};
+      const std::string container_k = window.rows[k];
+      const BatchCounts counts = drivers.DecryptAll();
+
+      const std::string label = std::to_string(fault) + " at " + std::to_string(k);
+      const std::size_t done = fault == NameClash ? n : n - 1;
+      EXPECT_EQ(counts.done, done) << label;
+      ASSERT_FALSE(feedback.information.empty()) << label;
+      EXPECT_TRUE(
+          feedback.information.back().starts_with(std::to_string(done) + " files decrypted."))
+          << label << ": " << feedback.information.back();
+      EXPECT_EQ(feedback.questions, fault == ReplaceDeclined
+                                        ? std::vector<std::string>{name_k + " exists. Replace?"}
+                                        : std::vector<std::string>{})
+          << label;
+      std::vector<std::string> plain;
+      for (const std::string& name : Names(folder)) {
+        const std::string path = folder + "/" + name;
+        if (name.ends_with(".vld")) {
+          EXPECT_TRUE(path == container_k && fault != NameClash) << label << ": " << name;
+          if (fault != Missing) {
+            EXPECT_EQ(ReadFile(path), containers[k]) << label;
+          }
+        } else {
+          EXPECT_TRUE(name.ends_with(".txt")) << label << ": " << name;
+          plain.push_back(ReadFile(path));
+        }
+      }
+      std::sort(plain.begin(), plain.end());
+      std::sort(expected.begin(), expected.end());
+      EXPECT_EQ(plain, expected) << label;
+    }
+  }
+  cancel_trigger.clear();
+  vanishing.clear();
+  SetSafePointHook(nullptr);
+}
+
 // A cancel while the fourth file of a group is written: the three before it
 // are complete and checked, so they are committed; the fourth is untouched.
 TEST_F(BatchTest, ACancelInsideAGroupCommitsTheFilesBeforeIt) {
@@ -383,6 +476,29 @@ TEST_F(BatchTest, ASourceChangedBeforeItsGroupIsCommittedIsNotWiped) {
   EXPECT_FALSE(Exists(dir / "b.txt"));
   ASSERT_EQ(feedback.errors.size(), 1u);
   EXPECT_NE(feedback.errors[0].find("changed after it was encrypted"), std::string::npos);
+}
+
+// Likewise a container written to before its group is committed: it is
+// kept, and the user is told.
+TEST_F(BatchTest, AContainerChangedBeforeItsGroupIsCommittedIsKept) {
+  WriteFile(dir / "a.txt", "a");
+  WriteFile(dir / "b.txt", test::SampleBytes(1 << 20));
+  window.rows = {dir / "a.txt", dir / "b.txt"};
+  drivers.EncryptAll();
+  window.rows = {dir / "a.vld", dir / "b.vld"};
+  appended_to = dir / "a.vld";
+  cancel_trigger = dir / "b.~tx";
+  SetSafePointHook(AppendOnTrigger);
+  const BatchCounts counts = drivers.DecryptAll();
+  SetSafePointHook(nullptr);
+  cancel_trigger.clear();
+
+  EXPECT_EQ(counts.done, 2u);
+  EXPECT_EQ(ReadFile(dir / "a.txt"), "a");
+  EXPECT_EQ(std::filesystem::file_size(dir / "a.vld"), 256u + 9u);
+  EXPECT_FALSE(Exists(dir / "b.vld"));
+  ASSERT_EQ(feedback.errors.size(), 1u);
+  EXPECT_NE(feedback.errors[0].find("changed after it was decrypted"), std::string::npos);
 }
 
 }  // namespace

@@ -11,7 +11,9 @@ A batch of small files is committed in groups: the same order holds for
 every file of the group (its output flushed, by its own fsync or one syncfs
 of the file system, before its rename; the folder flushed after the rename,
 before its source is touched; the wipe's steps flushed alike), and the whole
-batch makes at most one flush per ten files.
+batch makes at most one flush per ten files. Decrypting that batch keeps the
+same order (each plain file flushed before its rename, the folder after it,
+the container removed only then), with as few flushes.
 
 usage: flush_order.py CLI
 """
@@ -196,6 +198,31 @@ def check_group_encrypt(calls, folder, names, failures):
               failures, label)
 
 
+def check_group_decrypt(calls, folder, names, failures):
+    """Per file of a grouped decryption: the plain file flushed before its
+    rename, the folder flushed after it, and only then the container removed."""
+    for name in names:
+        stem = name[:-len(".txt")]
+        tx = os.path.join(folder, stem + ".~tx")
+        label = f"group decrypt {name}"
+        last_write = max((i for i, (n, a, r) in enumerate(calls)
+                          if n in ("write", "pwrite64") and fd_path(a) == tx), default=None)
+        if last_write is None:
+            failures.append(f"{label}: no write of {tx} in the trace")
+            continue
+        data_flushed = first_after(calls, last_write, flushes_file(tx, folder), f"flush of {tx}")
+        plain = os.path.join(folder, name)
+        placed = index_of(calls, lambda n, a, r: n == "renameat2" and f'"{tx}"' in a and
+                          f'"{plain}"' in a, f"rename of {tx} to {plain}")
+        folder_flushed = first_after(calls, placed, flushes_folder(folder), "flush of the folder")
+        container = os.path.join(folder, stem + ".vld")
+        removed = index_of(calls, lambda n, a, r: n in ("unlink", "unlinkat") and
+                           f'"{container}"' in a, f"removal of {container}")
+        check([("plain file written", last_write), ("plain file flushed", data_flushed),
+               ("renamed into place", placed), ("folder flushed", folder_flushed),
+               ("container removed", removed)], failures, label)
+
+
 def check_group(cli, root, failures, files=100):
     """A batch of small files, traced with the descriptors' paths."""
     folder = os.path.join(root, "group")
@@ -207,10 +234,19 @@ def check_group(cli, root, failures, files=100):
     calls = trace(cli, ["encrypt", "--password-file", cli.password_file] +
                   [os.path.join(folder, n) for n in names], os.path.join(root, "group.log"), paths=True)
     check_group_encrypt(calls, folder, names, failures)
-    flushes = sum(1 for n, _, _ in calls if n in FLUSHES)
-    if flushes * 10 > files:
-        failures.append(f"group encrypt: {flushes} flushes for {files} files, more than one per ten")
-    return flushes
+    counts = []
+    for operation in ("encrypt", "decrypt"):
+        if operation == "decrypt":
+            calls = trace(cli, ["decrypt", "--password-file", cli.password_file] +
+                          [os.path.join(folder, n[:-len(".txt")] + ".vld") for n in names],
+                          os.path.join(root, "group-decrypt.log"), paths=True)
+            check_group_decrypt(calls, folder, names, failures)
+        flushes = sum(1 for n, _, _ in calls if n in FLUSHES)
+        if flushes * 10 > files:
+            failures.append(f"group {operation}: {flushes} flushes for {files} files, "
+                            "more than one per ten")
+        counts.append(flushes)
+    return counts
 
 
 def main():
@@ -240,7 +276,7 @@ def main():
 
     return report(failures, "flush order of encrypt, its wipe and decrypt traced, "
                             "for classic and sealed containers; a batch of 100 files with "
-                            f"{flushes} flushes")
+                            f"{flushes[0]} flushes to encrypt and {flushes[1]} to decrypt")
 
 
 if __name__ == "__main__":
