@@ -32,7 +32,11 @@ TFileInfo InfoOf(const struct stat& st, bool writable, std::string_view name) {
 // A folder being listed; closed however the listing ends.
 class DirHandle {
  public:
-  explicit DirHandle(const std::string& path) : dir_(::opendir(path.c_str())) {}
+  // Lists the folder open as fd, taking the descriptor over.
+  explicit DirHandle(int fd) : dir_(fd >= 0 ? ::fdopendir(fd) : nullptr) {
+    if (fd >= 0 && dir_ == nullptr)
+      ::close(fd);
+  }
   ~DirHandle() {
     if (dir_ != nullptr)
       ::closedir(dir_);
@@ -125,8 +129,15 @@ void TFileIterator::Execute() {
   BackToIdle idle(running_);
   try {
     DoActivate();
-    if (!root_folder_.empty())
-      WalkFolder(root_folder_);
+    if (!root_folder_.empty()) {
+      std::string path = root_folder_;
+      if (path.back() == kPathSeparator)
+        path.pop_back();
+      // The root folder "/" loses its separator above and is listed as itself.
+      const int root =
+          ::open(path.empty() ? "/" : path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+      WalkFolder(root, path);
+    }
   } catch (...) {
     DoTerminate();
     throw;
@@ -134,13 +145,12 @@ void TFileIterator::Execute() {
   DoTerminate();
 }
 
-void TFileIterator::WalkFolder(std::string folder) {
-  if (!folder.empty() && folder.back() == kPathSeparator)
-    folder.pop_back();
-  // The root folder "/" loses its separator above and is listed as itself.
-  DirHandle dir(folder.empty() ? std::string(1, kPathSeparator) : folder);
+void TFileIterator::WalkFolder(int fd, std::string& path) {
+  DirHandle dir(fd);
   if (!dir.valid())
     return;
+  const std::size_t folder_length = path.size();
+  std::string bare_name;  // the file's name alone, when no path is asked for
   while (const dirent* entry = dir.Next()) {
     const std::string_view name = entry->d_name;
     const bool details = (options_ & fiDetails) != 0;
@@ -165,7 +175,13 @@ void TFileIterator::WalkFolder(std::string folder) {
     }
     if (is_folder) {
       if (name.front() != '.' && (options_ & fiRecurseFolders) != 0) {
-        WalkFolder(folder + kPathSeparator + entry->d_name);
+        // Opened by its name in the folder, not by the whole path, and never
+        // through a link that took the folder's place since it was listed.
+        path.append(1, kPathSeparator).append(name);
+        WalkFolder(
+            ::openat(dir.fd(), entry->d_name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC),
+            path);
+        path.resize(folder_length);
       }
       continue;
     }
@@ -174,11 +190,13 @@ void TFileIterator::WalkFolder(std::string folder) {
       info = InfoOf(st, ::faccessat(dir.fd(), entry->d_name, W_OK, 0) == 0, name);
     }
     bool can_add = true;
-    const std::string file_name =
-        (options_ & fiPath) != 0 ? folder + kPathSeparator + entry->d_name : std::string(name);
+    const std::string& file_name = (options_ & fiPath) != 0
+                                       ? path.append(1, kPathSeparator).append(name)
+                                       : bare_name.assign(name);
     DoAddFileQuery(file_name, info, can_add);
     if (can_add)
       DoAddFile(file_name, info);
+    path.resize(folder_length);
   }
 }
 

@@ -99,7 +99,9 @@ class TFileIterator {
   virtual bool WantsFiles() const { return OnAddFile || OnAddFileQuery; }
 
  private:
-  void WalkFolder(std::string folder);
+  // Lists the folder dir (open on path) and walks its subfolders; path is
+  // one buffer for the whole walk, grown by a name and cut back after it.
+  void WalkFolder(int dir, std::string& path);
   void CheckIdle() const;
 
   TFileIteratorOptions options_ = kAllFileIteratorOptions;

@@ -1,19 +1,18 @@
 #include "app/program/FileHandOver.h"
 
-#include <sys/socket.h>
-#include <sys/stat.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLocalServer>
-#include <QLocalSocket>
 #include <QLockFile>
+#include <QSocketNotifier>
 #include <QStandardPaths>
 #include <QTimer>
 #include <QtEndian>
-#include <memory>
+#include <chrono>
 
 namespace vls {
 namespace {
@@ -26,28 +25,73 @@ constexpr quint32 kMaxPath = 4096;
 constexpr char kTaken = 'K';
 // How long a start waits on the running program, and the running program
 // on a start that connected and went quiet.
-constexpr int kConnectMs = 1000;
-constexpr int kAnswerMs = 5000;
+constexpr std::chrono::milliseconds kAnswerTime{5000};
 constexpr int kPatienceMs = 10000;
 
-// The name is this user's socket: a socket, and the user's own.
-bool OwnSocket(const QString& name) {
-  struct stat st {};
-  return ::lstat(QFile::encodeName(name).constData(), &st) == 0 && S_ISSOCK(st.st_mode) &&
-         st.st_uid == ::geteuid();
-}
-
-bool SameUser(qintptr descriptor) {
-  struct ucred peer {};
-  socklen_t length = sizeof peer;
-  return ::getsockopt(static_cast<int>(descriptor), SOL_SOCKET, SO_PEERCRED, &peer, &length) == 0 &&
-         peer.uid == ::geteuid();
+std::string Encoded(const QString& name) {
+  return QFile::encodeName(name).toStdString();
 }
 
 }  // namespace
 
+// One start talking to the running program: its bytes are gathered on the
+// event loop, a whole message at most, until the message is complete, wrong,
+// or the start has been quiet too long; then it ends and deletes itself.
+class FileHandOver::Conversation : public QObject {
+ public:
+  Conversation(UniqueFd socket, FileHandOver& owner)
+      : QObject(&owner),
+        owner_(owner),
+        socket_(std::move(socket)),
+        readable_(socket_.get(), QSocketNotifier::Read) {
+    connect(&readable_, &QSocketNotifier::activated, this, &Conversation::Receive);
+    QTimer::singleShot(kPatienceMs, this, &Conversation::End);
+  }
+
+ private:
+  void End() {
+    readable_.setEnabled(false);
+    deleteLater();
+  }
+
+  void Receive() {
+    char chunk[kHeader + kMaxPath];
+    const auto got = ReceiveLocal(socket_.get(), {chunk, sizeof chunk - bytes_.size()});
+    if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+      return;
+    if (got <= 0)
+      return End();  // the start left, or the socket failed
+    bytes_.append(chunk, got);
+    if (!QByteArray(kMagic).startsWith(bytes_.left(4)))
+      return End();
+    if (bytes_.size() < kHeader)
+      return;
+    const quint32 length = qFromBigEndian<quint32>(bytes_.constData() + 4);
+    if (length == 0 || length > kMaxPath)
+      return End();
+    if (bytes_.size() < kHeader + static_cast<qsizetype>(length))
+      return;
+    const QByteArray path_bytes = bytes_.mid(kHeader, length);
+    const QString path = QFile::decodeName(path_bytes);
+    if (path_bytes.contains('\0') || !QDir::isAbsolutePath(path))
+      return End();
+    SendAllLocal(socket_.get(), {&kTaken, 1});
+    End();
+    emit owner_.FileHanded(path);
+  }
+
+  FileHandOver& owner_;
+  UniqueFd socket_;
+  QSocketNotifier readable_;
+  QByteArray bytes_;  // never more than one message
+};
+
 FileHandOver::FileHandOver(QString name, QObject* parent)
     : QObject(parent), name_(std::move(name)) {}
+
+FileHandOver::~FileHandOver() {
+  delete incoming_;  // before the listener it watches closes
+}
 
 QString FileHandOver::DefaultName() {
   // Qt gives the runtime folder only when it is the user's own, mode 0700.
@@ -58,34 +102,24 @@ QString FileHandOver::DefaultName() {
 }
 
 bool FileHandOver::Serving() const {
-  return server_ != nullptr && server_->isListening();
+  return listener_.valid();
 }
 
 bool FileHandOver::HandOrServe(const QString& path) {
   if (name_.isEmpty())
     return false;
   QLockFile lock(name_ + ".lock");
-  if (!lock.tryLock(kAnswerMs))
+  if (!lock.tryLock(static_cast<int>(kAnswerTime.count())))
     return false;
-  if (auto socket = Connect()) {
+  if (const UniqueFd socket = ConnectLocal(Encoded(name_), kAnswerTime); socket.valid()) {
     // A running program: it takes the file, or this start goes on alone.
-    return !path.isEmpty() && Hand(*socket, path);
+    return !path.isEmpty() && Hand(socket.get(), path);
   }
   Serve();
   return false;
 }
 
-std::unique_ptr<QLocalSocket> FileHandOver::Connect() const {
-  if (!OwnSocket(name_))
-    return nullptr;
-  auto socket = std::make_unique<QLocalSocket>();
-  socket->connectToServer(name_);
-  if (!socket->waitForConnected(kConnectMs))
-    return nullptr;
-  return socket;
-}
-
-bool FileHandOver::Hand(QLocalSocket& socket, const QString& path) const {
+bool FileHandOver::Hand(int socket, const QString& path) const {
   // The running program has another working folder.
   const QByteArray bytes = QFile::encodeName(QFileInfo(path).absoluteFilePath());
   if (bytes.size() > static_cast<qsizetype>(kMaxPath))
@@ -94,66 +128,25 @@ bool FileHandOver::Hand(QLocalSocket& socket, const QString& path) const {
   const quint32 length = qToBigEndian(static_cast<quint32>(bytes.size()));
   message.append(reinterpret_cast<const char*>(&length), sizeof length);
   message.append(bytes);
-  socket.write(message);
-  if (!socket.waitForBytesWritten(kAnswerMs) || !socket.waitForReadyRead(kAnswerMs))
-    return false;
-  return socket.read(1) == QByteArray(1, kTaken);
+  char answer = 0;
+  return SendAllLocal(socket, {message.constData(), static_cast<std::size_t>(message.size())}) &&
+         ReceiveLocal(socket, {&answer, 1}) == 1 && answer == kTaken;
 }
 
 void FileHandOver::Serve() {
-  // Nothing answered: whatever socket is there was left behind.
-  if (OwnSocket(name_))
-    QLocalServer::removeServer(name_);
-  server_ = new QLocalServer(this);
-  server_->setSocketOptions(QLocalServer::UserAccessOption);
-  connect(server_, &QLocalServer::newConnection, this, &FileHandOver::Accept);
-  if (!server_->listen(name_)) {
-    delete server_;
-    server_ = nullptr;
-  }
+  // Nothing answered: a socket of the user's under the name was left behind.
+  listener_ = LocalListener::Listen(Encoded(name_));
+  if (!listener_.valid())
+    return;
+  incoming_ = new QSocketNotifier(listener_.get(), QSocketNotifier::Read, this);
+  connect(incoming_, &QSocketNotifier::activated, this, &FileHandOver::Accept);
 }
 
 void FileHandOver::Accept() {
-  while (QLocalSocket* socket = server_->nextPendingConnection()) {
-    connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-    if (!SameUser(socket->socketDescriptor())) {
-      socket->abort();
-      socket->deleteLater();
-      continue;
-    }
-    // One message and no more is kept.
-    socket->setReadBufferSize(kHeader + kMaxPath);
-    QTimer::singleShot(kPatienceMs, socket, [socket] { socket->abort(); });
-    connect(socket, &QLocalSocket::readyRead, this, [this, socket] { Receive(*socket); });
-  }
-}
-
-void FileHandOver::Receive(QLocalSocket& socket) {
-  const QByteArray header = socket.peek(kHeader);
-  if (!QByteArray(kMagic).startsWith(header.left(4))) {
-    socket.abort();
-    return;
-  }
-  if (header.size() < kHeader)
-    return;
-  const quint32 length = qFromBigEndian<quint32>(header.constData() + 4);
-  if (length == 0 || length > kMaxPath) {
-    socket.abort();
-    return;
-  }
-  if (socket.bytesAvailable() < kHeader + static_cast<qint64>(length))
-    return;
-  socket.skip(kHeader);
-  const QByteArray bytes = socket.read(length);
-  const QString path = QFile::decodeName(bytes);
-  if (bytes.contains('\0') || !QDir::isAbsolutePath(path)) {
-    socket.abort();
-    return;
-  }
-  socket.write(QByteArray(1, kTaken));
-  socket.flush();
-  socket.disconnectFromServer();
-  emit FileHanded(path);
+  // Another user's connection is closed on the way.
+  for (UniqueFd socket = AcceptSameUser(listener_.get()); socket.valid();
+       socket = AcceptSameUser(listener_.get()))
+    new Conversation(std::move(socket), *this);
 }
 
 }  // namespace vls

@@ -11,8 +11,9 @@
 #include <QString>
 #include <memory>
 
-class QLocalServer;
-class QLocalSocket;
+#include "platform/LocalSocket.h"
+
+class QSocketNotifier;
 
 namespace vls {
 
@@ -22,6 +23,7 @@ class FileHandOver : public QObject {
  public:
   // name: the socket's full path; "" hands nothing over and serves nothing.
   explicit FileHandOver(QString name = DefaultName(), QObject* parent = nullptr);
+  ~FileHandOver() override;
   // "<runtime folder>/veilstore-<uid>.socket"; "" when the user has no
   // runtime folder of its own.
   static QString DefaultName();
@@ -38,15 +40,16 @@ class FileHandOver : public QObject {
   void FileHanded(const QString& path);
 
  private:
-  // Connects to the serving program; the socket is connected or null.
-  std::unique_ptr<QLocalSocket> Connect() const;
-  bool Hand(QLocalSocket& socket, const QString& path) const;
+  class Conversation;
+
+  bool Hand(int socket, const QString& path) const;
   void Serve();
   void Accept();
-  void Receive(QLocalSocket& socket);
 
   QString name_;
-  QLocalServer* server_ = nullptr;
+  LocalListener listener_;
+  // Watches the listener on the window's event loop.
+  QSocketNotifier* incoming_ = nullptr;
 };
 
 }  // namespace vls

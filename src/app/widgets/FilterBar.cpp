@@ -2,9 +2,12 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPixmap>
 #include <QStyle>
+#include <QTimer>
 #include <QToolButton>
 
 #include "app/WorkList.h"
@@ -42,6 +45,35 @@ class PathLabel : public QLabel {
   QString path_;
 };
 
+// The style takes the "up" icon from the icon theme, whose first look-up
+// reads the theme's index: the button gets it just after its first paint, so
+// the window's first paint does not wait for it. Until then a blank icon of
+// the same size keeps the button's size.
+class UpIconAfterFirstPaint : public QObject {
+ public:
+  explicit UpIconAfterFirstPaint(QToolButton* button) : QObject(button), button_(button) {
+    QPixmap blank(button->iconSize());
+    blank.fill(Qt::transparent);
+    button->setIcon(QIcon(blank));
+    button->installEventFilter(this);
+  }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (watched == button_ && event->type() == QEvent::Paint) {
+      button_->removeEventFilter(this);
+      QTimer::singleShot(0, button_, [button = button_] {
+        button->setIcon(button->style()->standardIcon(QStyle::SP_FileDialogToParent));
+      });
+      deleteLater();
+    }
+    return false;
+  }
+
+ private:
+  QToolButton* button_;
+};
+
 }  // namespace
 
 FilterBar::FilterBar(QWidget* parent)
@@ -54,7 +86,7 @@ FilterBar::FilterBar(QWidget* parent)
   combo_->setMinimumWidth(166);
   auto* up = new QToolButton;
   up->setObjectName("UpOneLevelBtn");
-  up->setIcon(style()->standardIcon(QStyle::SP_FileDialogToParent));
+  new UpIconAfterFirstPaint(up);
   up->setAutoRaise(true);
   path_->setObjectName("FolderPathLb");
   layout->addWidget(combo_);
