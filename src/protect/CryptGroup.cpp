@@ -173,22 +173,29 @@ CryptGroup::Results CryptGroup::Commit() {
   return TellAll(mode_ == kModeEncrypt ? CommitEncryptions(group) : CommitDecryptions(group));
 }
 
-CryptGroup::Results CryptGroup::CommitDecryptions(std::vector<std::unique_ptr<Staged>>& group) {
-  Results results;
-  // 1. The plain files reach the disk, all in one flush of their file systems.
+bool CryptGroup::FlushOutputs(const std::vector<std::unique_ptr<Staged>>& group,
+                              const std::string& error_prefix, Results& results) {
   std::vector<std::string> folders;
   for (const auto& staged : group)
     folders.push_back(FolderForSync(staged->output.output.path()));
   try {
     RunKeepingResponsive([&folders] { SyncFileSystems(folders); });
   } catch (const std::exception& error) {
-    // Nothing is known to be on the disk: every output goes, every
-    // container stays. The first file says why.
+    // Nothing is known to be on the disk. The first file says why.
     results.emplace_back(group.front()->output.source,
-                         Failure(kDecryptErrorPrefix + DisplayText(group.front()->output.source) +
-                                 ": " + DisplayText(error.what())));
-    return results;
+                         Failure(error_prefix + DisplayText(group.front()->output.source) + ": " +
+                                 DisplayText(error.what())));
+    return false;
   }
+  return true;
+}
+
+CryptGroup::Results CryptGroup::CommitDecryptions(std::vector<std::unique_ptr<Staged>>& group) {
+  Results results;
+  // 1. The plain files reach the disk; if they cannot, every output goes
+  // and every container stays.
+  if (!FlushOutputs(group, kDecryptErrorPrefix, results))
+    return results;
 
   // 2. Renamed into place, replacing only where the user agreed; one that
   // cannot be placed goes, its container stays, and the others go on.
@@ -214,7 +221,7 @@ CryptGroup::Results CryptGroup::CommitDecryptions(std::vector<std::unique_ptr<St
   }
 
   // 3. The plain files' names reach the disk before any container goes.
-  folders.clear();
+  std::vector<std::string> folders;
   for (const std::size_t i : placed)
     folders.push_back(FolderForSync(outcomes[i].output));
   bool names_flushed = true;
@@ -258,20 +265,10 @@ CryptGroup::Results CryptGroup::CommitEncryptions(std::vector<std::unique_ptr<St
   Results results;
   Feedback& feedback = context_.feedback;
 
-  // 1. The outputs reach the disk, all in one flush of their file systems.
-  std::vector<std::string> folders;
-  for (const auto& staged : group)
-    folders.push_back(FolderForSync(staged->output.output.path()));
-  try {
-    RunKeepingResponsive([&folders] { SyncFileSystems(folders); });
-  } catch (const std::exception& error) {
-    // Nothing is known to be on the disk: every output goes, every source
-    // stays. The first file says why; the encryption stops there.
-    results.emplace_back(group.front()->output.source,
-                         Failure(kEncryptErrorPrefix + DisplayText(group.front()->output.source) +
-                                 ": " + DisplayText(error.what())));
+  // 1. The outputs reach the disk; if they cannot, every output goes, every
+  // source stays, and the encryption stops there.
+  if (!FlushOutputs(group, kEncryptErrorPrefix, results))
     return results;
-  }
 
   // 2. Renamed into place; a failure ends the group there, and the outputs
   // after it go.
@@ -298,7 +295,7 @@ CryptGroup::Results CryptGroup::CommitEncryptions(std::vector<std::unique_ptr<St
   }
 
   // 3. The containers' names reach the disk before any source is touched.
-  folders.clear();
+  std::vector<std::string> folders;
   for (const std::size_t i : placed)
     folders.push_back(FolderForSync(group[i]->output.result.output));
   try {

@@ -58,6 +58,10 @@ class CryptGroup {
   // Settles where a staged decryption goes: false (told, published) when it
   // does not go anywhere.
   bool SettleName(Staged& staged, CryptResult& result);
+  // The staged outputs reach the disk, all in one flush of their file
+  // systems; false, with the first file's failure in results, when not.
+  bool FlushOutputs(const std::vector<std::unique_ptr<Staged>>& group,
+                    const std::string& error_prefix, Results& results);
   // Both flush the outputs and then place them, their own way.
   Results CommitEncryptions(std::vector<std::unique_ptr<Staged>>& group);
   Results CommitDecryptions(std::vector<std::unique_ptr<Staged>>& group);
