@@ -155,24 +155,34 @@ def flushes_folder(folder):
     return lambda n, a, r: (n == "fsync" and fd_path(a) == folder) or (n == "syncfs" and r == 0)
 
 
+def placed_steps(calls, folder, stem, final, label, failures):
+    """Where a group's output STEM.~tx was last written, flushed, renamed to
+    final and its folder flushed; None (and a failure) when never written."""
+    tx = os.path.join(folder, stem + ".~tx")
+    last_write = max((i for i, (n, a, r) in enumerate(calls)
+                      if n in ("write", "pwrite64") and fd_path(a) == tx), default=None)
+    if last_write is None:
+        failures.append(f"{label}: no write of {tx} in the trace")
+        return None
+    data_flushed = first_after(calls, last_write, flushes_file(tx, folder), f"flush of {tx}")
+    target = os.path.join(folder, final)
+    placed = index_of(calls, lambda n, a, r: n == "renameat2" and f'"{tx}"' in a and
+                      f'"{target}"' in a, f"rename of {tx} to {target}")
+    folder_flushed = first_after(calls, placed, flushes_folder(folder), "flush of the folder")
+    return last_write, data_flushed, placed, folder_flushed
+
+
 def check_group_encrypt(calls, folder, names, failures):
     """Per file of a grouped encryption: the container flushed before its
     rename, the folder flushed before the source is touched; the wipe's name
     flushed before the overwrite, the overwrite before the removal."""
     for name in names:
         stem = name[:-len(".txt")]
-        tx = os.path.join(folder, stem + ".~tx")
         label = f"group encrypt {name}"
-        last_write = max((i for i, (n, a, r) in enumerate(calls)
-                          if n in ("write", "pwrite64") and fd_path(a) == tx), default=None)
-        if last_write is None:
-            failures.append(f"{label}: no write of {tx} in the trace")
+        steps = placed_steps(calls, folder, stem, stem + ".vld", label, failures)
+        if steps is None:
             continue
-        data_flushed = first_after(calls, last_write, flushes_file(tx, folder), f"flush of {tx}")
-        container = os.path.join(folder, stem + ".vld")
-        placed = index_of(calls, lambda n, a, r: n == "renameat2" and f'"{tx}"' in a and
-                          f'"{container}"' in a, f"rename of {tx} to {container}")
-        folder_flushed = first_after(calls, placed, flushes_folder(folder), "flush of the folder")
+        last_write, data_flushed, placed, folder_flushed = steps
         source = os.path.join(folder, name)
         to_wipe_name = index_of(calls, lambda n, a, r: n == "renameat2" and f'"{source}"' in a,
                                 f"rename of {source} to its wipe name")
@@ -203,18 +213,11 @@ def check_group_decrypt(calls, folder, names, failures):
     rename, the folder flushed after it, and only then the container removed."""
     for name in names:
         stem = name[:-len(".txt")]
-        tx = os.path.join(folder, stem + ".~tx")
         label = f"group decrypt {name}"
-        last_write = max((i for i, (n, a, r) in enumerate(calls)
-                          if n in ("write", "pwrite64") and fd_path(a) == tx), default=None)
-        if last_write is None:
-            failures.append(f"{label}: no write of {tx} in the trace")
+        steps = placed_steps(calls, folder, stem, name, label, failures)
+        if steps is None:
             continue
-        data_flushed = first_after(calls, last_write, flushes_file(tx, folder), f"flush of {tx}")
-        plain = os.path.join(folder, name)
-        placed = index_of(calls, lambda n, a, r: n == "renameat2" and f'"{tx}"' in a and
-                          f'"{plain}"' in a, f"rename of {tx} to {plain}")
-        folder_flushed = first_after(calls, placed, flushes_folder(folder), "flush of the folder")
+        last_write, data_flushed, placed, folder_flushed = steps
         container = os.path.join(folder, stem + ".vld")
         removed = index_of(calls, lambda n, a, r: n in ("unlink", "unlinkat") and
                            f'"{container}"' in a, f"removal of {container}")
