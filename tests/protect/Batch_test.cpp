@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <utility>
 
 #include "cipher/Cipher.h"
@@ -459,16 +460,24 @@ void AppendOnTrigger() {
   }
 }
 
+// Runs a batch of a.* and b.*, appending to file once b's output is begun.
+BatchCounts AppendingDuring(const std::string& file, const std::string& b_output,
+                            const std::function<BatchCounts()>& run) {
+  appended_to = file;
+  cancel_trigger = b_output;
+  SetSafePointHook(AppendOnTrigger);
+  const BatchCounts counts = run();
+  SetSafePointHook(nullptr);
+  cancel_trigger.clear();
+  return counts;
+}
+
 TEST_F(BatchTest, ASourceChangedBeforeItsGroupIsCommittedIsNotWiped) {
   WriteFile(dir / "a.txt", "a");
   WriteFile(dir / "b.txt", test::SampleBytes(1 << 20));
   window.rows = {dir / "a.txt", dir / "b.txt"};
-  appended_to = dir / "a.txt";
-  cancel_trigger = dir / "b.~tx";
-  SetSafePointHook(AppendOnTrigger);
-  const BatchCounts counts = drivers.EncryptAll();
-  SetSafePointHook(nullptr);
-  cancel_trigger.clear();
+  const BatchCounts counts =
+      AppendingDuring(dir / "a.txt", dir / "b.~tx", [&] { return drivers.EncryptAll(); });
 
   EXPECT_EQ(counts.done, 1u);
   EXPECT_EQ(ReadFile(dir / "a.txt"), "a and more");
@@ -486,12 +495,8 @@ TEST_F(BatchTest, AContainerChangedBeforeItsGroupIsCommittedIsKept) {
   window.rows = {dir / "a.txt", dir / "b.txt"};
   drivers.EncryptAll();
   window.rows = {dir / "a.vld", dir / "b.vld"};
-  appended_to = dir / "a.vld";
-  cancel_trigger = dir / "b.~tx";
-  SetSafePointHook(AppendOnTrigger);
-  const BatchCounts counts = drivers.DecryptAll();
-  SetSafePointHook(nullptr);
-  cancel_trigger.clear();
+  const BatchCounts counts =
+      AppendingDuring(dir / "a.vld", dir / "b.~tx", [&] { return drivers.DecryptAll(); });
 
   EXPECT_EQ(counts.done, 2u);
   EXPECT_EQ(ReadFile(dir / "a.txt"), "a");
