@@ -1,13 +1,16 @@
 #pragma once
 // Prints the time from the start of main to the first paint of the window it
-// watches, as "first paint after N ms", and quits: the start-up benchmark
-// reads that line from the program and from its peer, an empty Qt window.
+// watches and the wall-clock moment of that paint, as "first paint after N ms
+// at T us" (T in microseconds since the epoch), and quits: the start-up
+// benchmark reads that line from the program and from its peer, an empty Qt
+// window, and measures from the moment it started the process.
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QEvent>
 #include <QObject>
 #include <QTimer>
+#include <chrono>
 #include <cstdio>
 
 namespace vls {
@@ -18,7 +21,11 @@ class FirstPaintProbe : public QObject {
   bool eventFilter(QObject* watched, QEvent* event) override {
     if (event->type() == QEvent::Paint && !done_) {
       done_ = true;
-      std::printf("first paint after %lld ms\n", static_cast<long long>(clock_.elapsed()));
+      const auto now = std::chrono::system_clock::now().time_since_epoch();
+      std::printf("first paint after %lld ms at %lld us\n",
+                  static_cast<long long>(clock_.elapsed()),
+                  static_cast<long long>(
+                      std::chrono::duration_cast<std::chrono::microseconds>(now).count()));
       std::fflush(stdout);
       QTimer::singleShot(0, qApp, &QCoreApplication::quit);
     }
