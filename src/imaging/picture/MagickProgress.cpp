@@ -2,8 +2,6 @@
 
 #include <algorithm>
 
-#include "imaging/picture/PictureState.h"
-
 namespace vls::picture {
 namespace {
 
@@ -31,7 +29,7 @@ MagickPassFail MonitorToProgressHook(const char* /*text*/, const magick_int64_t 
   if (percent <= load->last_percent)
     return MagickPass;
   load->last_percent = percent;
-  if (ProgressHook && ProgressHook(percent) == 0)
+  if (load->hook != nullptr && *load->hook && (*load->hook)(percent) == 0)
     load->cancelled = true;
   if (load->stop != nullptr && *load->stop)
     load->cancelled = true;

@@ -11,6 +11,8 @@
 // GraphicsMagick's C interface.
 #include <magick/api.h>
 
+#include "imaging/picture/PictureState.h"
+
 namespace vls::picture {
 
 // The load in progress, as the monitor sees it.
@@ -18,6 +20,7 @@ struct LoadProgress {
   int last_percent = 0;
   bool cancelled = false;
   const bool* stop = nullptr;
+  const ProgressProc* hook = nullptr;  // ProgressHook, as the caller passed it
 };
 
 // The library's monitor is one for the process, and the library reads it

@@ -10,6 +10,7 @@
 #include <span>
 
 #include "imaging/picture/PictureLoader.h"
+#include "imaging/picture/PictureState.h"
 
 namespace vls::picture {
 
@@ -30,15 +31,24 @@ struct DecodeSettings {
   // thread). Off, the decode reads no process-wide value of the loader and
   // may run on any thread.
   bool report_progress = true;
+  // The hook the decoder itself calls, set by DecodeWithMagick from
+  // report_progress (ProgressHook for the library kinds); null for none.
+  const ProgressProc* progress = nullptr;
   // JPEG only: decode at the smallest of 1/2, 1/4 and 1/8 of the size that
   // still covers this size, which spares most of the decoding work.
   QSize scale_hint;
 };
 
 // Decodes with GraphicsMagick into result's outcome, image and
-// decoder_message (first frame only; a GIF frame placed on its screen).
+// decoder_message (first frame only; a GIF frame placed on its screen). The
+// library is loaded on the first call; should it fail to load, the picture
+// fails with the reason.
 void DecodeWithMagick(const PictureSource& source, PictureKind kind, const DecodeSettings& settings,
                       LoadedPicture& result);
+
+// Why bytes of a kind that DecodesFromMemory denies are refused: the picture
+// module is missing, or the kind's decoder would need a temporary file.
+QString NotFromMemoryReason();
 
 // Decodes with Qt's image reader into result's outcome, image and
 // decoder_message; an ICO is read as ICO whatever its contents look like.

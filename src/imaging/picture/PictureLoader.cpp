@@ -6,7 +6,7 @@
 
 #include <QFileInfo>
 
-#include "imaging/picture/MagickLibrary.h"
+#include "imaging/picture/MagickModule.h"
 #include "imaging/picture/PictureDecode.h"
 
 namespace vls {
@@ -90,13 +90,8 @@ bool IsLibraryKind(PictureKind kind) {
 bool DecodesFromMemory(PictureKind kind) {
   if (kind == PictureKind::Ico || kind == PictureKind::Other)
     return true;  // Qt's reader over a buffer
-  picture::InitMagickOnce();
-  // A decoder without blob support gets the bytes through a temporary file:
-  // a plain copy on disk. Decoders that seek need nothing more, as bytes in
-  // memory can be sought.
-  picture::MagickException exception;
-  const MagickInfo* coder = GetMagickInfo(picture::MagickNameOf(kind), exception.get());
-  return coder != nullptr && coder->decoder != nullptr && coder->blob_support != 0;
+  const picture::MagickEntryPoints* module = picture::MagickModule();
+  return module != nullptr && module->decodes_from_memory(kind);
 }
 
 namespace {
@@ -112,8 +107,7 @@ LoadedPicture Load(const picture::PictureSource& source, std::int64_t file_size,
       IsLibraryKind(kind) ? source.path.toUpper() : QString::fromLatin1(kStatusNotLibrary);
   if (source.in_memory && !DecodesFromMemory(kind)) {
     result.outcome = LoadOutcome::Failed;
-    result.decoder_message =
-        QStringLiteral("This kind of picture cannot be decoded without a temporary file");
+    result.decoder_message = picture::NotFromMemoryReason();
   } else if (kind == PictureKind::Ico || kind == PictureKind::Other) {
     picture::DecodeWithQt(source, kind, result);
   } else {

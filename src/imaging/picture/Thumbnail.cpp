@@ -33,8 +33,7 @@ QImage DecodeThumbnail(std::span<const std::uint8_t> bytes, const QString& name,
     return Refuse(why, QStringLiteral("No room for a thumbnail"));
   const PictureKind kind = KindOfPath(name);
   if (!DecodesFromMemory(kind)) {
-    return Refuse(
-        why, QStringLiteral("This kind of picture cannot be decoded without a temporary file"));
+    return Refuse(why, picture::NotFromMemoryReason());
   }
   const picture::PictureSource source{name, bytes, true};
   LoadedPicture decoded;

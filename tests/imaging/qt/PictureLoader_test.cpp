@@ -19,6 +19,7 @@
 #include <QSet>
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <functional>
 #include <vector>
 
@@ -373,6 +374,48 @@ TEST_F(PictureLoaderTest, PixelsNeverSpillToATemporaryFile) {
   EXPECT_EQ(LoadInSmallProcess(path).line, "loaded 300 1200\n");
   const std::string spill = "MAGICK_LIMIT_MEMORY=1MB MAGICK_TMPDIR='" + dir.path() + "'";
   EXPECT_EQ(LoadInSmallProcess(path, spill.c_str()).line.rfind("failed ", 0), 0u);
+}
+
+// The library comes in a module loaded by the first decode that needs it. A
+// program copied away from its module, or beside a module that is not one,
+// fails those pictures with the reason and still shows the rest.
+TEST_F(PictureLoaderTest, TheLibraryModuleIsLoadedByTheFirstDecodeThatNeedsIt) {
+  const std::string program = VLS_BIN_DIR "/picture_load --library ";
+  const auto run = [](const std::string& command) {
+    std::string out;
+    FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
+    char buffer[512];
+    while (pipe != nullptr && std::fgets(buffer, sizeof buffer, pipe) != nullptr)
+      out += buffer;
+    if (pipe != nullptr)
+      ::pclose(pipe);
+    return out;
+  };
+  const std::string jpeg = Data("own/photo.jpg").toStdString();
+  const std::string ico = Data("image-rs/smile.ico").toStdString();
+  const std::string jpeg_loaded = LoadInSmallProcess(Data("own/photo.jpg")).line;
+  const std::string ico_loaded = LoadInSmallProcess(Data("image-rs/smile.ico")).line;
+  ASSERT_EQ(jpeg_loaded.rfind("loaded ", 0), 0u);
+  ASSERT_EQ(ico_loaded.rfind("loaded ", 0), 0u);
+  EXPECT_EQ(run(program + "'" + jpeg + "'"), "library: no\n" + jpeg_loaded + "library: yes\n");
+  EXPECT_EQ(run(program + "'" + ico + "'"), "library: no\n" + ico_loaded + "library: no\n");
+
+  // Copies of the program: beside no module, and beside a file that is not one.
+  for (const bool garbage : {false, true}) {
+    SCOPED_TRACE(garbage ? "not a module" : "no module");
+    const test::TempDir root;
+    std::filesystem::create_directories(root / "bin");
+    std::filesystem::copy_file(VLS_BIN_DIR "/picture_load", root / "bin/picture_load");
+    if (garbage) {
+      std::filesystem::create_directories(root / "lib/veilstore");
+      Write(QString::fromStdString(root / "lib/veilstore/veilstore-picture.so"), "MZ not a module");
+    }
+    const std::string copy = root / "bin/picture_load --library ";
+    const std::string failed = run(copy + "'" + jpeg + "'");
+    EXPECT_EQ(failed.rfind("library: no\nfailed The picture library could not be loaded: ", 0), 0u)
+        << failed;
+    EXPECT_EQ(run(copy + "'" + ico + "'"), "library: no\n" + ico_loaded + "library: no\n");
+  }
 }
 
 TEST_F(PictureLoaderTest, ColourDepthFollowsTheResolution) {
