@@ -20,7 +20,11 @@ programs=(veilstore)
 for program in "${programs[@]}"; do
   [ -x "build/bin/$program" ] || { echo "build first: scripts/build" >&2; exit 1; }
 done
-home=$(mktemp -d)
+# A fresh home outside /tmp: the folder tree watches each folder on the way
+# to the home folder, and adding a watch makes the kernel walk the folder's
+# cached entries. A test machine's /tmp holds those of thousands of deleted
+# test files (10 ms for one watch here), which no user's /home does.
+home=$(mktemp -d /var/tmp/vls-startup-XXXXXX)
 trap 'rm -rf "$home"' EXIT
 cat > "$home/measure.sh" <<INNER
 #!/usr/bin/env bash
