@@ -326,18 +326,24 @@ struct ChildLoad {
   double seconds = 0;
 };
 
-ChildLoad LoadInSmallProcess(const QString& path, const char* environment = "") {
-  const std::string command = std::string("ulimit -v 1048576 && ") + environment + " exec " +
-                              VLS_BIN_DIR "/picture_load '" + path.toStdString() + "' 2>&1";
-  const auto start = std::chrono::steady_clock::now();
-  ChildLoad run;
-  FILE* pipe = ::popen(command.c_str(), "r");
+// Everything command writes, its error output included.
+std::string OutputOf(const std::string& command) {
+  std::string out;
+  FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
   if (pipe == nullptr)
-    return run;
+    return out;
   char buffer[512];
   while (std::fgets(buffer, sizeof buffer, pipe) != nullptr)
-    run.line += buffer;
+    out += buffer;
   ::pclose(pipe);
+  return out;
+}
+
+ChildLoad LoadInSmallProcess(const QString& path, const char* environment = "") {
+  const auto start = std::chrono::steady_clock::now();
+  ChildLoad run;
+  run.line = OutputOf(std::string("ulimit -v 1048576 && ") + environment + " exec " +
+                      VLS_BIN_DIR "/picture_load '" + path.toStdString() + "'");
   run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   return run;
 }
@@ -381,24 +387,14 @@ TEST_F(PictureLoaderTest, PixelsNeverSpillToATemporaryFile) {
 // fails those pictures with the reason and still shows the rest.
 TEST_F(PictureLoaderTest, TheLibraryModuleIsLoadedByTheFirstDecodeThatNeedsIt) {
   const std::string program = VLS_BIN_DIR "/picture_load --library ";
-  const auto run = [](const std::string& command) {
-    std::string out;
-    FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
-    char buffer[512];
-    while (pipe != nullptr && std::fgets(buffer, sizeof buffer, pipe) != nullptr)
-      out += buffer;
-    if (pipe != nullptr)
-      ::pclose(pipe);
-    return out;
-  };
   const std::string jpeg = Data("own/photo.jpg").toStdString();
   const std::string ico = Data("image-rs/smile.ico").toStdString();
   const std::string jpeg_loaded = LoadInSmallProcess(Data("own/photo.jpg")).line;
   const std::string ico_loaded = LoadInSmallProcess(Data("image-rs/smile.ico")).line;
   ASSERT_EQ(jpeg_loaded.rfind("loaded ", 0), 0u);
   ASSERT_EQ(ico_loaded.rfind("loaded ", 0), 0u);
-  EXPECT_EQ(run(program + "'" + jpeg + "'"), "library: no\n" + jpeg_loaded + "library: yes\n");
-  EXPECT_EQ(run(program + "'" + ico + "'"), "library: no\n" + ico_loaded + "library: no\n");
+  EXPECT_EQ(OutputOf(program + "'" + jpeg + "'"), "library: no\n" + jpeg_loaded + "library: yes\n");
+  EXPECT_EQ(OutputOf(program + "'" + ico + "'"), "library: no\n" + ico_loaded + "library: no\n");
 
   // Copies of the program: beside no module, and beside a file that is not one.
   for (const bool garbage : {false, true}) {
@@ -411,10 +407,10 @@ TEST_F(PictureLoaderTest, TheLibraryModuleIsLoadedByTheFirstDecodeThatNeedsIt) {
       Write(QString::fromStdString(root / "lib/veilstore/veilstore-picture.so"), "MZ not a module");
     }
     const std::string copy = root / "bin/picture_load --library ";
-    const std::string failed = run(copy + "'" + jpeg + "'");
+    const std::string failed = OutputOf(copy + "'" + jpeg + "'");
     EXPECT_EQ(failed.rfind("library: no\nfailed The picture library could not be loaded: ", 0), 0u)
         << failed;
-    EXPECT_EQ(run(copy + "'" + ico + "'"), "library: no\n" + ico_loaded + "library: no\n");
+    EXPECT_EQ(OutputOf(copy + "'" + ico + "'"), "library: no\n" + ico_loaded + "library: no\n");
   }
 }
 
