@@ -13,6 +13,7 @@
 
 #include "app/StartUpChores.h"
 #include "app/WindowPosition.h"
+#include "app/widgets/AfterFirstPaint.h"
 #include "app/widgets/Banner.h"
 #include "app/widgets/CryptPage.h"
 #include "app/widgets/FileDrag.h"
@@ -97,10 +98,9 @@ TFmainVLS::~TFmainVLS() {
 }
 
 void TFmainVLS::FormCreate() {
-  // Told once the window is up; the start-up steps after them go on.
-  for (const QString& notice : RunStartUpChores(QCoreApplication::applicationFilePath())) {
-    QTimer::singleShot(0, this, [this, notice] { ShowMessage(this, MessageKind::Error, notice); });
-  }
+  // The chores read and wipe files: the window is painted first, and they
+  // run before the user or a file named at start can start any work.
+  chores_ = new AfterFirstPaint(*this, [this] { DoStartUpChores(); });
   status_->SetGauge(0);
   status_->SetText(QString());
   // Picture loads report their progress on Gauge1 and keep the window alive;
@@ -116,6 +116,12 @@ void TFmainVLS::FormCreate() {
   file_drag_->SetEnableDrop(true);
   // Where the user left off, or home at the first start.
   folders_->ShowFolder(StartFolder(ProgramSettings(), "FmainVLS", QDir::homePath()));
+}
+
+void TFmainVLS::DoStartUpChores() {
+  for (const QString& notice : RunStartUpChores(QCoreApplication::applicationFilePath())) {
+    QTimer::singleShot(0, this, [this, notice] { ShowMessage(this, MessageKind::Error, notice); });
+  }
 }
 
 bool TFmainVLS::event(QEvent* event) {
@@ -135,10 +141,12 @@ void TFmainVLS::FormActivate() {
   first_activation_ = true;
   if (arguments_.isEmpty())
     return;
+  chores_->RunNow();
   start_file_->OpenAtStart(arguments_.first());
 }
 
 void TFmainVLS::OpenHandedFile(const QString& path) {
+  chores_->RunNow();
   start_file_->OpenHanded(path);
 }
 
@@ -153,6 +161,9 @@ void TFmainVLS::FormClose() {
   ProgressHook = nullptr;
   SaveLastFolder(ProgramSettings(), "FmainVLS", folders_->Folder());
   placement_->Save();
+  // Closed before the event loop came back after the first paint: what an
+  // earlier run left is still wiped by this one.
+  chores_->RunNow();
 }
 
 void TFmainVLS::TabNotebook1Click() {
@@ -195,6 +206,7 @@ void TFmainVLS::FileList1Click() {
 }
 
 void TFmainVLS::FileDrag1Drop(const QStringList& paths) {
+  chores_->RunNow();
   const int page = CurrentPage();
   if (page == kPageCrypt)
     crypt_->AddDropped(paths);
@@ -216,6 +228,7 @@ void TFmainVLS::SetFullSlide(TFullSlide* form) {
 }
 
 bool TFmainVLS::ViewEncryptedPicture(const QString& path, ViewTarget target) {
+  chores_->RunNow();
   return viewer_->View(path, target);
 }
 

@@ -22,6 +22,7 @@ class QTimer;
 
 namespace vls {
 
+class AfterFirstPaint;
 class CryptPage;
 class FilterBar;
 class FolderPane;
@@ -89,6 +90,9 @@ class TFmainVLS : public QWidget, private KeyWindow, private PageHost {
  private:
   // Start-up steps, in order; the constructor runs them.
   void FormCreate();
+  // Wipes what an earlier run left and places the desktop shortcut once; the
+  // user is told of failures once the window waits for its user.
+  void DoStartUpChores();
   // Stops picture loads from reaching the window and saves its position.
   void FormClose();
   // Page or mode switch: every page reset, the key dropped, then the
@@ -143,6 +147,7 @@ class TFmainVLS : public QWidget, private KeyWindow, private PageHost {
   TFileDrag* file_drag_ = nullptr;
   WindowPlacement* placement_ = nullptr;
   StartFile* start_file_ = nullptr;
+  AfterFirstPaint* chores_ = nullptr;
   bool first_activation_ = false;
   bool closing_ = false;
 };

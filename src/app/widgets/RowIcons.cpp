@@ -4,6 +4,8 @@
 #include <QIconEngine>
 #include <QPainter>
 
+#include "app/widgets/FolderIcons.h"
+
 namespace vls {
 namespace {
 
@@ -47,7 +49,7 @@ class TypeIconEngine : public QIconEngine {
 
 QIcon RowIcons::Of(const QString& path, bool folder) {
   if (folder)
-    return provider_.icon(QAbstractFileIconProvider::Folder);
+    return DrawnFolderIcon(FolderLook::Folder);
   const QString name = path.mid(path.lastIndexOf(u'/') + 1);
   const QMimeType type = types_.mimeTypeForFile(name, QMimeDatabase::MatchExtension);
   auto known = icons_.constFind(type.name());
@@ -60,9 +62,23 @@ QIcon RowIcons::Of(const QString& path, bool folder) {
   return icon;
 }
 
+QIcon NameIconProvider::icon(IconType type) const {
+  if (type == Folder)
+    return DrawnFolderIcon(FolderLook::Folder);
+  if (type == Drive)
+    return DrawnFolderIcon(FolderLook::Drive);
+  return QFileIconProvider::icon(type);
+}
+
 QIcon NameIconProvider::icon(const QFileInfo& info) const {
-  if (info.isDir())
-    return QFileIconProvider::icon(info);
+  if (info.isRoot())
+    return DrawnFolderIcon(FolderLook::Drive);
+  if (info.isDir()) {
+    if (info.isSymLink())
+      return DrawnFolderIcon(FolderLook::Link);
+    return DrawnFolderIcon(info.absoluteFilePath() == home_ ? FolderLook::Home
+                                                            : FolderLook::Folder);
+  }
   return QIcon(new TypeIconEngine(icons_, info.fileName()));
 }
 

@@ -58,9 +58,8 @@ QPixmap BackgroundTile() {
   return tile;
 }
 
-QPushButton* MakeButton(QWidget* parent, const char* name, const QString& text,
-                        QStyle::StandardPixmap icon, QRect geometry) {
-  auto* button = new QPushButton(parent->style()->standardIcon(icon), text, parent);
+QPushButton* MakeButton(QWidget* parent, const char* name, const QString& text, QRect geometry) {
+  auto* button = new QPushButton(text, parent);
   button->setObjectName(QString::fromLatin1(name));
   button->setGeometry(geometry);
   // Enter belongs to the key-up rule of the edits, never to a default button.
@@ -172,13 +171,12 @@ QLabel* PasswordDialog::MakeBoldLabel(const char* name, const QString& text, QRe
 void PasswordDialog::MakeButtons(QRect ok_geometry, QRect cancel_geometry) {
   // The inactive image shows until the entry is acceptable; Key_ok then
   // covers it exactly.
-  ButtOk = MakeButton(this, "ButtOk", QStringLiteral("OK"), QStyle::SP_DialogOkButton, ok_geometry);
+  ButtOk = MakeButton(this, "ButtOk", QStringLiteral("OK"), ok_geometry);
   ButtOk->setEnabled(false);
   ButtOk->setFocusPolicy(Qt::NoFocus);
-  Key_ok = MakeButton(this, "Key_ok", QStringLiteral("OK"), QStyle::SP_DialogOkButton, ok_geometry);
+  Key_ok = MakeButton(this, "Key_ok", QStringLiteral("OK"), ok_geometry);
   Key_ok->hide();
-  CancelBtn = MakeButton(this, "CancelBtn", QStringLiteral("Cancel"), QStyle::SP_DialogCancelButton,
-                         cancel_geometry);
+  CancelBtn = MakeButton(this, "CancelBtn", QStringLiteral("Cancel"), cancel_geometry);
   connect(Key_ok, &QPushButton::clicked, this, [this] { Key_OKClick(); });
   connect(CancelBtn, &QPushButton::clicked, this, &PasswordDialog::CancelBtnClick);
 }
@@ -226,6 +224,15 @@ void PasswordDialog::CancelBtnClick() {
 }
 
 void PasswordDialog::showEvent(QShowEvent* event) {
+  // The style's icons are pictures read through the image readers, whose
+  // first use loads every image-format plugin. The dialogs are made before
+  // the main window first paints, so their buttons get icons when first shown.
+  if (CancelBtn->icon().isNull()) {
+    const QIcon ok = style()->standardIcon(QStyle::SP_DialogOkButton);
+    ButtOk->setIcon(ok);
+    Key_ok->setIcon(ok);
+    CancelBtn->setIcon(style()->standardIcon(QStyle::SP_DialogCancelButton));
+  }
   CentreOnScreen(*this);
   FormShow();
   QDialog::showEvent(event);

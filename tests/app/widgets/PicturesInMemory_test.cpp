@@ -119,6 +119,7 @@ class PicturesInMemoryTest : public QObject {
     QVERIFY(ListFolder(window, folder.path(), containers.size()));
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QCoreApplication::processEvents();  // the start-up chores, which follow the first paint
     QDir().mkpath(PathText(TempFolder));
     FolderWatch watch({folder.path(), PathText(TempFolder), temp_.path(), home_.path()});
 

@@ -412,6 +412,9 @@ class PasswordDialogsTest : public QObject {
     QVERIFY(client.contains(ok->geometry()));
     QVERIFY(client.contains(cancel->geometry()));
     QVERIFY(!ok->geometry().intersects(cancel->geometry()));
+    // The style's icons, given when the dialog is first shown.
+    for (QPushButton* button : {ok, inactive, cancel})
+      QVERIFY2(!button->icon().isNull(), qPrintable(button->objectName()));
     QCOMPARE(dialog.focusWidget(), Child(dialog, "Password1"));
   }
 };
