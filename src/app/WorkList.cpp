@@ -84,7 +84,7 @@ constexpr char16_t kEscapedByte = 0xDC00;
 
 // Length of the well-formed UTF-8 character at bytes[at] (shortest form, no
 // surrogates, at most U+10FFFF), or 0 when none starts there.
-std::size_t Utf8SequenceLength(const std::string& bytes, std::size_t at) {
+std::size_t Utf8SequenceLength(std::string_view bytes, std::size_t at) {
   const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(bytes[at + i]); };
   const unsigned char lead = byte(0);
   if (lead < 0x80)
@@ -119,14 +119,14 @@ std::size_t Utf8SequenceLength(const std::string& bytes, std::size_t at) {
 
 }  // namespace
 
-QString FileNameText(const std::string& path) {
+QString FileNameText(std::string_view path) {
   std::string_view name = path;
   while (name.size() > 1 && name.back() == kPathSeparator)
     name.remove_suffix(1);
   const auto slash = name.rfind(kPathSeparator);
   if (slash != std::string_view::npos && slash + 1 < name.size())
     name.remove_prefix(slash + 1);
-  return PathDisplayText(std::string(name));
+  return PathDisplayText(name);
 }
 
 bool AcceptForAdd(WorkMode mode, const std::string& path) {
@@ -252,7 +252,7 @@ std::string PathBytes(const QString& path) {
   return bytes;
 }
 
-QString PathText(const std::string& path) {
+QString PathText(std::string_view path) {
   QString text;
   std::size_t run = 0;  // start of the bytes not yet converted
   std::size_t at = 0;
@@ -269,9 +269,12 @@ QString PathText(const std::string& path) {
   return text;
 }
 
-QString PathDisplayText(const std::string& path) {
+QString PathDisplayText(std::string_view path) {
   return QString::fromStdString(DisplayText(path));
 }
+
+// A row keeps the attributes in eight bits.
+static_assert((faReadOnly | faHidden | faSysFile | faVolumeID | faDirectory | faArchive) < 0x100);
 
 TWorkList::TWorkList(QObject* parent) : QAbstractTableModel(parent) {}
 TWorkList::~TWorkList() = default;
@@ -284,11 +287,11 @@ TWorkList::Added TWorkList::AddEntry(const std::string& path, WorkMode mode,
       return Added::Refused;
   }
   // One hash look-up serves as the duplicate test and the insertion.
-  const auto [slot, is_new] = paths_.insert(path);
+  const auto [id, is_new] = paths_.Insert(path);
   if (!is_new)
     return Added::Duplicate;
   const TFileInfo info = facts != nullptr ? *facts : ReadFileInfo(path).value_or(TFileInfo{});
-  const Row row{&*slot, info.Size, info.Time, info.Attr, added_++};
+  const Row row{id, info.Time, info.Size, added_++, info.Attr};
   // Outside a batch a row goes straight to its place in a sorted list; a
   // batch appends, and its end sorts the list once.
   const bool notify = batch_depth_ == 0;
@@ -298,7 +301,7 @@ TWorkList::Added TWorkList::AddEntry(const std::string& path, WorkMode mode,
   try {
     rows_.insert(rows_.begin() + place, row);
   } catch (...) {
-    paths_.erase(slot);
+    paths_.Erase(id);
     throw;
   }
   total_bytes_ += info.Size;
@@ -306,39 +309,36 @@ TWorkList::Added TWorkList::AddEntry(const std::string& path, WorkMode mode,
     shown_ = Count();
     endInsertRows();
   }
-  TellAdded(*slot);
+  TellAdded(id);
   return Added::Yes;
 }
 
-void TWorkList::TellAdded(const std::string& path) {
+void TWorkList::TellAdded(PathSet::Id path) {
   if (!StatusLine)
     return;
   if (batch_depth_ > 0 && status_told_.isValid() && !status_told_.hasExpired(kStatusIntervalMs)) {
-    untold_ = &path;
+    untold_ = path;
     return;
   }
-  untold_ = nullptr;
+  untold_ = PathSet::kNone;
   status_told_.start();
-  StatusLine(EntryLine(path));
+  StatusLine(EntryLine(paths_.View(path)));
 }
 
 void TWorkList::TellLastAdded() {
-  if (untold_ == nullptr || !StatusLine) {
-    untold_ = nullptr;
-    return;
-  }
-  const std::string& path = *untold_;
-  untold_ = nullptr;
-  StatusLine(EntryLine(path));
+  const PathSet::Id path = untold_;
+  untold_ = PathSet::kNone;
+  if (path != PathSet::kNone && StatusLine)
+    StatusLine(EntryLine(paths_.View(path)));
 }
 
 bool TWorkList::Contains(const std::string& path) const {
-  return paths_.contains(path);
+  return paths_.Contains(path);
 }
 
 void TWorkList::RemoveRows(std::vector<int> rows) {
   Flush();
-  untold_ = nullptr;
+  untold_ = PathSet::kNone;
   std::sort(rows.begin(), rows.end());
   rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
   std::erase_if(rows, [this](int row) { return row < 0 || row >= Count(); });
@@ -357,7 +357,7 @@ void TWorkList::RemoveRows(std::vector<int> rows) {
     for (auto run = runs.rbegin(); run != runs.rend(); ++run) {
       beginRemoveRows(QModelIndex(), run->first, run->second);
       for (int row = run->first; row <= run->second; ++row)
-        paths_.erase(*rows_[row].path);
+        paths_.Erase(rows_[row].path);
       rows_.erase(rows_.begin() + run->first, rows_.begin() + run->second + 1);
       shown_ = Count();
       endRemoveRows();
@@ -369,7 +369,7 @@ void TWorkList::RemoveRows(std::vector<int> rows) {
     auto next = rows.begin();
     for (int row = 0; row < Count(); ++row) {
       if (next != rows.end() && *next == row) {
-        paths_.erase(*rows_[row].path);
+        paths_.Erase(rows_[row].path);
         ++next;
       } else {
         kept.push_back(rows_[row]);
@@ -385,10 +385,10 @@ void TWorkList::RemoveRows(std::vector<int> rows) {
 }
 
 void TWorkList::Clear() {
-  untold_ = nullptr;
+  untold_ = PathSet::kNone;
   beginResetModel();
-  rows_.clear();
-  paths_.clear();
+  std::vector<Row>().swap(rows_);  // gives the memory back, as clear() would not
+  paths_.Clear();
   shown_ = 0;
   total_bytes_ = 0;
   endResetModel();
@@ -419,7 +419,7 @@ std::vector<std::string> TWorkList::Paths() const {
   std::vector<std::string> paths;
   paths.reserve(rows_.size());
   for (const Row& row : rows_)
-    paths.push_back(*row.path);
+    paths.emplace_back(PathOf(row));
   return paths;
 }
 
@@ -427,7 +427,7 @@ QString TWorkList::Summary() const {
   return QString::number(Count()) + " File(s) " + SizeText(total_bytes_);
 }
 
-QString TWorkList::EntryLine(const std::string& path) const {
+QString TWorkList::EntryLine(std::string_view path) const {
   return Summary() + " " + PathDisplayText(path) + QString(10, u' ');
 }
 
@@ -448,26 +448,26 @@ QVariant TWorkList::data(const QModelIndex& index, int role) const {
     case Qt::DisplayRole:
       switch (index.column()) {
         case ColName:
-          return FileNameText(*row.path);
+          return FileNameText(PathOf(row));
         case ColSize:
           return RowSizeText(row.size, row.attr);
         case ColModified:
           return DateText(row.time);
         case ColPath:
-          return PathDisplayText(*row.path);
+          return PathDisplayText(PathOf(row));
         default:
           return {};
       }
     case Qt::DecorationRole:
       if (index.column() == ColName && IconOf)
-        return IconOf(PathText(*row.path), folder);
+        return IconOf(PathText(PathOf(row)), folder);
       return {};
     case KindRole:
       return folder ? QStringLiteral("dir") : QStringLiteral("file");
     case SizeRole:
       return QVariant::fromValue<qint64>(row.size);
     case PathRole:
-      return PathText(*row.path);
+      return PathText(PathOf(row));
     default:
       return {};
   }
