@@ -8,7 +8,6 @@
 // 100,000 rows cheaply; the duplicate test is a hash look-up.
 
 #include <QAbstractTableModel>
-#include <QElapsedTimer>
 #include <QLocale>
 #include <QString>
 #include <cstdint>
@@ -105,10 +104,10 @@ class TWorkList : public QAbstractTableModel {
   // Rows added while a Batch lives reach the view in one insertion when it
   // ends; Count(), the total and the texts count them at once. This is how
   // a walk adds thousands of rows without a view update per row. Within a
-  // batch StatusLine hears of an added path at most every
-  // kStatusIntervalMs (no one reads a hundred lines a second, and building
-  // each cost more than adding its row); the last one is told when the
-  // batch ends, so the status line ends as it would have.
+  // batch StatusLine hears of an added path at most every kStatusIntervalMs,
+  // as a coarse clock tells it (no one reads a hundred lines a second, and
+  // building each cost more than adding its row); the last one is told when
+  // the batch ends, so the status line ends as it would have.
   class Batch {
    public:
     explicit Batch(TWorkList& list);
@@ -179,8 +178,8 @@ class TWorkList : public QAbstractTableModel {
   int batch_depth_ = 0;
   std::int64_t total_bytes_ = 0;
   std::uint64_t added_ = 0;
-  int sort_column_ = -1;  // -1: as added
-  QElapsedTimer status_told_;
+  int sort_column_ = -1;                 // -1: as added
+  std::int64_t status_told_ms_ = -1;     // when StatusLine last heard, on CoarseClockMs
   PathSet::Id untold_ = PathSet::kNone;  // a path added and not yet told
   Qt::SortOrder sort_order_ = Qt::AscendingOrder;
 };
