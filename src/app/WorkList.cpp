@@ -22,12 +22,50 @@ std::int64_t CoarseClockMs() {
   return static_cast<std::int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
 }
 
-bool IsEncryptedExtension(const std::string& upper_extension) {
-  return upper_extension == ".VLP" || upper_extension == ".VLD";
+// The mode rules run once per file of a walk, so they read the path and the
+// filter in place rather than through upper-case copies.
+
+// The extension ExtensionOf gives, without the copy.
+std::string_view ExtensionIn(std::string_view path) {
+  const auto dot = path.rfind('.');
+  if (dot == std::string_view::npos)
+    return {};
+  const auto separator = path.rfind(kPathSeparator);
+  return separator != std::string_view::npos && dot < separator ? std::string_view()
+                                                                : path.substr(dot);
 }
 
-std::string UpperExtension(const std::string& path) {
-  return UpperAscii(ExtensionOf(path));
+char UpperAsciiChar(char c) {
+  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+// Whether UpperAscii(text) starts with upper.
+bool StartsUpper(std::string_view text, std::string_view upper) {
+  if (text.size() < upper.size())
+    return false;
+  for (std::size_t i = 0; i < upper.size(); ++i) {
+    if (UpperAsciiChar(text[i]) != upper[i])
+      return false;
+  }
+  return true;
+}
+
+// Whether UpperAscii(text) == upper.
+bool SameUpper(std::string_view text, std::string_view upper) {
+  return text.size() == upper.size() && StartsUpper(text, upper);
+}
+
+// Whether UpperAscii(text) contains upper.
+bool ContainsUpper(std::string_view text, std::string_view upper) {
+  for (std::size_t at = 0; at + upper.size() <= text.size(); ++at) {
+    if (StartsUpper(text.substr(at), upper))
+      return true;
+  }
+  return false;
+}
+
+bool IsEncryptedExtension(std::string_view extension) {
+  return SameUpper(extension, ".VLP") || SameUpper(extension, ".VLD");
 }
 
 __extension__ typedef unsigned __int128 Wide;
@@ -140,19 +178,20 @@ QString FileNameText(std::string_view path) {
 }
 
 bool AcceptForAdd(WorkMode mode, const std::string& path) {
-  return mode != WorkMode::Encrypt || !IsEncryptedExtension(UpperExtension(path));
+  return mode != WorkMode::Encrypt || !IsEncryptedExtension(ExtensionIn(path));
 }
 
 bool AcceptForMode(WorkMode mode, const std::string& filter_description, const std::string& path) {
-  const std::string e = UpperExtension(path);
+  const std::string_view extension = ExtensionIn(path);
+  const auto is = [extension](std::string_view upper) { return SameUpper(extension, upper); };
   bool can_add = false;
   switch (mode) {
     case WorkMode::Decrypt:
-      return IsEncryptedExtension(e);
+      return IsEncryptedExtension(extension);
     case WorkMode::SlideShow:
-      return e == ".VLP";
+      return is(".VLP");
     case WorkMode::Encrypt:
-      if (IsEncryptedExtension(e))
+      if (IsEncryptedExtension(extension))
         return false;
       can_add = true;
       break;
@@ -160,30 +199,31 @@ bool AcceptForMode(WorkMode mode, const std::string& filter_description, const s
       break;
   }
   // Encrypt and Wipe: the first key the filter's description contains decides.
-  const std::string f = UpperAscii(filter_description);
-  const auto has = [&f](const char* key) { return f.find(key) != std::string::npos; };
+  const auto has = [&filter_description](std::string_view key) {
+    return ContainsUpper(filter_description, key);
+  };
   if (has("ALL F"))
     return true;
   if (has("ALL P")) {
-    return e == ".JPG" || e == ".GIF" || e == ".BMP" || e == ".PCX" || e == ".TIF" || e == ".PNG";
+    return is(".JPG") || is(".GIF") || is(".BMP") || is(".PCX") || is(".TIF") || is(".PNG");
   }
   if (has("JPEG"))
-    return e == ".JPG";
+    return is(".JPG");
   if (has("GIF"))
-    return e == ".GIF";
+    return is(".GIF");
   if (has("WIN"))
-    return e == ".BMP";
+    return is(".BMP");
   if (has("PCX"))
-    return e == ".PCX";
+    return is(".PCX");
   if (has("PNG"))
-    return e == ".PNG";
+    return is(".PNG");
   if (has("TIF"))
-    return e == ".TIF";
+    return is(".TIF");
   return can_add;
 }
 
 bool AcceptForDrop(WorkMode mode, const std::string& path) {
-  const bool encrypted = IsEncryptedExtension(UpperExtension(path));
+  const bool encrypted = IsEncryptedExtension(ExtensionIn(path));
   switch (mode) {
     case WorkMode::Encrypt:
       return !encrypted;
@@ -292,7 +332,7 @@ TWorkList::~TWorkList() = default;
 TWorkList::Added TWorkList::AddEntry(const std::string& path, WorkMode mode,
                                      const TFileInfo* facts) {
   if (mode == WorkMode::Encrypt) {
-    const std::string extension = ExtensionOf(path);
+    const std::string_view extension = ExtensionIn(path);
     if (extension == ".AS1" || extension == ".AS2")
       return Added::Refused;
   }
