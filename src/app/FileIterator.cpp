@@ -187,6 +187,10 @@ void TFileIterator::WalkFolder(int fd, std::string& path) {
     }
     TFileInfo info;
     if (details && have_stat) {
+      // Write access as the kernel answers it, never from the mode bits: an
+      // access-control list, a read-only mount, an immutable file, a file
+      // system that asks its server, or a security module (SELinux, a BPF
+      // program) may each decide otherwise, and none of them shows in stat.
       info = InfoOf(st, ::faccessat(dir.fd(), entry->d_name, W_OK, 0) == 0, name);
     }
     bool can_add = true;

@@ -4,6 +4,7 @@
 #include <QRegularExpression>
 #include <QTime>
 #include <algorithm>
+#include <ctime>
 
 #include "platform/DisplayText.h"
 #include "protect/PathNames.h"
@@ -12,12 +13,59 @@ namespace vls {
 
 namespace {
 
-bool IsEncryptedExtension(const std::string& upper_extension) {
-  return upper_extension == ".VLP" || upper_extension == ".VLD";
+// Milliseconds of the coarse monotonic clock, a few milliseconds fine, which
+// is enough to space status lines: read once per added row, the precise
+// clock took longer than the rest of adding a row to the list.
+std::int64_t CoarseClockMs() {
+  timespec now{};
+  ::clock_gettime(CLOCK_MONOTONIC_COARSE, &now);
+  return static_cast<std::int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
 }
 
-std::string UpperExtension(const std::string& path) {
-  return UpperAscii(ExtensionOf(path));
+// The mode rules run once per file of a walk, so they read the path and the
+// filter in place rather than through upper-case copies.
+
+// The extension ExtensionOf gives, without the copy.
+std::string_view ExtensionIn(std::string_view path) {
+  const auto dot = path.rfind('.');
+  if (dot == std::string_view::npos)
+    return {};
+  const auto separator = path.rfind(kPathSeparator);
+  return separator != std::string_view::npos && dot < separator ? std::string_view()
+                                                                : path.substr(dot);
+}
+
+char UpperAsciiChar(char c) {
+  return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+// Whether UpperAscii(text) starts with upper.
+bool StartsUpper(std::string_view text, std::string_view upper) {
+  if (text.size() < upper.size())
+    return false;
+  for (std::size_t i = 0; i < upper.size(); ++i) {
+    if (UpperAsciiChar(text[i]) != upper[i])
+      return false;
+  }
+  return true;
+}
+
+// Whether UpperAscii(text) == upper.
+bool SameUpper(std::string_view text, std::string_view upper) {
+  return text.size() == upper.size() && StartsUpper(text, upper);
+}
+
+// Whether UpperAscii(text) contains upper.
+bool ContainsUpper(std::string_view text, std::string_view upper) {
+  for (std::size_t at = 0; at + upper.size() <= text.size(); ++at) {
+    if (StartsUpper(text.substr(at), upper))
+      return true;
+  }
+  return false;
+}
+
+bool IsEncryptedExtension(std::string_view extension) {
+  return SameUpper(extension, ".VLP") || SameUpper(extension, ".VLD");
 }
 
 __extension__ typedef unsigned __int128 Wide;
@@ -84,7 +132,7 @@ constexpr char16_t kEscapedByte = 0xDC00;
 
 // Length of the well-formed UTF-8 character at bytes[at] (shortest form, no
 // surrogates, at most U+10FFFF), or 0 when none starts there.
-std::size_t Utf8SequenceLength(const std::string& bytes, std::size_t at) {
+std::size_t Utf8SequenceLength(std::string_view bytes, std::size_t at) {
   const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(bytes[at + i]); };
   const unsigned char lead = byte(0);
   if (lead < 0x80)
@@ -119,30 +167,31 @@ std::size_t Utf8SequenceLength(const std::string& bytes, std::size_t at) {
 
 }  // namespace
 
-QString FileNameText(const std::string& path) {
+QString FileNameText(std::string_view path) {
   std::string_view name = path;
   while (name.size() > 1 && name.back() == kPathSeparator)
     name.remove_suffix(1);
   const auto slash = name.rfind(kPathSeparator);
   if (slash != std::string_view::npos && slash + 1 < name.size())
     name.remove_prefix(slash + 1);
-  return PathDisplayText(std::string(name));
+  return PathDisplayText(name);
 }
 
 bool AcceptForAdd(WorkMode mode, const std::string& path) {
-  return mode != WorkMode::Encrypt || !IsEncryptedExtension(UpperExtension(path));
+  return mode != WorkMode::Encrypt || !IsEncryptedExtension(ExtensionIn(path));
 }
 
 bool AcceptForMode(WorkMode mode, const std::string& filter_description, const std::string& path) {
-  const std::string e = UpperExtension(path);
+  const std::string_view extension = ExtensionIn(path);
+  const auto is = [extension](std::string_view upper) { return SameUpper(extension, upper); };
   bool can_add = false;
   switch (mode) {
     case WorkMode::Decrypt:
-      return IsEncryptedExtension(e);
+      return IsEncryptedExtension(extension);
     case WorkMode::SlideShow:
-      return e == ".VLP";
+      return is(".VLP");
     case WorkMode::Encrypt:
-      if (IsEncryptedExtension(e))
+      if (IsEncryptedExtension(extension))
         return false;
       can_add = true;
       break;
@@ -150,30 +199,31 @@ bool AcceptForMode(WorkMode mode, const std::string& filter_description, const s
       break;
   }
   // Encrypt and Wipe: the first key the filter's description contains decides.
-  const std::string f = UpperAscii(filter_description);
-  const auto has = [&f](const char* key) { return f.find(key) != std::string::npos; };
+  const auto has = [&filter_description](std::string_view key) {
+    return ContainsUpper(filter_description, key);
+  };
   if (has("ALL F"))
     return true;
   if (has("ALL P")) {
-    return e == ".JPG" || e == ".GIF" || e == ".BMP" || e == ".PCX" || e == ".TIF" || e == ".PNG";
+    return is(".JPG") || is(".GIF") || is(".BMP") || is(".PCX") || is(".TIF") || is(".PNG");
   }
   if (has("JPEG"))
-    return e == ".JPG";
+    return is(".JPG");
   if (has("GIF"))
-    return e == ".GIF";
+    return is(".GIF");
   if (has("WIN"))
-    return e == ".BMP";
+    return is(".BMP");
   if (has("PCX"))
-    return e == ".PCX";
+    return is(".PCX");
   if (has("PNG"))
-    return e == ".PNG";
+    return is(".PNG");
   if (has("TIF"))
-    return e == ".TIF";
+    return is(".TIF");
   return can_add;
 }
 
 bool AcceptForDrop(WorkMode mode, const std::string& path) {
-  const bool encrypted = IsEncryptedExtension(UpperExtension(path));
+  const bool encrypted = IsEncryptedExtension(ExtensionIn(path));
   switch (mode) {
     case WorkMode::Encrypt:
       return !encrypted;
@@ -252,7 +302,7 @@ std::string PathBytes(const QString& path) {
   return bytes;
 }
 
-QString PathText(const std::string& path) {
+QString PathText(std::string_view path) {
   QString text;
   std::size_t run = 0;  // start of the bytes not yet converted
   std::size_t at = 0;
@@ -269,9 +319,12 @@ QString PathText(const std::string& path) {
   return text;
 }
 
-QString PathDisplayText(const std::string& path) {
+QString PathDisplayText(std::string_view path) {
   return QString::fromStdString(DisplayText(path));
 }
+
+// A row keeps the attributes in eight bits.
+static_assert((faReadOnly | faHidden | faSysFile | faVolumeID | faDirectory | faArchive) < 0x100);
 
 TWorkList::TWorkList(QObject* parent) : QAbstractTableModel(parent) {}
 TWorkList::~TWorkList() = default;
@@ -279,16 +332,16 @@ TWorkList::~TWorkList() = default;
 TWorkList::Added TWorkList::AddEntry(const std::string& path, WorkMode mode,
                                      const TFileInfo* facts) {
   if (mode == WorkMode::Encrypt) {
-    const std::string extension = ExtensionOf(path);
+    const std::string_view extension = ExtensionIn(path);
     if (extension == ".AS1" || extension == ".AS2")
       return Added::Refused;
   }
   // One hash look-up serves as the duplicate test and the insertion.
-  const auto [slot, is_new] = paths_.insert(path);
+  const auto [id, is_new] = paths_.Insert(path);
   if (!is_new)
     return Added::Duplicate;
   const TFileInfo info = facts != nullptr ? *facts : ReadFileInfo(path).value_or(TFileInfo{});
-  const Row row{&*slot, info.Size, info.Time, info.Attr, added_++};
+  const Row row{id, info.Time, info.Size, added_++, info.Attr};
   // Outside a batch a row goes straight to its place in a sorted list; a
   // batch appends, and its end sorts the list once.
   const bool notify = batch_depth_ == 0;
@@ -298,7 +351,7 @@ TWorkList::Added TWorkList::AddEntry(const std::string& path, WorkMode mode,
   try {
     rows_.insert(rows_.begin() + place, row);
   } catch (...) {
-    paths_.erase(slot);
+    paths_.Erase(id);
     throw;
   }
   total_bytes_ += info.Size;
@@ -306,39 +359,37 @@ TWorkList::Added TWorkList::AddEntry(const std::string& path, WorkMode mode,
     shown_ = Count();
     endInsertRows();
   }
-  TellAdded(*slot);
+  TellAdded(id);
   return Added::Yes;
 }
 
-void TWorkList::TellAdded(const std::string& path) {
+void TWorkList::TellAdded(PathSet::Id path) {
   if (!StatusLine)
     return;
-  if (batch_depth_ > 0 && status_told_.isValid() && !status_told_.hasExpired(kStatusIntervalMs)) {
-    untold_ = &path;
+  const std::int64_t now = CoarseClockMs();
+  if (batch_depth_ > 0 && status_told_ms_ >= 0 && now - status_told_ms_ < kStatusIntervalMs) {
+    untold_ = path;
     return;
   }
-  untold_ = nullptr;
-  status_told_.start();
-  StatusLine(EntryLine(path));
+  untold_ = PathSet::kNone;
+  status_told_ms_ = now;
+  StatusLine(EntryLine(paths_.View(path)));
 }
 
 void TWorkList::TellLastAdded() {
-  if (untold_ == nullptr || !StatusLine) {
-    untold_ = nullptr;
-    return;
-  }
-  const std::string& path = *untold_;
-  untold_ = nullptr;
-  StatusLine(EntryLine(path));
+  const PathSet::Id path = untold_;
+  untold_ = PathSet::kNone;
+  if (path != PathSet::kNone && StatusLine)
+    StatusLine(EntryLine(paths_.View(path)));
 }
 
 bool TWorkList::Contains(const std::string& path) const {
-  return paths_.contains(path);
+  return paths_.Contains(path);
 }
 
 void TWorkList::RemoveRows(std::vector<int> rows) {
   Flush();
-  untold_ = nullptr;
+  untold_ = PathSet::kNone;
   std::sort(rows.begin(), rows.end());
   rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
   std::erase_if(rows, [this](int row) { return row < 0 || row >= Count(); });
@@ -357,7 +408,7 @@ void TWorkList::RemoveRows(std::vector<int> rows) {
     for (auto run = runs.rbegin(); run != runs.rend(); ++run) {
       beginRemoveRows(QModelIndex(), run->first, run->second);
       for (int row = run->first; row <= run->second; ++row)
-        paths_.erase(*rows_[row].path);
+        paths_.Erase(rows_[row].path);
       rows_.erase(rows_.begin() + run->first, rows_.begin() + run->second + 1);
       shown_ = Count();
       endRemoveRows();
@@ -369,7 +420,7 @@ void TWorkList::RemoveRows(std::vector<int> rows) {
     auto next = rows.begin();
     for (int row = 0; row < Count(); ++row) {
       if (next != rows.end() && *next == row) {
-        paths_.erase(*rows_[row].path);
+        paths_.Erase(rows_[row].path);
         ++next;
       } else {
         kept.push_back(rows_[row]);
@@ -385,10 +436,10 @@ void TWorkList::RemoveRows(std::vector<int> rows) {
 }
 
 void TWorkList::Clear() {
-  untold_ = nullptr;
+  untold_ = PathSet::kNone;
   beginResetModel();
-  rows_.clear();
-  paths_.clear();
+  std::vector<Row>().swap(rows_);  // gives the memory back, as clear() would not
+  paths_.Clear();
   shown_ = 0;
   total_bytes_ = 0;
   endResetModel();
@@ -419,7 +470,7 @@ std::vector<std::string> TWorkList::Paths() const {
   std::vector<std::string> paths;
   paths.reserve(rows_.size());
   for (const Row& row : rows_)
-    paths.push_back(*row.path);
+    paths.emplace_back(PathOf(row));
   return paths;
 }
 
@@ -427,7 +478,7 @@ QString TWorkList::Summary() const {
   return QString::number(Count()) + " File(s) " + SizeText(total_bytes_);
 }
 
-QString TWorkList::EntryLine(const std::string& path) const {
+QString TWorkList::EntryLine(std::string_view path) const {
   return Summary() + " " + PathDisplayText(path) + QString(10, u' ');
 }
 
@@ -448,26 +499,26 @@ QVariant TWorkList::data(const QModelIndex& index, int role) const {
     case Qt::DisplayRole:
       switch (index.column()) {
         case ColName:
-          return FileNameText(*row.path);
+          return FileNameText(PathOf(row));
         case ColSize:
           return RowSizeText(row.size, row.attr);
         case ColModified:
           return DateText(row.time);
         case ColPath:
-          return PathDisplayText(*row.path);
+          return PathDisplayText(PathOf(row));
         default:
           return {};
       }
     case Qt::DecorationRole:
       if (index.column() == ColName && IconOf)
-        return IconOf(PathText(*row.path), folder);
+        return IconOf(PathText(PathOf(row)), folder);
       return {};
     case KindRole:
       return folder ? QStringLiteral("dir") : QStringLiteral("file");
     case SizeRole:
       return QVariant::fromValue<qint64>(row.size);
     case PathRole:
-      return PathText(*row.path);
+      return PathText(PathOf(row));
     default:
       return {};
   }

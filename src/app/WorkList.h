@@ -8,16 +8,16 @@
 // 100,000 rows cheaply; the duplicate test is a hash look-up.
 
 #include <QAbstractTableModel>
-#include <QElapsedTimer>
 #include <QLocale>
 #include <QString>
 #include <cstdint>
 #include <functional>
 #include <string>
-#include <unordered_set>
+#include <string_view>
 #include <vector>
 
 #include "app/FileIterator.h"
+#include "app/PathSet.h"
 
 namespace vls {
 
@@ -51,13 +51,13 @@ QString DateText(DosDateTime time, const QLocale& locale);
 // decoded name holds), so PathBytes(PathText(bytes)) gives the same bytes
 // back. QFile::encodeName and decodeName would replace such bytes.
 std::string PathBytes(const QString& path);
-QString PathText(const std::string& path);
+QString PathText(std::string_view path);
 // A name or path as the user reads it (DisplayText): whatever could hide or
 // reorder characters or break the line is made visible, and bytes that are
 // not UTF-8 show as "\xE9". Every column that shows a name uses it.
-QString PathDisplayText(const std::string& path);
+QString PathDisplayText(std::string_view path);
 // The "File Name" column: the last part of the path, as PathDisplayText.
-QString FileNameText(const std::string& path);
+QString FileNameText(std::string_view path);
 
 class TWorkList : public QAbstractTableModel {
  public:
@@ -104,10 +104,10 @@ class TWorkList : public QAbstractTableModel {
   // Rows added while a Batch lives reach the view in one insertion when it
   // ends; Count(), the total and the texts count them at once. This is how
   // a walk adds thousands of rows without a view update per row. Within a
-  // batch StatusLine hears of an added path at most every
-  // kStatusIntervalMs (no one reads a hundred lines a second, and building
-  // each cost more than adding its row); the last one is told when the
-  // batch ends, so the status line ends as it would have.
+  // batch StatusLine hears of an added path at most every kStatusIntervalMs,
+  // as a coarse clock tells it (no one reads a hundred lines a second, and
+  // building each cost more than adding its row); the last one is told when
+  // the batch ends, so the status line ends as it would have.
   class Batch {
    public:
     explicit Batch(TWorkList& list);
@@ -123,7 +123,8 @@ class TWorkList : public QAbstractTableModel {
   int Count() const { return static_cast<int>(rows_.size()); }
   bool Empty() const { return rows_.empty(); }
   std::int64_t TotalBytes() const { return total_bytes_; }
-  const std::string& PathAt(int row) const { return *rows_.at(row).path; }
+  // The path of a row, valid until rows are removed or cleared.
+  std::string_view PathAt(int row) const { return paths_.View(rows_.at(row).path); }
   std::int64_t SizeAt(int row) const { return rows_.at(row).size; }
   bool IsFolderAt(int row) const { return (rows_.at(row).attr & faDirectory) != 0; }
   // Every path in list order: what the batch drivers and the slide show read.
@@ -133,7 +134,7 @@ class TWorkList : public QAbstractTableModel {
   QString Summary() const;
   // The status line after adding a path: the summary, a blank, the path and
   // ten blanks (which overwrite a longer earlier line).
-  QString EntryLine(const std::string& path) const;
+  QString EntryLine(std::string_view path) const;
 
   // Called by AddEntry with EntryLine of each added path (in a Batch, see
   // there); the window writes it to the status line and repaints that line
@@ -151,17 +152,18 @@ class TWorkList : public QAbstractTableModel {
 
  private:
   struct Row {
-    const std::string* path;  // the key in paths_, which never moves
-    std::int64_t size;
+    PathSet::Id path;
     DosDateTime time;
-    std::uint32_t attr;
-    std::uint64_t added;  // counts the rows added, for the order they came in
+    std::int64_t size;
+    std::uint64_t added : 56;  // counts the rows added, for the order they came in
+    std::uint64_t attr : 8;    // every fa... bit fits
   };
+  std::string_view PathOf(const Row& row) const { return paths_.View(row.path); }
   struct SortKey;
   void Flush();
   // Tells StatusLine of the added path: outside a batch at once, inside one
   // when kStatusIntervalMs have passed; TellLastAdded tells a path held back.
-  void TellAdded(const std::string& path);
+  void TellAdded(PathSet::Id path);
   void TellLastAdded();
   // The sort (WorkListSort.cpp): a row's value in the sorted column, the
   // order of two rows, the place a new row takes, and the whole list sorted.
@@ -170,15 +172,15 @@ class TWorkList : public QAbstractTableModel {
   int SortedPlace(const Row& row) const;
   void SortRows();
 
-  std::unordered_set<std::string> paths_;
+  PathSet paths_;
   std::vector<Row> rows_;
   int shown_ = 0;  // rows the view has been told of
   int batch_depth_ = 0;
   std::int64_t total_bytes_ = 0;
   std::uint64_t added_ = 0;
-  int sort_column_ = -1;  // -1: as added
-  QElapsedTimer status_told_;
-  const std::string* untold_ = nullptr;  // a key in paths_, added and not yet told
+  int sort_column_ = -1;                 // -1: as added
+  std::int64_t status_told_ms_ = -1;     // when StatusLine last heard, on CoarseClockMs
+  PathSet::Id untold_ = PathSet::kNone;  // a path added and not yet told
   Qt::SortOrder sort_order_ = Qt::AscendingOrder;
 };
 

@@ -72,14 +72,14 @@ struct TWorkList::SortKey {
 TWorkList::SortKey TWorkList::KeyOf(const Row& row) const {
   switch (sort_column_) {
     case ColName:
-      return {0, FileNameText(*row.path)};
+      return {0, FileNameText(PathOf(row))};
     case ColSize:
       // A folder shows no size: it comes before every file.
       return {(row.attr & faDirectory) != 0 ? -1 : row.size, {}};
     case ColModified:
       return {row.time, {}};  // a DOS date-time grows with the moment it tells
     case ColPath:
-      return {0, PathDisplayText(*row.path)};
+      return {0, PathDisplayText(PathOf(row))};
     default:
       return {static_cast<std::int64_t>(row.added), {}};
   }
@@ -91,7 +91,7 @@ bool TWorkList::Before(const SortKey& a_key, const Row& a, const SortKey& b_key,
   if (order == 0 && !a_key.text.isNull())
     order = NaturalCompare(a_key.text, b_key.text);
   if (order == 0)
-    order = a.path->compare(*b.path);
+    order = PathOf(a).compare(PathOf(b));
   return sort_order_ == Qt::AscendingOrder ? order < 0 : order > 0;
 }
 

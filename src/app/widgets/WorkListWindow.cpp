@@ -31,7 +31,7 @@ std::size_t WorkListWindow::RowCount() const {
 }
 
 std::string WorkListWindow::RowPath(std::size_t i) const {
-  return taken_ ? taken_->at(i) : rows_.PathAt(static_cast<int>(i));
+  return taken_ ? taken_->at(i) : std::string(rows_.PathAt(static_cast<int>(i)));
 }
 
 void WorkListWindow::RequestEncryptionKey() {
