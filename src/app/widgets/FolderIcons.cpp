@@ -9,6 +9,7 @@
 #include <QStyle>
 #include <QStyleOption>
 #include <array>
+#include <initializer_list>
 
 namespace vls {
 namespace {
@@ -17,15 +18,17 @@ namespace {
 // of a unit, so at 16 and 32 pixels they fall on whole pixels.
 constexpr qreal kGrid = 16;
 
+// The closed outline through the given corners.
+QPainterPath Outline(std::initializer_list<QPointF> corners) {
+  QPainterPath path;
+  path.addPolygon(QPolygonF(corners));
+  path.closeSubpath();
+  return path;
+}
+
 void DrawFolder(QPainter& painter) {
-  QPainterPath body;
-  body.moveTo(1.5, 2.5);
-  body.lineTo(5.5, 2.5);
-  body.lineTo(6.5, 4.5);
-  body.lineTo(14.5, 4.5);
-  body.lineTo(14.5, 13.5);
-  body.lineTo(1.5, 13.5);
-  body.closeSubpath();
+  const QPainterPath body =
+      Outline({{1.5, 2.5}, {5.5, 2.5}, {6.5, 4.5}, {14.5, 4.5}, {14.5, 13.5}, {1.5, 13.5}});
   QLinearGradient shade(0, 4, 0, 13);
   shade.setColorAt(0, QColor(0x3c, 0x82, 0xdc));
   shade.setColorAt(1, QColor(0xb4, 0xd4, 0xf6));
@@ -38,15 +41,8 @@ void DrawFolder(QPainter& painter) {
 }
 
 void DrawHomeMark(QPainter& painter) {
-  QPainterPath house;
-  house.moveTo(5, 10);
-  house.lineTo(8, 7.5);
-  house.lineTo(11, 10);
-  house.lineTo(10, 10);
-  house.lineTo(10, 12.5);
-  house.lineTo(6, 12.5);
-  house.lineTo(6, 10);
-  house.closeSubpath();
+  const QPainterPath house =
+      Outline({{5, 10}, {8, 7.5}, {11, 10}, {10, 10}, {10, 12.5}, {6, 12.5}, {6, 10}});
   painter.setPen(QPen(QColor(0x16, 0x5c, 0xba), 0.75));
   painter.setBrush(Qt::white);
   painter.drawPath(house);
